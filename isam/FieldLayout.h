@@ -46,6 +46,7 @@ private:
 // character boundary, never written past the field.
 class TRecordBuffer {
 public:
+    // `layout` must outlive the buffer.
     explicit TRecordBuffer(const TFieldLayout& layout);
 
     void* Data() { return FBytes.data(); }
