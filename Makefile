@@ -34,7 +34,9 @@ build: configure
 	cmake --build $(BUILD_DIR)
 
 run: build
-	$(BUILD_DIR)/qel
+	@if [ -x $(BUILD_DIR)/qel ]; then exec $(BUILD_DIR)/qel; \
+	elif [ -x $(BUILD_DIR)/qelctl ]; then exec $(BUILD_DIR)/qelctl board; \
+	else echo "Neither qel nor qelctl has been built yet; 'make test' runs what exists."; fi
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
