@@ -1,0 +1,124 @@
+#pragma once
+
+// Recorders for the small screen interfaces of the record classes. Each call
+// is appended to one shared log, in order, so a test can check both the exact
+// texts and the order in which boxes, panel texts, tray images and board rows
+// were produced. Header-only; shared by the record-class tests.
+
+#include "records/UiPorts.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace qel::test {
+
+inline const char* KindName(TBoxKind kind) {
+    switch (kind) {
+    case TBoxKind::Error:
+        return "Error";
+    case TBoxKind::Warning:
+        return "Warning";
+    case TBoxKind::Information:
+        return "Information";
+    case TBoxKind::Plain:
+        return "Plain";
+    }
+    return "?";
+}
+
+// One message box as it was shown.
+struct TShownBox {
+    TBoxKind Kind = TBoxKind::Plain;
+    std::string Text;
+    TBoxButtons Buttons = TBoxButtons::Ok;
+    bool operator==(const TShownBox&) const = default;
+};
+
+// Records message boxes, panel 0, the tray image, termination requests and
+// the board list. Answers for Yes/No boxes are queued with QueueAnswer; an
+// empty queue answers No (a Yes nobody asked for never deletes anything).
+class TUiRecorder : public IMessageBoxes,
+                    public IStatusPanel,
+                    public ITrayImage,
+                    public IAppControl,
+                    public IBoardList {
+public:
+    // IMessageBoxes
+    TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
+        Boxes.push_back({kind, text, buttons});
+        Log.push_back(std::string("box ") + KindName(kind) + ": " + text);
+        if (buttons == TBoxButtons::Ok)
+            return TBoxAnswer::Ok;
+        if (Answers.empty())
+            return TBoxAnswer::No;
+        const TBoxAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void QueueAnswer(TBoxAnswer answer) { Answers.push_back(answer); }
+
+    // IStatusPanel
+    void SetStatusText(const std::string& text) override {
+        PanelTexts.push_back(text);
+        Log.push_back("panel: " + text);
+    }
+
+    // ITrayImage
+    void SetTrayImage(int imageIndex) override {
+        TrayImages.push_back(imageIndex);
+        Log.push_back("tray " + std::to_string(imageIndex));
+    }
+
+    // IAppControl
+    void RequestTerminate() override {
+        ++TerminateRequests;
+        Log.push_back("terminate");
+    }
+
+    // IBoardList
+    void BeginUpdate() override {
+        ++UpdateDepth;
+        Log.push_back("board begin");
+    }
+    void Clear() override {
+        Rows.clear();
+        Log.push_back("board clear");
+    }
+    void AddRow(const TBoardRow& row) override {
+        // A row added outside the update bracket would repaint once per row.
+        if (UpdateDepth <= 0)
+            ++RowsOutsideUpdate;
+        Rows.push_back(row);
+        Log.push_back("row " + row.Caption);
+    }
+    void EndUpdate() override {
+        --UpdateDepth;
+        Log.push_back("board end");
+    }
+
+    // Forgets everything recorded so far (queued answers stay).
+    void Reset() {
+        Boxes.clear();
+        PanelTexts.clear();
+        TrayImages.clear();
+        TerminateRequests = 0;
+        Rows.clear();
+        RowsOutsideUpdate = 0;
+        Log.clear();
+    }
+
+    std::vector<TShownBox> Boxes;
+    std::vector<std::string> PanelTexts;
+    std::vector<int> TrayImages;
+    int TerminateRequests = 0;
+    std::vector<TBoardRow> Rows;
+    int UpdateDepth = 0;
+    int RowsOutsideUpdate = 0;
+    std::vector<std::string> Log;
+
+private:
+    std::deque<TBoxAnswer> Answers;
+};
+
+} // namespace qel::test
