@@ -102,4 +102,73 @@ public:
     int UpdateDepth = 0;
 };
 
+// The main window's department tree: one top-level node with the departments
+// as its children.
+class IDepartmentTree {
+public:
+    virtual ~IDepartmentTree() = default;
+    // Removes every node.
+    virtual void Clear() = 0;
+    // Adds a top-level node.
+    virtual void AddRoot(const std::string& text) = 0;
+    // Adds a child of the top-level node added last.
+    virtual void AddChild(const std::string& text) = 0;
+};
+
+// One row of the in-box: caption "From" and four sub-items
+// (Subject, Type, PrimaryKey, Received).
+struct TInBoxRow {
+    std::string Caption;
+    std::vector<std::string> SubItems;
+    bool operator==(const TInBoxRow&) const = default;
+};
+
+// The in-box list view.
+class IInBoxList {
+public:
+    virtual ~IInBoxList() = default;
+    virtual void BeginUpdate() = 0;
+    virtual void Clear() = 0;
+    virtual void AddItem(const TInBoxRow& row) = 0;
+    virtual void EndUpdate() = 0;
+};
+
+// A window's status bar with numbered panels (0 is the first).
+class IStatusPanels {
+public:
+    virtual ~IStatusPanels() = default;
+    virtual void SetPanelText(int panel, const std::string& text) = 0;
+};
+
+// What the message window shows of one message.
+struct TMessageWindowFields {
+    std::string Caption;     // "Read Message..." for a received message
+    std::string PrimaryKey;  // lblMessagePrimaryKey
+    std::string From;        // lblFrom
+    std::string To;          // lblTo
+    std::string Received;    // lblReceived
+    std::string Subject;     // txtSubject
+    std::string MessageText; // MemoMessage
+    bool operator==(const TMessageWindowFields&) const = default;
+};
+
+// The message window. ShowModal fills the window with `fields`, shows it and
+// returns when it has been closed; while it is on screen the window may mark
+// the message old or delete it through the message store.
+class IMessageWindow {
+public:
+    virtual ~IMessageWindow() = default;
+    virtual void ShowModal(const TMessageWindowFields& fields) = 0;
+};
+
+// The settings dialog's sound options for new messages.
+class ISoundOptions {
+public:
+    virtual ~ISoundOptions() = default;
+    // chkPlayWavFile is ticked.
+    virtual bool PlayWavFile() const = 0;
+    // The text of edtWavFileSelected.
+    virtual std::string WavFileSelected() const = 0;
+};
+
 } // namespace qel
