@@ -1,0 +1,278 @@
+#include "records/MessageObj.h"
+
+#include "platform/Platform.h"
+#include "records/QelFile.h"
+#include "records/RecordsCommon.h"
+
+#include <algorithm>
+#include <ctime>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace qel {
+
+namespace {
+constexpr int16_t PrimaryIndex = 0;
+
+// Closes a dataset handle when the scope ends, whatever path leaves it.
+struct TCloseOnExit {
+    TIsamFile& Isam;
+    ~TCloseOnExit() { Isam.CloseDataset(); }
+};
+
+struct TInBoxUpdate {
+    IInBoxList& List;
+    explicit TInBoxUpdate(IInBoxList& list) : List(list) { List.BeginUpdate(); }
+    ~TInBoxUpdate() { List.EndUpdate(); }
+};
+
+// This computer's short date, a blank and its long time, in the user's locale.
+std::string LocalDateTimeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::ostringstream text;
+    try {
+        text.imbue(std::locale(""));
+    } catch (const std::runtime_error&) {
+        // An unknown locale in the environment: the classic formats will do.
+    }
+    text << std::put_time(&local, "%x %X");
+    return text.str();
+}
+
+// Keys are ten digits, so a longer key is a larger one.
+bool KeyAfter(const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() > b.size() : a > b;
+}
+} // namespace
+
+const TFieldLayout& MessagesLayout() {
+    static const TFieldLayout layout = *TFieldLayout::Parse(MessagesLayoutText);
+    return layout;
+}
+
+TQelMessage::TQelMessage(TQelContext& context, const std::string& Location)
+    : FContext(context), FLocation(Location), FMessages(context.EngineFolder), FUsers(context.EngineFolder) {
+    CheckEngineLoaded(FMessages, FContext);
+    CheckEngineLoaded(FUsers, FContext);
+}
+
+std::string TQelMessage::MessagesPath() const { return FLocation + MessagesDatasetName; }
+
+std::string TQelMessage::UsersPath() const { return FLocation + UsersDatasetName; }
+
+bool TQelMessage::MessagesFileExists() const { return FContext.Platform.FileExists(MessagesPath() + ".isd"); }
+
+template <class F> void TQelMessage::ForEachOwnMessage(F each) {
+    const std::string own = GetWindowsComputerName(FContext.Platform);
+    TRecordBuffer buffer(MessagesLayout());
+    if (!FMessages.GetRecord(buffer.Data(), RecipientIndex, own))
+        return;
+    do {
+        const std::string recipient = buffer.GetText(msgfield::ToComputerName);
+        // Whether the index orders names with or without regard to case, the
+        // run of this recipient ends at the first name that differs otherwise.
+        if (!EqualsNoCase(recipient, own))
+            break;
+        if (recipient == own && !each(static_cast<const TRecordBuffer&>(buffer), FMessages.CurrentKey()))
+            break;
+    } while (FMessages.GetNextRecord(buffer.Data(), RecipientIndex, {}, ReadOptions));
+}
+
+void TQelMessage::Send(const std::string& ToComputer, const std::string& FromComputer, const std::string& Subject,
+                       const std::string& MessageText) {
+    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode)) {
+        // The engine creates exclusively: an existing file that cannot be
+        // opened is left as it is and this create fails.
+        if (!FMessages.CreateDataset(MessagesPath(), DatasetKeyLength, MessagesLayoutText)) {
+            FContext.Boxes.ShowError("Unable to create Qel Messages database!");
+            FContext.App.RequestTerminate();
+            return;
+        }
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+            FContext.Boxes.ShowError("Unable to open Qel Messages database after create!");
+    }
+    TCloseOnExit closeMessages{FMessages};
+    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode))
+        FContext.Boxes.ShowError("Unable to open Qel Users database!");
+    TCloseOnExit closeUsers{FUsers};
+
+    TRecordBuffer user(UsersLayout());
+    const auto lookUp = [&](const std::string& computer, std::string& name, std::string& storedComputer) {
+        user.Clear();
+        if (!FUsers.GetRecord(user.Data(), ComputerNameIndex, computer)) {
+            FContext.Boxes.ShowError("Unable to find " + computer + " in Users Databse!");
+            return false;
+        }
+        name = user.GetText(userfield::UserName);
+        storedComputer = user.GetText(userfield::ComputerName);
+        return true;
+    };
+    std::string toName, toComputer, fromName, fromComputer;
+    const bool recipientFound = lookUp(ToComputer, toName, toComputer);
+    const bool senderFound = lookUp(FromComputer, fromName, fromComputer);
+    // A message nobody can be named for is not stored.
+    if (!recipientFound || !senderFound)
+        return;
+
+    TRecordBuffer message(MessagesLayout());
+    message.SetInt(msgfield::Reserved, 0);
+    message.SetText(msgfield::Received, LocalDateTimeText());
+    message.SetText(msgfield::MessageType, MessageStateNew);
+    message.SetText(msgfield::Subject, Subject);
+    message.SetText(msgfield::MessageText, MessageText);
+    message.SetText(msgfield::ToName, toName);
+    message.SetText(msgfield::FromName, fromName);
+    message.SetText(msgfield::ToComputerName, toComputer);
+    message.SetText(msgfield::FromComputerName, fromComputer);
+    if (!FMessages.AddRecord(message.Data(), {}))
+        FContext.Boxes.ShowError("Unable to add Message to Message database " + FMessages.ErrorText());
+    // Users closed first, then messages (reverse order of the guards).
+}
+
+bool TQelMessage::HasNewMessages() {
+    if (!MessagesFileExists())
+        return false;
+    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode)) {
+        FContext.StatusPanel.SetStatusText("Attempting to check for new messages");
+        return false;
+    }
+    TCloseOnExit closer{FMessages};
+    FContext.StatusPanel.SetStatusText("");
+    bool found = false;
+    ForEachOwnMessage([&](const TRecordBuffer& record, const std::string&) {
+        found = record.GetText(msgfield::MessageType) == MessageStateNew;
+        return !found;
+    });
+    return found;
+}
+
+void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
+    if (!MessagesFileExists())
+        return;
+    std::vector<std::string> keys;
+    {
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+            FContext.Boxes.ShowError("Unable to open Qel Messages database!");
+        TCloseOnExit closer{FMessages};
+        if (FMessages.IsOpen())
+            ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
+                if (record.GetText(msgfield::MessageType) == MessageStateNew)
+                    keys.push_back(key);
+                return true;
+            });
+    }
+
+    const std::string own = GetWindowsComputerName(FContext.Platform);
+    for (const std::string& key : keys) {
+        TRecordBuffer record(MessagesLayout());
+        bool stillNew = false;
+        {
+            FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+            TCloseOnExit closer{FMessages};
+            stillNew = FMessages.GetRecord(record.Data(), PrimaryIndex, key) &&
+                       record.GetText(msgfield::ToComputerName) == own &&
+                       record.GetText(msgfield::MessageType) == MessageStateNew;
+        }
+        // Deleted or read since the pass (by an earlier window or another copy).
+        if (!stillNew)
+            continue;
+        TMessageWindowFields fields;
+        fields.Caption = ReadMessageCaption;
+        fields.PrimaryKey = key;
+        fields.From = record.GetText(msgfield::FromName);
+        fields.To = record.GetText(msgfield::ToName);
+        fields.Received = record.GetText(msgfield::Received);
+        fields.Subject = record.GetText(msgfield::Subject);
+        fields.MessageText = record.GetText(msgfield::MessageText);
+        Window.ShowModal(fields);
+    }
+}
+
+void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
+    std::vector<std::pair<std::string, TInBoxRow>> rows;
+    int newCount = 0;
+    int oldCount = 0;
+    {
+        FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+        TCloseOnExit closer{FMessages};
+        TInBoxUpdate update(ListView);
+        ListView.Clear();
+        if (FMessages.IsOpen())
+            ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
+                const std::string state = record.GetText(msgfield::MessageType);
+                if (state == MessageStateNew)
+                    ++newCount;
+                else if (state == MessageStateOld)
+                    ++oldCount;
+                rows.emplace_back(key, TInBoxRow{record.GetText(msgfield::FromName),
+                                                 {record.GetText(msgfield::Subject), state, key,
+                                                  record.GetText(msgfield::Received)}});
+                return true;
+            });
+        // Newest first: a higher key is a later message.
+        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return KeyAfter(a.first, b.first); });
+        for (const auto& row : rows)
+            ListView.AddItem(row.second);
+    }
+    StatusBar.SetPanelText(0, "New messages = " + std::to_string(newCount));
+    StatusBar.SetPanelText(1, "Old messages = " + std::to_string(oldCount));
+    StatusBar.SetPanelText(2, "Total messages = " + std::to_string(newCount + oldCount));
+}
+
+std::string TQelMessage::ReadMessageBody(const std::string& Key) {
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    TCloseOnExit closer{FMessages};
+    TRecordBuffer record(MessagesLayout());
+    if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
+        FContext.Boxes.ShowError("Unable to locate Qel Message");
+        return {};
+    }
+    return record.GetText(msgfield::MessageText);
+}
+
+void TQelMessage::MarkMessageOld(const std::string& Key) {
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    TCloseOnExit closer{FMessages};
+    TRecordBuffer record(MessagesLayout());
+    if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
+        FContext.Boxes.ShowError("Unable to find message to make old!");
+        return;
+    }
+    // Every other byte goes back as it was read.
+    record.SetText(msgfield::MessageType, MessageStateOld);
+    if (!FMessages.UpdateRecord(record.Data(), Key))
+        FContext.Boxes.ShowError("Unable to save message back as old!");
+}
+
+void TQelMessage::DeleteMessage(const std::string& Key) {
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    TCloseOnExit closer{FMessages};
+    if (!FMessages.DeleteRecord(Key))
+        FContext.Boxes.ShowError("Unable to delete Qel Messages\r\r" + FMessages.ErrorText());
+}
+
+std::string TQelMessage::GetUserNameForComputer(const std::string& ComputerName) {
+    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode))
+        FContext.Boxes.ShowError("Unable to open Users dataset " + FUsers.ErrorText());
+    TCloseOnExit closer{FUsers};
+    TRecordBuffer user(UsersLayout());
+    if (!FUsers.GetRecord(user.Data(), ComputerNameIndex, ComputerName)) {
+        FContext.Boxes.ShowError("Unable to locate User " + FUsers.ErrorText());
+        return {};
+    }
+    return user.GetText(userfield::UserName);
+}
+
+void TQelMessage::PlayNewMessageSound(const ISoundOptions& Options) {
+    if (Options.PlayWavFile())
+        FContext.Platform.PlaySoundFile(Options.WavFileSelected());
+    else
+        FContext.Platform.Beep();
+}
+
+} // namespace qel
