@@ -15,20 +15,28 @@ namespace qel {
 // raised: callers test the result and show ErrorText() and ErrorDetail().
 //
 // The engine is loaded once per process and never unloaded. The table of its
-// entry points is shared by all objects.
+// entry points is shared by all objects: each object that finds a complete
+// library fills it again. While no complete library has been loaded in the
+// process, every operation that would call the engine fails with 21.
+// One object is used from one thread at a time; objects on different threads
+// are independent.
 class TIsamFile {
 public:
-    // Loads the engine from `EngineFolder` (when not empty) or else from
+    // Loads the engine from `EngineFolder` (when not empty) only, or else from
     // beside the program, then through the normal library search.
-    // EngineLoaded() tells whether all fifteen entry points were found.
+    // EngineLoaded() tells whether all fifteen entry points (and SysFreeString)
+    // were found; a library that lacks one leaves the shared table as it was.
     explicit TIsamFile(const std::string& EngineFolder = {});
     // Closes an open dataset, ignoring the result.
     ~TIsamFile();
     TIsamFile(const TIsamFile&) = delete;
     TIsamFile& operator=(const TIsamFile&) = delete;
 
-    // `Name` is the dataset's full path without extension.
+    // `Name` is the dataset's full path without extension. On success the
+    // object is Open and DatasetName() is `Name`; on failure nothing changes.
     bool OpenDataset(const std::string& Name, int16_t Mode);
+    // On success Handle() is 0 and DatasetName() empty; on failure the object
+    // stays open.
     bool CloseDataset();
     // The new dataset is left closed.
     bool CreateDataset(const std::string& Name, int16_t KeySize, const std::string& Layout);
@@ -37,24 +45,32 @@ public:
     // An empty `Key` numbers the record with NextKey(); if another copy took
     // that key meanwhile (code 2) a fresh key is tried, a few times at most.
     // CurrentKey() is the key used by the last try, whether it succeeded or not.
+    // When NextKey() cannot form a key the add fails without a put, with
+    // NextKey's code and an empty CurrentKey(). An explicit `Key` is tried once.
     bool AddRecord(const void* Buffer, const std::string& Key);
+    // Replaces the record with `Key`; CurrentKey() becomes `Key`.
     bool UpdateRecord(const void* Buffer, const std::string& Key);
     bool DeleteRecord(const std::string& Key);
 
     // Reads fill `Buffer` with the whole record on success and leave it
     // untouched on failure; CurrentKey() and IndexValue() get the returned
-    // texts whatever the code.
+    // texts whatever the code (empty on failure). The sequential reads use mode
+    // 0x1002 + Options (next) and 0x1004 + Options (previous); a sum outside
+    // the 16-bit range fails with 7 without calling the engine.
     bool GetRecord(void* Buffer, int16_t Index, const std::string& Key);
     bool GetNextRecord(void* Buffer, int16_t Index, const std::string& Key, int16_t Options);
     bool GetPriorRecord(void* Buffer, int16_t Index, const std::string& Key, int16_t Options);
     bool GoTop(int16_t Index);
     bool GoBottom(int16_t Index);
 
-    // -1 when the engine call fails.
+    // From the engine's info record, open or not; -1 when the engine call fails.
     int32_t RecordCount();
     int16_t KeyLength();
     // One above the highest key present, zero-padded to the key length
-    // ("0000000001" for an empty dataset); empty when it cannot be read.
+    // ("0000000001" for an empty dataset). Empty when the position or the key
+    // length cannot be read (LastError() holds that code), and with 7 when no
+    // key can be formed: the highest key is 2147483647 or not a number, or the
+    // next one is longer than the key length.
     std::string NextKey();
 
     std::string ErrorText() const;
@@ -70,7 +86,8 @@ public:
     bool EngineLoaded() const { return FEngineLoaded; }
 
 private:
-    bool Read(void* Buffer, int16_t Index, int16_t ReadMode, const std::string& Key);
+    // `ReadMode` is checked against the 16-bit range before the engine sees it.
+    bool Read(void* Buffer, int16_t Index, int ReadMode, const std::string& Key);
 
     bool FIsOpen = false;
     uint32_t FHandle = 0;
