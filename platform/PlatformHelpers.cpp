@@ -1,0 +1,97 @@
+#include "platform/PlatformHelpers.h"
+
+#include "util/StringUtils.h"
+
+namespace qel {
+
+std::string NormaliseHostName(std::string_view hostName) {
+    return UpperAscii(hostName.substr(0, hostName.find('.')));
+}
+
+std::string ConfigFolderFor(const char* xdgConfigHome, const char* home) {
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        return AddBackslash(xdgConfigHome);
+    if (home && home[0] == '/')
+        return AddBackslash(home) + ".config/";
+    return {};
+}
+
+std::string InstanceLockFileName(std::string_view name, uid_t uid) {
+    std::string result;
+    for (char c : name) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+                           c == '_' || c == '-';
+        result += plain ? c : '_';
+    }
+    // A name made only of dots must not become "." or "..".
+    if (result.find_first_not_of('.') == std::string::npos)
+        result.insert(0, "_");
+    return result + "-" + std::to_string(uid) + ".lock";
+}
+
+std::string QuoteExecArgument(std::string_view argument) {
+    static constexpr std::string_view Reserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string result;
+    const bool quote = argument.empty() || argument.find_first_of(Reserved) != std::string_view::npos;
+    if (quote)
+        result += '"';
+    for (char c : argument) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            result += '\\';
+        if (c == '%')
+            result += '%';
+        result += c;
+    }
+    if (quote)
+        result += '"';
+    return result;
+}
+
+std::string EscapeDesktopValue(std::string_view value) {
+    std::string result;
+    for (char c : value) {
+        switch (c) {
+        case '\\': result += "\\\\"; break;
+        case '\n': result += "\\n"; break;
+        case '\t': result += "\\t"; break;
+        case '\r': result += "\\r"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+std::string AutostartEntryText(std::string_view description, std::string_view target) {
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Application\n";
+    text += "Name=" + EscapeDesktopValue(description) + "\n";
+    text += "Exec=" + EscapeDesktopValue(QuoteExecArgument(target)) + "\n";
+    text += "X-GNOME-Autostart-enabled=true\n";
+    return text;
+}
+
+std::string FileUrl(std::string_view absolutePath, std::string_view fragment) {
+    auto encode = [](std::string_view text, bool keepSlash) {
+        static constexpr char Hex[] = "0123456789ABCDEF";
+        std::string result;
+        for (char c : text) {
+            const auto b = static_cast<unsigned char>(c);
+            const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+                               b == '-' || b == '.' || b == '_' || b == '~' || (keepSlash && b == '/');
+            if (plain) {
+                result += c;
+            } else {
+                result += '%';
+                result += Hex[b >> 4];
+                result += Hex[b & 0xF];
+            }
+        }
+        return result;
+    };
+    std::string url = "file://" + encode(absolutePath, true);
+    if (!fragment.empty())
+        url += "#" + encode(fragment, false);
+    return url;
+}
+
+} // namespace qel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace qel {
+
+// TPlatform on Linux. Every answer is worked out afresh from the process and
+// its environment at each call, nothing is cached.
+//
+// - ConfigFolder: $XDG_CONFIG_HOME when absolute, else ~/.config/.
+// - AutostartFolder: ConfigFolder + "autostart/" (XDG autostart).
+// - TempFolder: $TMPDIR when absolute, else /tmp/.
+// - AcquireInstanceLock: an flock on TempFolder/<InstanceLockFileName>; the
+//   file name carries the user id, so the lock is per computer and user. If
+//   that file cannot be used (it belongs to someone else, or the folder is
+//   not writable) the lock file goes into ConfigFolder instead.
+// - PlaySoundFile: paplay, else aplay, found on $PATH, started detached.
+// - Beep: "\a" to the controlling terminal; without one, the freedesktop
+//   bell sound through paplay.
+// - OpenHelp: qel-help.html beside the program, else in the installed
+//   documentation folder, opened at "#topic" with xdg-open.
+class TLinuxPlatform : public TPlatform {
+public:
+    std::string ComputerName() override;
+    std::string UserName() override;
+    std::string ConfigFolder() override;
+    std::string AutostartFolder() override;
+    std::string ProgramPath() override;
+    std::string TempFolder() override;
+
+    bool FileExists(const std::string& path) override;
+    TFileStamp FileStamp(const std::string& path) override;
+    bool ReadFile(const std::string& path, std::string* contents) override;
+    bool WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) override;
+
+    std::unique_ptr<TInstanceLock> AcquireInstanceLock(const std::string& name) override;
+    bool CreateAutostartEntry(const std::string& description, const std::string& target, std::string* error) override;
+
+    void PlaySoundFile(const std::string& path) override;
+    void Beep() override;
+    bool OpenHelp(const std::string& topic) override;
+
+    // The help file OpenHelp would open; empty when there is none.
+    std::string HelpFile();
+};
+
+// Writes AutostartEntryText for `target` to `folder` + `description` +
+// ".desktop" through platform.WriteFileAtomic. Shared by the Linux platform
+// and the fake so both write the same entry.
+bool WriteAutostartEntry(TPlatform& platform, const std::string& folder, const std::string& description,
+                         const std::string& target, std::string* error);
+
+} // namespace qel
