@@ -8,8 +8,25 @@
 #include "records/UiPorts.h"
 
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace qel {
+
+// Readable failure messages in tests.
+inline void PrintTo(const TBoardRow& row, std::ostream* out) {
+    *out << "{\"" << row.Caption << "\" |";
+    for (const std::string& item : row.SubItems)
+        *out << " \"" << item << "\"";
+    *out << " | image " << row.ImageIndex << "}";
+}
+
+inline void PrintTo(const TNumberedItems::TItem& item, std::ostream* out) {
+    *out << "{\"" << item.Text << "\", " << item.Number << "}";
+}
+
+} // namespace qel
 
 namespace qel::test {
 
@@ -34,6 +51,11 @@ struct TShownBox {
     TBoxButtons Buttons = TBoxButtons::Ok;
     bool operator==(const TShownBox&) const = default;
 };
+
+inline void PrintTo(const TShownBox& box, std::ostream* out) {
+    *out << "{" << KindName(box.Kind) << (box.Buttons == TBoxButtons::Ok ? " Ok" : " YesNo") << " \"" << box.Text
+         << "\"}";
+}
 
 // Records message boxes, panel 0, the tray image, termination requests and
 // the board list. Answers for Yes/No boxes are queued with QueueAnswer; an
