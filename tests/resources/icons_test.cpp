@@ -73,8 +73,9 @@ int DifferentPixels(const QImage& a, const QImage& b) {
 }
 
 void WriteContactSheet(const QString& fileName) {
-    // Each cell: the image at 16x16, the same pixels enlarged four times, and
-    // the image drawn at 64x64.
+    // Each cell: the image at 16x16 on white and on a dark panel (as in many
+    // notification areas), the same pixels enlarged four times, and the image
+    // drawn at 64x64.
     const QStringList paths = AllImages();
     constexpr int kWidth = 164, kHeight = 90, kColumns = 5;
     QImage sheet(kWidth * kColumns, kHeight * ((paths.size() + kColumns - 1) / kColumns), QImage::Format_ARGB32);
@@ -84,6 +85,8 @@ void WriteContactSheet(const QString& fileName) {
         const QPoint cell((i % kColumns) * kWidth, (i / kColumns) * kHeight);
         const QImage small = Render(paths[i], 16);
         painter.drawImage(cell + QPoint(4, 4), small);
+        painter.fillRect(QRect(cell + QPoint(2, 26), QSize(20, 20)), QColor(0x20, 0x20, 0x24));
+        painter.drawImage(cell + QPoint(4, 28), small);
         painter.drawImage(cell + QPoint(24, 4), small.scaled(64, 64));
         painter.drawImage(cell + QPoint(94, 4), Render(paths[i], 64));
         painter.drawText(cell + QPoint(4, kHeight - 6), paths[i].mid(8));
