@@ -1,0 +1,673 @@
+#include "engine/Dataset.h"
+
+#include "engine/qelisam.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qel::engine {
+
+namespace {
+
+// Marks a SQLite file as one of our datasets ("QELI" in the header's
+// application id), so foreign SQLite files are told apart without reading
+// any table.
+constexpr int ApplicationId = 0x51454C49;
+constexpr int FormatVersion = 1;
+constexpr int BusyTimeoutMs = 5000;
+const char* const MetaTable = "qelisam_meta";
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int16_t ErrnoCode(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return ISM_DISK_FULL;
+    case ENOMEM:
+        return ISM_NO_MEMORY;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ESTALE:
+        return ISM_FOLDER;
+    default:
+        return ISM_IO;
+    }
+}
+
+// Gives `temp` the name `path` unless `path` exists, without ever replacing it.
+int16_t LinkNoReplace(const std::string& temp, const std::string& path) {
+    if (::link(temp.c_str(), path.c_str()) == 0) {
+        ::unlink(temp.c_str());
+        return ISM_OK;
+    }
+    if (errno == EEXIST)
+        return ISM_EXISTS;
+    // Some shares have no hard links; renaming without replacing does the same.
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return ISM_OK;
+    if (errno == EEXIST)
+        return ISM_EXISTS;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return ErrnoCode(errno);
+    // Neither is available: a test then a rename, which leaves a tiny window.
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0)
+        return ISM_EXISTS;
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return ErrnoCode(errno);
+    return ISM_OK;
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int OpenConnection(const std::string& path, sqlite3** db) {
+    const int rc = sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(*db);
+        *db = nullptr;
+        return rc;
+    }
+    sqlite3_extended_result_codes(*db, 1);
+    sqlite3_busy_timeout(*db, BusyTimeoutMs);
+    // Rollback journal only: WAL needs shared memory, which network shares lack.
+    return sqlite3_exec(*db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA locking_mode=NORMAL;",
+                        nullptr, nullptr, nullptr);
+}
+
+std::string SchemaSql(int keyLength, const TFieldLayout& layout) {
+    (void)keyLength;
+    std::string sql = "CREATE TABLE records(key TEXT PRIMARY KEY NOT NULL, data BLOB NOT NULL";
+    for (int position = 1; position <= layout.FieldCount(); ++position)
+        if (layout.IsIndex(position))
+            sql += ", f" + std::to_string(position) + " BLOB NOT NULL";
+    sql += ") WITHOUT ROWID;";
+    for (int position = 1; position <= layout.FieldCount(); ++position)
+        if (layout.IsIndex(position)) {
+            const std::string column = "f" + std::to_string(position);
+            sql += "CREATE INDEX records_" + column + " ON records(" + column + ", key);";
+        }
+    return sql;
+}
+
+// Builds the schema in the fresh, empty file `temp`.
+int16_t BuildDataset(const std::string& temp, int keyLength, const TFieldLayout& layout,
+                     const std::string& layoutText) {
+    sqlite3* db = nullptr;
+    int rc = OpenConnection(temp, &db);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return EngineCode(rc);
+    }
+    const std::string sql =
+        "BEGIN IMMEDIATE; PRAGMA application_id=" + std::to_string(ApplicationId) + "; CREATE TABLE " + MetaTable +
+        "(format INTEGER NOT NULL, key_length INTEGER NOT NULL, layout TEXT NOT NULL);" + SchemaSql(keyLength, layout);
+    rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt* insert = nullptr;
+        const std::string insertSql = std::string("INSERT INTO ") + MetaTable + " VALUES(?1, ?2, ?3)";
+        rc = sqlite3_prepare_v2(db, insertSql.c_str(), -1, &insert, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_bind_int(insert, 1, FormatVersion);
+            sqlite3_bind_int(insert, 2, keyLength);
+            sqlite3_bind_text(insert, 3, layoutText.data(), static_cast<int>(layoutText.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_step(insert);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        }
+        sqlite3_finalize(insert);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK && !sqlite3_get_autocommit(db))
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    const int closeRc = sqlite3_close(db);
+    if (rc == SQLITE_OK)
+        rc = closeRc;
+    return EngineCode(rc);
+}
+
+// Sortable bytes of a 16-bit integer: big-endian with the sign bit flipped.
+std::string IntKey(int16_t value) {
+    const auto bits = static_cast<uint16_t>(static_cast<uint16_t>(value) ^ 0x8000u);
+    return std::string{static_cast<char>(bits >> 8), static_cast<char>(bits & 0xFF)};
+}
+
+} // namespace
+
+int16_t EngineCode(int sqliteCode) {
+    switch (sqliteCode) {
+    case SQLITE_IOERR_NOMEM:
+        return ISM_NO_MEMORY;
+    case SQLITE_READONLY_ROLLBACK:
+    case SQLITE_READONLY_RECOVERY:
+        // A journal left by a crashed writer that we may not roll back.
+        return ISM_IO;
+    default:
+        break;
+    }
+    switch (sqliteCode & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return ISM_OK;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL:
+        return ISM_BUSY;
+    case SQLITE_CONSTRAINT:
+        return ISM_DUPLICATE;
+    case SQLITE_FULL:
+        return ISM_DISK_FULL;
+    case SQLITE_NOMEM:
+        return ISM_NO_MEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return ISM_FOLDER;
+    case SQLITE_NOTADB:
+        return ISM_NOT_ISAM;
+    case SQLITE_CORRUPT:
+    // Our statements are fixed, so one that fails to compile or run found a
+    // schema that is not the one we made.
+    case SQLITE_ERROR:
+    case SQLITE_SCHEMA:
+    case SQLITE_FORMAT:
+    case SQLITE_MISMATCH:
+        return ISM_CORRUPT;
+    case SQLITE_RANGE:
+    case SQLITE_MISUSE:
+    case SQLITE_TOOBIG:
+        return ISM_BAD_PARAMETER;
+    default:
+        return ISM_IO;
+    }
+}
+
+int16_t CreateDataset(const std::string& path, int keyLength, const TFieldLayout& layout,
+                      const std::string& layoutText) {
+    const std::string folder = FolderOf(path);
+    if (!IsFolder(folder))
+        return ISM_FOLDER;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0)
+        return ISM_EXISTS;
+
+    // Build under a private name, then give it the real name only if that is
+    // still free: an existing dataset is never opened, let alone changed.
+    std::string temp;
+    int fd = -1;
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return ErrnoCode(errno);
+    }
+    if (fd < 0)
+        return ISM_IO;
+    ::close(fd);
+
+    int16_t code = BuildDataset(temp, keyLength, layout, layoutText);
+    if (code == ISM_OK)
+        code = LinkNoReplace(temp, path);
+    if (code == ISM_OK)
+        SyncFolder(folder);
+    ::unlink(temp.c_str());
+    ::unlink((temp + "-journal").c_str());
+    return code;
+}
+
+TDataset::TDataset(sqlite3* db, std::string path, TFieldLayout layout, int keyLength)
+    : FDb(db), FPath(std::move(path)), FLayout(std::move(layout)), FKeyLength(keyLength) {}
+
+int16_t TDataset::Open(const std::string& path, std::unique_ptr<TDataset>* dataset) {
+    dataset->reset();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return IsFolder(FolderOf(path)) ? ISM_NOT_FOUND : ISM_FOLDER;
+        return ErrnoCode(errno);
+    }
+    if (!S_ISREG(info.st_mode))
+        return ISM_NOT_ISAM;
+
+    sqlite3* db = nullptr;
+    const int rc = OpenConnection(path, &db);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return EngineCode(rc);
+    }
+    // The layout is filled in by Verify; an empty one until then.
+    std::unique_ptr<TDataset> opened(new TDataset(db, path, TFieldLayout(), 0));
+    const int16_t code = opened->Verify();
+    if (code != ISM_OK)
+        return code;
+    *dataset = std::move(opened);
+    return ISM_OK;
+}
+
+// Reads and checks the dataset's description in one read transaction.
+int16_t TDataset::Verify() {
+    int16_t code = Prepare("BEGIN", &FBegin);
+    if (code == ISM_OK)
+        code = Prepare("BEGIN IMMEDIATE", &FBeginWrite);
+    if (code == ISM_OK)
+        code = Prepare("COMMIT", &FCommit);
+    if (code == ISM_OK)
+        code = Prepare("ROLLBACK", &FRollback);
+    if (code == ISM_OK)
+        code = BeginRead();
+    if (code != ISM_OK)
+        return code;
+
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(FDb, "PRAGMA application_id", -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    const bool ours = rc == SQLITE_ROW && sqlite3_column_int(statement, 0) == ApplicationId;
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_ROW) {
+        EndRead();
+        return EngineCode(rc);
+    }
+    if (!ours) {
+        EndRead();
+        return ISM_NOT_ISAM;
+    }
+
+    // From here on the file says it is ours: whatever is wrong is damage.
+    code = ISM_CORRUPT;
+    const std::string metaSql = std::string("SELECT format, key_length, layout FROM ") + MetaTable;
+    rc = sqlite3_prepare_v2(FDb, metaSql.c_str(), -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        const int format = sqlite3_column_int(statement, 0);
+        const int keyLength = sqlite3_column_int(statement, 1);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 2));
+        const int textSize = sqlite3_column_bytes(statement, 2);
+        auto layout = text ? TFieldLayout::Parse(std::string_view(text, static_cast<size_t>(textSize)))
+                           : std::optional<TFieldLayout>();
+        if (format != FormatVersion) {
+            code = ISM_NOT_ISAM;
+        } else if (layout && keyLength >= 1 && keyLength <= 64) {
+            FLayout = std::move(*layout);
+            FKeyLength = keyLength;
+            code = ISM_OK;
+        }
+    } else if (rc != SQLITE_DONE && (rc & 0xFF) != SQLITE_ERROR) {
+        code = EngineCode(rc);
+    }
+    sqlite3_finalize(statement);
+
+    if (code == ISM_OK) {
+        // Every column the layout needs must be there.
+        std::string sql = "SELECT key, data";
+        for (int position = 1; position <= FLayout.FieldCount(); ++position)
+            if (FLayout.IsIndex(position))
+                sql += ", " + ColumnName(position);
+        sql += " FROM records LIMIT 0";
+        rc = sqlite3_prepare_v2(FDb, sql.c_str(), -1, &statement, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(statement);
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE)
+            code = (rc & 0xFF) == SQLITE_ERROR ? int16_t{ISM_CORRUPT} : EngineCode(rc);
+    }
+    if (code == ISM_OK) {
+        // A file shorter than its header says was cut off.
+        sqlite3_int64 pages = 0, pageSize = 0;
+        rc = sqlite3_prepare_v2(FDb, "PRAGMA page_count", -1, &statement, nullptr);
+        if (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+            pages = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        rc = sqlite3_prepare_v2(FDb, "PRAGMA page_size", -1, &statement, nullptr);
+        if (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+            pageSize = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        struct stat info {};
+        if (::stat(FPath.c_str(), &info) != 0 || info.st_size < pages * pageSize)
+            code = ISM_CORRUPT;
+    }
+    EndRead();
+    if (code != ISM_OK)
+        return code;
+
+    FIndexStatements.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
+    FPositions.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
+    std::string columns, values, updates;
+    int parameter = 3;
+    for (int position = 1; position <= FLayout.FieldCount(); ++position)
+        if (FLayout.IsIndex(position)) {
+            const std::string bind = "?" + std::to_string(parameter++);
+            columns += ", " + ColumnName(position);
+            values += ", " + bind;
+            updates += ", " + ColumnName(position) + "=" + bind;
+        }
+    code = Prepare("INSERT INTO records(key, data" + columns + ") VALUES(?1, ?2" + values + ")", &FInsert);
+    if (code == ISM_OK)
+        code = Prepare("UPDATE records SET data=?2" + updates + " WHERE key=?1", &FUpdate);
+    if (code == ISM_OK)
+        code = Prepare("DELETE FROM records WHERE key=?1", &FDelete);
+    if (code == ISM_OK)
+        code = Prepare("SELECT count(*) FROM records", &FCount);
+    return code;
+}
+
+TDataset::~TDataset() {
+    EndRead();
+    for (TIndexStatements& statements : FIndexStatements)
+        for (sqlite3_stmt* statement :
+             {statements.Equal, statements.First, statements.Last, statements.After, statements.Before})
+            sqlite3_finalize(statement);
+    for (sqlite3_stmt* statement : {FBegin, FBeginWrite, FCommit, FRollback, FInsert, FUpdate, FDelete, FCount})
+        sqlite3_finalize(statement);
+    sqlite3_close_v2(FDb);
+}
+
+bool TDataset::ValidIndex(int index) const {
+    return index == 0 || FLayout.IsIndex(index);
+}
+
+std::string TDataset::ColumnName(int index) const {
+    return index == 0 ? "key" : "f" + std::to_string(index);
+}
+
+int16_t TDataset::Prepare(const std::string& sql, sqlite3_stmt** statement) {
+    const int rc = sqlite3_prepare_v3(FDb, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                      statement, nullptr);
+    return EngineCode(rc);
+}
+
+int16_t TDataset::Statements(int index, TIndexStatements** statements) {
+    TIndexStatements& cached = FIndexStatements[static_cast<size_t>(index)];
+    *statements = &cached;
+    if (cached.Equal)
+        return ISM_OK;
+    const std::string column = ColumnName(index);
+    const std::string select = "SELECT key, " + column + ", data FROM records ";
+    const std::string ascending = index == 0 ? " ORDER BY key LIMIT 1" : " ORDER BY " + column + ", key LIMIT 1";
+    const std::string descending =
+        index == 0 ? " ORDER BY key DESC LIMIT 1" : " ORDER BY " + column + " DESC, key DESC LIMIT 1";
+    // ?1 is the value in this index, ?2 the primary key.
+    const std::string after = index == 0 ? "WHERE key > ?2" : "WHERE (" + column + ", key) > (?1, ?2)";
+    const std::string before = index == 0 ? "WHERE key < ?2" : "WHERE (" + column + ", key) < (?1, ?2)";
+    TIndexStatements made;
+    int16_t code = Prepare(select + "WHERE " + column + " = ?1" + ascending, &made.Equal);
+    if (code == ISM_OK)
+        code = Prepare(select + ascending, &made.First);
+    if (code == ISM_OK)
+        code = Prepare(select + descending, &made.Last);
+    if (code == ISM_OK)
+        code = Prepare(select + after + ascending, &made.After);
+    if (code == ISM_OK)
+        code = Prepare(select + before + descending, &made.Before);
+    if (code != ISM_OK) {
+        for (sqlite3_stmt* statement : {made.Equal, made.First, made.Last, made.After, made.Before})
+            sqlite3_finalize(statement);
+        return code;
+    }
+    cached = made;
+    return ISM_OK;
+}
+
+int16_t TDataset::Exec(sqlite3_stmt* statement) {
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    return rc == SQLITE_DONE ? int16_t{ISM_OK} : EngineCode(rc);
+}
+
+int16_t TDataset::BeginRead() {
+    if (FInRead && !sqlite3_get_autocommit(FDb))
+        return ISM_OK;
+    FInRead = false;
+    // A deferred transaction: the shared lock is taken by the first read and
+    // kept until EndRead, so a run of reads locks the file once.
+    const int16_t code = Exec(FBegin);
+    FInRead = code == ISM_OK;
+    return code;
+}
+
+void TDataset::EndRead() {
+    if (!FInRead)
+        return;
+    FInRead = false;
+    if (sqlite3_get_autocommit(FDb))
+        return;
+    if (Exec(FCommit) != ISM_OK && !sqlite3_get_autocommit(FDb))
+        Exec(FRollback);
+}
+
+void TDataset::ToFirst(int index) {
+    EndRead();
+    FPositions[static_cast<size_t>(index)] = TPosition{};
+}
+
+void TDataset::ToLast(int index) {
+    EndRead();
+    FPositions[static_cast<size_t>(index)] = TPosition{TPosition::TWhere::AfterLast, {}, {}};
+}
+
+void TDataset::BindValue(sqlite3_stmt* statement, int parameter, int index, const std::string& value) {
+    if (index == 0)
+        sqlite3_bind_text(statement, parameter, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_blob(statement, parameter, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+int16_t TDataset::Step(sqlite3_stmt* statement, TRecord* record) {
+    const int rc = sqlite3_step(statement);
+    int16_t code = ISM_OK;
+    if (rc == SQLITE_ROW) {
+        const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
+        const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
+        const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 1));
+        const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 2));
+        const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
+        if (dataSize != FLayout.RecordSize() || (dataSize > 0 && !data)) {
+            code = ISM_CORRUPT;
+        } else {
+            record->Key.assign(key ? key : "", key ? keySize : 0);
+            record->Value.assign(value ? value : "", value ? valueSize : 0);
+            record->Data.assign(data ? data : "", dataSize);
+        }
+    } else if (rc == SQLITE_DONE) {
+        code = ISM_NOT_FOUND;
+    } else {
+        code = EngineCode(rc);
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (code != ISM_OK && code != ISM_NOT_FOUND)
+        EndRead();
+    return code;
+}
+
+int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record) {
+    std::string value;
+    if (!SearchValue(index, text, &value))
+        return ISM_NOT_FOUND;
+    TIndexStatements* statements = nullptr;
+    int16_t code = Statements(index, &statements);
+    if (code == ISM_OK)
+        code = BeginRead();
+    if (code != ISM_OK)
+        return code;
+    BindValue(statements->Equal, 1, index, value);
+    code = Step(statements->Equal, record);
+    if (code == ISM_OK)
+        FPositions[static_cast<size_t>(index)] = TPosition{TPosition::TWhere::On, record->Value, record->Key};
+    return code;
+}
+
+int16_t TDataset::ReadNext(int index, TRecord* record) {
+    return ReadStep(index, record, true);
+}
+
+int16_t TDataset::ReadPrevious(int index, TRecord* record) {
+    return ReadStep(index, record, false);
+}
+
+int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
+    TPosition& position = FPositions[static_cast<size_t>(index)];
+    const TPosition::TWhere start = forward ? TPosition::TWhere::BeforeFirst : TPosition::TWhere::AfterLast;
+    const TPosition::TWhere end = forward ? TPosition::TWhere::AfterLast : TPosition::TWhere::BeforeFirst;
+    if (position.Where == end) {
+        EndRead();
+        return ISM_NOT_FOUND;
+    }
+    TIndexStatements* statements = nullptr;
+    int16_t code = Statements(index, &statements);
+    if (code == ISM_OK)
+        code = BeginRead();
+    if (code != ISM_OK)
+        return code;
+    sqlite3_stmt* statement = nullptr;
+    if (position.Where == start) {
+        statement = forward ? statements->First : statements->Last;
+    } else {
+        statement = forward ? statements->After : statements->Before;
+        BindValue(statement, 1, index, position.Value);
+        BindValue(statement, 2, 0, position.Key);
+    }
+    code = Step(statement, record);
+    if (code == ISM_OK) {
+        position = TPosition{TPosition::TWhere::On, record->Value, record->Key};
+    } else if (code == ISM_NOT_FOUND) {
+        // The end of a scan: let writers in again at once.
+        position = TPosition{end, {}, {}};
+        EndRead();
+    }
+    return code;
+}
+
+std::string TDataset::IndexValueOf(int position, const unsigned char* data) const {
+    const TFieldDesc& field = FLayout.Field(position);
+    if (field.Kind == TFieldDesc::TKind::Int16)
+        return IntKey(static_cast<int16_t>(static_cast<uint16_t>(data[field.Offset] | (data[field.Offset + 1] << 8))));
+    return FieldText(data + field.Offset, field.Size);
+}
+
+std::string TDataset::ValueText(int index, const std::string& value) const {
+    if (index == 0 || FLayout.Field(index).Kind != TFieldDesc::TKind::Int16 || value.size() != 2)
+        return value;
+    const auto bits =
+        static_cast<uint16_t>((static_cast<unsigned char>(value[0]) << 8) | static_cast<unsigned char>(value[1]));
+    return std::to_string(static_cast<int16_t>(bits ^ 0x8000u));
+}
+
+bool TDataset::SearchValue(int index, const std::string& text, std::string* value) const {
+    if (index == 0) {
+        *value = text;
+        return true;
+    }
+    const TFieldDesc& field = FLayout.Field(index);
+    if (field.Kind == TFieldDesc::TKind::Int16) {
+        int number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size() || number < INT16_MIN || number > INT16_MAX)
+            return false;
+        *value = IntKey(static_cast<int16_t>(number));
+        return true;
+    }
+    if (text.size() > field.Size)
+        return false;
+    *value = text;
+    return true;
+}
+
+void TDataset::Rollback() {
+    if (!sqlite3_get_autocommit(FDb))
+        Exec(FRollback);
+}
+
+int16_t TDataset::Write(sqlite3_stmt* statement, bool mustChange) {
+    EndRead();
+    int16_t code = Exec(FBeginWrite);
+    if (code != ISM_OK) {
+        Rollback();
+        return code;
+    }
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (rc != SQLITE_DONE) {
+        Rollback();
+        return EngineCode(rc);
+    }
+    if (mustChange && sqlite3_changes(FDb) == 0) {
+        Rollback();
+        return ISM_NOT_FOUND;
+    }
+    code = Exec(FCommit);
+    if (code != ISM_OK)
+        Rollback();
+    return code;
+}
+
+int16_t TDataset::Put(const std::string& key, const unsigned char* data, bool replace) {
+    sqlite3_stmt* statement = replace ? FUpdate : FInsert;
+    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(statement, 2, data, static_cast<int>(FLayout.RecordSize()), SQLITE_TRANSIENT);
+    int parameter = 3;
+    for (int position = 1; position <= FLayout.FieldCount(); ++position)
+        if (FLayout.IsIndex(position)) {
+            const std::string value = IndexValueOf(position, data);
+            sqlite3_bind_blob(statement, parameter++, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+        }
+    return Write(statement, replace);
+}
+
+int16_t TDataset::Delete(const std::string& key) {
+    sqlite3_bind_text(FDelete, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    return Write(FDelete, true);
+}
+
+int16_t TDataset::Count(int32_t* count) {
+    int16_t code = BeginRead();
+    if (code != ISM_OK)
+        return code;
+    const int rc = sqlite3_step(FCount);
+    if (rc == SQLITE_ROW) {
+        const sqlite3_int64 rows = sqlite3_column_int64(FCount, 0);
+        *count = rows > INT32_MAX ? INT32_MAX : static_cast<int32_t>(rows);
+    } else {
+        code = EngineCode(rc);
+    }
+    sqlite3_reset(FCount);
+    if (code != ISM_OK)
+        EndRead();
+    return code;
+}
+
+} // namespace qel::engine
