@@ -36,11 +36,17 @@ TFakePlatform::TFakePlatform(const std::string& root) {
     ProgramPathValue = base + "bin/qel";
 }
 
-bool TFakePlatform::FileExists(const std::string& path) { return PosixFileExists(path); }
+bool TFakePlatform::FileExists(const std::string& path) {
+    return PosixFileExists(path);
+}
 
-TFileStamp TFakePlatform::FileStamp(const std::string& path) { return PosixFileStamp(path); }
+TFileStamp TFakePlatform::FileStamp(const std::string& path) {
+    return PosixFileStamp(path);
+}
 
-bool TFakePlatform::ReadFile(const std::string& path, std::string* contents) { return PosixReadFile(path, contents); }
+bool TFakePlatform::ReadFile(const std::string& path, std::string* contents) {
+    return PosixReadFile(path, contents);
+}
 
 bool TFakePlatform::WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) {
     if (FailWrites || FailWritesRemaining > 0) {

@@ -51,11 +51,20 @@ std::string EscapeDesktopValue(std::string_view value) {
     std::string result;
     for (char c : value) {
         switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '\n': result += "\\n"; break;
-        case '\t': result += "\\t"; break;
-        case '\r': result += "\\r"; break;
-        default: result += c;
+        case '\\':
+            result += "\\\\";
+            break;
+        case '\n':
+            result += "\\n";
+            break;
+        case '\t':
+            result += "\\t";
+            break;
+        case '\r':
+            result += "\\r";
+            break;
+        default:
+            result += c;
         }
     }
     return result;
@@ -76,8 +85,8 @@ std::string FileUrl(std::string_view absolutePath, std::string_view fragment) {
         std::string result;
         for (char c : text) {
             const auto b = static_cast<unsigned char>(c);
-            const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-                               b == '-' || b == '.' || b == '_' || b == '~' || (keepSlash && b == '/');
+            const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
+                               b == '.' || b == '_' || b == '~' || (keepSlash && b == '/');
             if (plain) {
                 result += c;
             } else {

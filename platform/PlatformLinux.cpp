@@ -105,7 +105,9 @@ std::string TLinuxPlatform::ConfigFolder() {
     return folder.empty() ? TempFolder() : folder;
 }
 
-std::string TLinuxPlatform::AutostartFolder() { return ConfigFolder() + "autostart/"; }
+std::string TLinuxPlatform::AutostartFolder() {
+    return ConfigFolder() + "autostart/";
+}
 
 std::string TLinuxPlatform::ProgramPath() {
     std::vector<char> buffer(PATH_MAX);
@@ -124,11 +126,17 @@ std::string TLinuxPlatform::TempFolder() {
     return tmp && tmp[0] == '/' ? AddBackslash(tmp) : std::string("/tmp/");
 }
 
-bool TLinuxPlatform::FileExists(const std::string& path) { return PosixFileExists(path); }
+bool TLinuxPlatform::FileExists(const std::string& path) {
+    return PosixFileExists(path);
+}
 
-TFileStamp TLinuxPlatform::FileStamp(const std::string& path) { return PosixFileStamp(path); }
+TFileStamp TLinuxPlatform::FileStamp(const std::string& path) {
+    return PosixFileStamp(path);
+}
 
-bool TLinuxPlatform::ReadFile(const std::string& path, std::string* contents) { return PosixReadFile(path, contents); }
+bool TLinuxPlatform::ReadFile(const std::string& path, std::string* contents) {
+    return PosixReadFile(path, contents);
+}
 
 bool TLinuxPlatform::WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) {
     return PosixWriteFileAtomic(path, contents, error);

@@ -198,7 +198,8 @@ std::string FindOnPath(const std::string& name) {
         if (!folder.empty() && folder[0] == '/') {
             const std::string candidate = (folder.back() == '/' ? folder : folder + "/") + name;
             struct stat info {};
-            if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
                 return candidate;
         }
         start = end + 1;

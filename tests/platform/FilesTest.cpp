@@ -1,0 +1,167 @@
+#include "TestEnvironment.h"
+#include "platform/FakePlatform.h"
+#include "platform/PlatformLinux.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qel {
+namespace {
+
+using test::Slurp;
+using test::Spit;
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+void SetModified(const std::string& path, time_t seconds, long nanoseconds) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class Files : public ::testing::Test {
+protected:
+    TScratchFolder Scratch;
+    TLinuxPlatform Platform;
+    std::string Error;
+};
+
+TEST_F(Files, AtomicWriteCreatesMissingFoldersAndTheFile) {
+    const std::string path = Scratch.Path() + "a/b/c/Qel.ini";
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "[Qel]\nFirst_Time_Run=0\n", &Error)) << Error;
+    std::string contents;
+    ASSERT_TRUE(Platform.ReadFile(path, &contents));
+    EXPECT_EQ(contents, "[Qel]\nFirst_Time_Run=0\n");
+    EXPECT_TRUE(Platform.FileExists(path));
+    EXPECT_FALSE(Platform.FileExists(Scratch.Path() + "a/b")) << "a folder is not a file";
+}
+
+TEST_F(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFile) {
+    const std::string path = Scratch.Path() + "Qel.ini";
+    Spit(path, "a much longer old content than the new one\n");
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "short\n", &Error)) << Error;
+    EXPECT_EQ(Slurp(path), "short\n");
+    EXPECT_EQ(FolderEntries(Scratch.Path()), std::vector<std::string>{"Qel.ini"});
+}
+
+TEST_F(Files, AtomicWriteKeepsThePermissionsOfTheReplacedFile) {
+    const std::string path = Scratch.Path() + "Qel.ini";
+    Spit(path, "old\n", 0600);
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "new\n", &Error)) << Error;
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(Files, AtomicWriteThroughASymbolicLinkReplacesTheFileItNames) {
+    const std::string real = Scratch.Path() + "real.ini";
+    const std::string link = Scratch.Path() + "link.ini";
+    Spit(real, "old\n");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(Platform.WriteFileAtomic(link, "new\n", &Error)) << Error;
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(Slurp(real), "new\n");
+}
+
+// A file-size limit makes the write itself fail half way, whoever runs the
+// test: the old file must survive whole and the temporary file must go.
+TEST_F(Files, FailedAtomicWriteLeavesTheOldFileAndNoTemporaryFile) {
+    const std::string path = Scratch.Path() + "Qel.ini";
+    Spit(path, "[Locations]\nQel_DBaseLocation=/srv/qel/\n");
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = Platform.WriteFileAtomic(path, std::string(4096, 'x'), &Error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Error, path + ": " + std::strerror(EFBIG));
+    EXPECT_EQ(Slurp(path), "[Locations]\nQel_DBaseLocation=/srv/qel/\n");
+    EXPECT_EQ(FolderEntries(Scratch.Path()), std::vector<std::string>{"Qel.ini"});
+}
+
+TEST_F(Files, AtomicWriteBelowAFileFailsWithTheReason) {
+    Spit(Scratch.Path() + "plain", "not a folder\n");
+    EXPECT_FALSE(Platform.WriteFileAtomic(Scratch.Path() + "plain/Qel.ini", "x", &Error));
+    EXPECT_NE(Error.find(std::strerror(ENOTDIR)), std::string::npos) << Error;
+}
+
+TEST_F(Files, ReadOfAMissingFileFails) {
+    std::string contents = "unchanged";
+    EXPECT_FALSE(Platform.ReadFile(Scratch.Path() + "none", &contents));
+    EXPECT_FALSE(Platform.FileExists(Scratch.Path() + "none"));
+}
+
+TEST_F(Files, StampOfAMissingFileIsMinusOne) {
+    const TFileStamp stamp = Platform.FileStamp(Scratch.Path() + "QelDBase.isd");
+    EXPECT_TRUE(stamp.IsMissing());
+    EXPECT_EQ(stamp.ModifiedNs, -1);
+    EXPECT_EQ(stamp, TFileStamp::Missing());
+}
+
+TEST_F(Files, StampCarriesTheModificationTimeToTheNanosecond) {
+    const std::string path = Scratch.Path() + "QelDBase.isd";
+    Spit(path, "12345678");
+    SetModified(path, 1'800'000'000, 100);
+    const TFileStamp first = Platform.FileStamp(path);
+    EXPECT_EQ(first.ModifiedNs, 1'800'000'000'000'000'100);
+    EXPECT_EQ(first.Size, 8);
+
+    // The same second, the same size: only the nanoseconds tell them apart.
+    SetModified(path, 1'800'000'000, 200);
+    const TFileStamp second = Platform.FileStamp(path);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(second.ModifiedNs - first.ModifiedNs, 100);
+}
+
+TEST_F(Files, StampChangesWithTheSizeWhenTheTimeIsTheSame) {
+    const std::string path = Scratch.Path() + "QelMesg.isd";
+    Spit(path, "1234");
+    SetModified(path, 1'800'000'000, 500);
+    const TFileStamp first = Platform.FileStamp(path);
+    Spit(path, "123456");
+    SetModified(path, 1'800'000'000, 500);
+    const TFileStamp second = Platform.FileStamp(path);
+    EXPECT_EQ(first.ModifiedNs, second.ModifiedNs);
+    EXPECT_NE(first, second);
+}
+
+TEST_F(Files, StampsOfTwoQuickSameSizeRewritesDiffer) {
+    const std::string path = Scratch.Path() + "QelDBase.isd";
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "AAAA", &Error));
+    const TFileStamp first = Platform.FileStamp(path);
+    // Longer than the coarsest clock tick the kernel uses for file times.
+    ::usleep(20000);
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "BBBB", &Error));
+    const TFileStamp second = Platform.FileStamp(path);
+    EXPECT_EQ(first.Size, second.Size);
+    EXPECT_NE(first, second);
+    EXPECT_LT(second.ModifiedNs - first.ModifiedNs, 1'000'000'000) << "same second";
+}
+
+} // namespace
+} // namespace qel
