@@ -1,0 +1,280 @@
+// What the engine does with files it did not make, files that are damaged,
+// names that are taken, and folders it may not write or that disappear.
+
+#include "EngineSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <random>
+#include <sys/wait.h>
+
+using namespace qel::test;
+
+namespace {
+
+const std::string Layout = "%,$*21,X$*21";
+constexpr size_t RecordSize = 2 + 21 + 21;
+
+std::string Record(int number) {
+    std::string record(RecordSize, '\0');
+    record[0] = static_cast<char>(number & 0xFF);
+    const std::string name = "name " + std::to_string(number);
+    const std::string group = "group " + std::to_string(number % 7);
+    record.replace(2, name.size(), name);
+    record.replace(23, group.size(), group);
+    return record;
+}
+
+std::string Key(int number) {
+    char key[16];
+    std::snprintf(key, sizeof key, "%010d", number);
+    return key;
+}
+
+// Records of a few kilobytes, so that a small dataset spans many pages.
+const std::string BigLayout = "%,$*21,X$*21,$*3000";
+constexpr size_t BigRecordSize = RecordSize + 3000;
+
+void Fill(const std::string& name, int count, bool big = false) {
+    ASSERT_EQ(Create(name, big ? BigLayout : Layout), ISM_OK);
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(name, &handle), ISM_OK);
+    for (int i = 1; i <= count; ++i) {
+        std::string record = Record(i);
+        if (big)
+            record += std::string(3000, static_cast<char>('a' + i % 26));
+        ASSERT_EQ(Put(handle, Key(i), record), ISM_OK);
+    }
+    ASSERT_EQ(Close(handle), ISM_OK);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Opens `name` and reads every record in both indexes; the first code that
+// is neither 0 nor 1, or 0 when all went well.
+int16_t OpenAndScan(const std::string& name, size_t recordSize = RecordSize) {
+    uint32_t handle = 0;
+    const int16_t code = Open(name, &handle);
+    if (code != ISM_OK)
+        return code;
+    int16_t result = ISM_OK;
+    for (int16_t index : {0, 3}) {
+        for (const std::string& key : ScanKeys(handle, recordSize, index))
+            if (key.rfind("(error ", 0) == 0 && result == ISM_OK)
+                result = static_cast<int16_t>(std::stoi(key.substr(7)));
+    }
+    Close(handle);
+    return result;
+}
+
+// Runs `body` in a child process as the unprivileged user "nobody" and
+// returns what it returned; "skip" when the identity could not be taken.
+std::string RunAsNobody(const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return "pipe failed";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(77);
+        const std::string answer = body();
+        if (write(fds[1], answer.data(), answer.size()) < 0)
+            _exit(2);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    std::string answer;
+    char chunk[256];
+    ssize_t got;
+    while ((got = read(fds[0], chunk, sizeof chunk)) > 0)
+        answer.append(chunk, static_cast<size_t>(got));
+    ::close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        return "skip";
+    return answer;
+}
+
+TEST(EngineFiles, CreateNeverTouchesAnExistingFile) {
+    TTempDir dir;
+    const std::string name = dir / "users";
+    Fill(name, 20);
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (name + ".isd").c_str(), old, 0), 0);
+    const std::string before = FileBytes(name + ".isd");
+
+    EXPECT_EQ(Create(name, "X$*31"), ISM_EXISTS);
+    EXPECT_EQ(Create(name, Layout), ISM_EXISTS);
+    EXPECT_EQ(FileBytes(name + ".isd"), before);
+    struct stat info {};
+    ASSERT_EQ(::stat((name + ".isd").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+
+    // Not even a file of someone else's is replaced.
+    WriteFile(dir / "other.isd", "not ours");
+    EXPECT_EQ(Create(dir / "other", Layout), ISM_EXISTS);
+    EXPECT_EQ(FileBytes(dir / "other.isd"), "not ours");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"other.isd", "users.isd"}));
+    EXPECT_EQ(OpenAndScan(name), ISM_OK);
+}
+
+TEST(EngineFiles, RacingCreatesMakeExactlyOneDataset) {
+    TTempDir dir;
+    const std::string name = dir / "race";
+    std::vector<pid_t> children;
+    for (int i = 0; i < 6; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0)
+            _exit(Create(name, i % 2 ? Layout : "X$*31"));
+        children.push_back(pid);
+    }
+    int created = 0, refused = 0;
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        created += WEXITSTATUS(status) == ISM_OK;
+        refused += WEXITSTATUS(status) == ISM_EXISTS;
+    }
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(refused, 5);
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"race.isd"}));
+    uint32_t handle = 0;
+    EXPECT_EQ(Open(name, &handle), ISM_OK);
+    Close(handle);
+}
+
+TEST(EngineFiles, ForeignFilesAreNotDatasets) {
+    TTempDir dir;
+    std::mt19937 random(7);
+    std::string garbage(8192, '\0');
+    for (char& c : garbage)
+        c = static_cast<char>(random());
+    WriteFile(dir / "garbage.isd", garbage);
+    WriteFile(dir / "text.isd", "hello, world\n");
+    WriteFile(dir / "empty.isd", "");
+    std::filesystem::create_directory(dir / "folder.isd");
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "plain.isd").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(
+                  db, "CREATE TABLE records(key TEXT PRIMARY KEY, data BLOB); INSERT INTO records VALUES('a', x'00')",
+                  nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    for (const char* name : {"garbage", "text", "empty", "folder", "plain"}) {
+        uint32_t handle = 0;
+        EXPECT_EQ(Open(dir / name, &handle), ISM_NOT_ISAM) << name;
+    }
+    EXPECT_EQ(FileBytes(dir / "garbage.isd"), garbage) << "a refused file is not changed";
+}
+
+TEST(EngineFiles, DamagedDatasetsGiveCodesNotCrashes) {
+    TTempDir dir;
+    Fill(dir / "good", 40, true);
+    const std::string good = FileBytes(dir / "good.isd");
+    ASSERT_GT(good.size(), 8 * 4096u);
+
+    WriteFile(dir / "half.isd", good.substr(0, good.size() / 2));
+    EXPECT_EQ(OpenAndScan(dir / "half", BigRecordSize), ISM_CORRUPT);
+
+    WriteFile(dir / "stub.isd", good.substr(0, 60));
+    const int16_t stub = OpenAndScan(dir / "stub", BigRecordSize);
+    EXPECT_TRUE(stub == ISM_NOT_ISAM || stub == ISM_CORRUPT) << stub;
+
+    // Every page after the description pages overwritten.
+    std::string trampled = good;
+    std::mt19937 random(11);
+    for (size_t i = 2 * 4096; i < trampled.size(); ++i)
+        trampled[i] = static_cast<char>(random());
+    WriteFile(dir / "trampled.isd", trampled);
+    EXPECT_EQ(OpenAndScan(dir / "trampled", BigRecordSize), ISM_CORRUPT);
+
+    // A description that is not ours any more.
+    sqlite3* db = nullptr;
+    WriteFile(dir / "nometa.isd", good);
+    ASSERT_EQ(sqlite3_open((dir / "nometa.isd").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE qelisam_meta", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(OpenAndScan(dir / "nometa", BigRecordSize), ISM_CORRUPT);
+
+    WriteFile(dir / "badlayout.isd", good);
+    ASSERT_EQ(sqlite3_open((dir / "badlayout.isd").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE qelisam_meta SET layout='%,$*21,X$*21,$*3000,X$*5'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(OpenAndScan(dir / "badlayout", BigRecordSize), ISM_CORRUPT) << "an index column is missing";
+}
+
+TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
+    TTempDir dir;
+    const std::string locked = dir / "locked";
+    std::filesystem::create_directory(locked);
+    Fill(locked + "/users", 5);
+    const std::string before = FileBytes(locked + "/users.isd");
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+
+    const std::string shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    Fill(shared + "/readonly", 3);
+    Fill(shared + "/secret", 3);
+    ASSERT_EQ(::chmod((shared + "/readonly.isd").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod((shared + "/secret.isd").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+
+    const std::string answer = RunAsNobody([&] {
+        std::string out;
+        out += "create=" + std::to_string(Create(locked + "/new", Layout));
+        uint32_t handle = 0;
+        out += " open=" + std::to_string(Open(locked + "/users", &handle));
+        out += " scan=" + std::to_string(ScanKeys(handle, RecordSize).size());
+        out += " put=" + std::to_string(Put(handle, Key(9), Record(9)));
+        out += " replace=" + std::to_string(Put(handle, Key(1), Record(9), ISM_PUT_REPLACE));
+        out += " delete=" + std::to_string(Delete(handle, Key(1)));
+        out += " close=" + std::to_string(Close(handle));
+        out += " | open=" + std::to_string(Open(shared + "/readonly", &handle));
+        out += " put=" + std::to_string(Put(handle, Key(9), Record(9)));
+        Close(handle);
+        out += " | open=" + std::to_string(Open(shared + "/secret", &handle));
+        out += " | create=" + std::to_string(Create(shared + "/mine", Layout));
+        return out;
+    });
+    if (answer == "skip")
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(answer,
+              "create=13 open=0 scan=5 put=13 replace=13 delete=13 close=0 | open=0 put=13 | open=13 | create=0");
+    EXPECT_EQ(FileBytes(locked + "/users.isd"), before);
+    EXPECT_EQ(FolderEntries(locked), (std::vector<std::string>{"users.isd"}));
+}
+
+TEST(EngineFiles, VanishedFolderGivesFolderCode) {
+    TTempDir dir;
+    const std::string share = dir / "share";
+    std::filesystem::create_directory(share);
+    Fill(share + "/users", 4);
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(share + "/users", &handle), ISM_OK);
+    ASSERT_EQ(ScanKeys(handle, RecordSize).size(), 4u);
+
+    std::filesystem::remove_all(share);
+    EXPECT_EQ(Put(handle, Key(5), Record(5)), ISM_FOLDER);
+    EXPECT_EQ(Delete(handle, Key(1)), ISM_FOLDER);
+    EXPECT_EQ(Close(handle), ISM_OK);
+    EXPECT_EQ(Open(share + "/users", &handle), ISM_FOLDER);
+    EXPECT_EQ(Create(share + "/users", Layout), ISM_FOLDER);
+    EXPECT_FALSE(std::filesystem::exists(share));
+}
+
+} // namespace
