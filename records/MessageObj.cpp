@@ -61,11 +61,17 @@ TQelMessage::TQelMessage(TQelContext& context, const std::string& Location)
     CheckEngineLoaded(FUsers, FContext);
 }
 
-std::string TQelMessage::MessagesPath() const { return FLocation + MessagesDatasetName; }
+std::string TQelMessage::MessagesPath() const {
+    return FLocation + MessagesDatasetName;
+}
 
-std::string TQelMessage::UsersPath() const { return FLocation + UsersDatasetName; }
+std::string TQelMessage::UsersPath() const {
+    return FLocation + UsersDatasetName;
+}
 
-bool TQelMessage::MessagesFileExists() const { return FContext.Platform.FileExists(MessagesPath() + ".isd"); }
+bool TQelMessage::MessagesFileExists() const {
+    return FContext.Platform.FileExists(MessagesPath() + ".isd");
+}
 
 template <class F> void TQelMessage::ForEachOwnMessage(F each) {
     const std::string own = GetWindowsComputerName(FContext.Platform);
@@ -215,7 +221,8 @@ void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
                 return true;
             });
         // Newest first: a higher key is a later message.
-        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return KeyAfter(a.first, b.first); });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto& a, const auto& b) { return KeyAfter(a.first, b.first); });
         for (const auto& row : rows)
             ListView.AddItem(row.second);
     }

@@ -28,17 +28,29 @@ TQelCatalogue::TQelCatalogue(TQelContext& context, const TCatalogueKind& kind)
     CheckEngineLoaded(FIsam, FContext);
 }
 
-size_t TQelCatalogue::MaxNameLength() const { return FLayout.Field(NameField).Size - 1; }
+size_t TQelCatalogue::MaxNameLength() const {
+    return FLayout.Field(NameField).Size - 1;
+}
 
-std::string TQelCatalogue::DatasetPath() const { return DatabaseFolder(FContext.Settings) + FKind.DatasetName; }
+std::string TQelCatalogue::DatasetPath() const {
+    return DatabaseFolder(FContext.Settings) + FKind.DatasetName;
+}
 
-bool TQelCatalogue::DatasetFileExists() const { return FContext.Platform.FileExists(DatasetPath() + ".isd"); }
+bool TQelCatalogue::DatasetFileExists() const {
+    return FContext.Platform.FileExists(DatasetPath() + ".isd");
+}
 
-bool TQelCatalogue::CreateEmptyDataset() { return FIsam.CreateDataset(DatasetPath(), DatasetKeyLength, FKind.Layout); }
+bool TQelCatalogue::CreateEmptyDataset() {
+    return FIsam.CreateDataset(DatasetPath(), DatasetKeyLength, FKind.Layout);
+}
 
-bool TQelCatalogue::OpenDataset() { return FIsam.OpenDataset(DatasetPath(), DatasetOpenMode); }
+bool TQelCatalogue::OpenDataset() {
+    return FIsam.OpenDataset(DatasetPath(), DatasetOpenMode);
+}
 
-void TQelCatalogue::ShowEngineError() { FContext.Boxes.ShowError(EngineErrorText(FIsam)); }
+void TQelCatalogue::ShowEngineError() {
+    FContext.Boxes.ShowError(EngineErrorText(FIsam));
+}
 
 bool TQelCatalogue::CheckLength(const std::string& name) {
     if (name.size() <= MaxNameLength())

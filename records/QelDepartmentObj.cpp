@@ -19,9 +19,13 @@ void TQelDepartment::CreateDepartmentDataset() {
         CreateEmptyDataset();
 }
 
-void TQelDepartment::AddDepartment(const std::string& Name) { AddName(Name); }
+void TQelDepartment::AddDepartment(const std::string& Name) {
+    AddName(Name);
+}
 
-void TQelDepartment::DeleteDepartment(int32_t RecordNumber) { DeleteNumber(RecordNumber); }
+void TQelDepartment::DeleteDepartment(int32_t RecordNumber) {
+    DeleteNumber(RecordNumber);
+}
 
 void TQelDepartment::RenameDepartment(const std::string& OldName, const std::string& NewName) {
     RenameName(OldName, NewName);
@@ -32,7 +36,9 @@ void TQelDepartment::LoadDepartments(INumberedList& Items) {
     ScanInKeyOrder([&] { Items.Clear(); }, [&](const std::string& name, int32_t number) { Items.Add(name, number); });
 }
 
-std::string TQelDepartment::GetDepartmentName(int32_t RecordNumber) { return NameOf(RecordNumber); }
+std::string TQelDepartment::GetDepartmentName(int32_t RecordNumber) {
+    return NameOf(RecordNumber);
+}
 
 void TQelDepartment::FillDepartmentTree(IDepartmentTree& Tree) {
     ScanInKeyOrder(

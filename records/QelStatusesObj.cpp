@@ -25,11 +25,17 @@ void TQelStatus::CreateStatusDataset() {
     SeedNames({BuiltInStatuses.begin(), BuiltInStatuses.end()});
 }
 
-void TQelStatus::AddStatus(const std::string& Name) { AddName(Name); }
+void TQelStatus::AddStatus(const std::string& Name) {
+    AddName(Name);
+}
 
-void TQelStatus::DeleteStatus(int32_t RecordNumber) { DeleteNumber(RecordNumber); }
+void TQelStatus::DeleteStatus(int32_t RecordNumber) {
+    DeleteNumber(RecordNumber);
+}
 
-void TQelStatus::RenameStatus(const std::string& OldName, const std::string& NewName) { RenameName(OldName, NewName); }
+void TQelStatus::RenameStatus(const std::string& OldName, const std::string& NewName) {
+    RenameName(OldName, NewName);
+}
 
 void TQelStatus::LoadStatuses(INumberedList& Items) {
     ScanInKeyOrder([&] { Items.Clear(); }, [&](const std::string& name, int32_t number) { Items.Add(name, number); });
@@ -44,7 +50,9 @@ void TQelStatus::LoadSelectableStatuses(INumberedList& Items) {
                    });
 }
 
-std::string TQelStatus::GetStatusName(int32_t RecordNumber) { return NameOf(RecordNumber); }
+std::string TQelStatus::GetStatusName(int32_t RecordNumber) {
+    return NameOf(RecordNumber);
+}
 
 bool TQelStatus::IsBuiltInStatus(const std::string& Name) {
     return std::any_of(BuiltInStatuses.begin(), BuiltInStatuses.end(),

@@ -9,8 +9,8 @@ namespace qel {
 // The ten statuses written into a new catalogue, in this order (keys
 // 0000000001 to 0000000010).
 inline const std::array<const char*, 10> BuiltInStatuses = {
-    "At lunch", "Available",  "Away from desk", "DND",           "Gone home",
-    "In meeting", "Offline", "On holiday",      "Out of office", "Off sick"};
+    "At lunch",   "Available", "Away from desk", "DND",           "Gone home",
+    "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
 
 // The status catalogue: the shared dataset QelStats (one name of at most 30
 // characters per record) in the database folder named by the settings file.
