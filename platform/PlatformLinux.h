@@ -13,7 +13,10 @@ namespace qel {
 // - AcquireInstanceLock: an flock on TempFolder/<InstanceLockFileName>; the
 //   file name carries the user id, so the lock is per computer and user. If
 //   that file cannot be used (it belongs to someone else, or the folder is
-//   not writable) the lock file goes into ConfigFolder instead.
+//   not writable) the lock file goes into ConfigFolder instead. When no lock
+//   file can be used at all the program is let run (a lock object that
+//   guards nothing is returned): a broken temporary folder must not keep
+//   anyone from working, it only loses the guard against a second copy.
 // - PlaySoundFile: paplay, else aplay, found on $PATH, started detached.
 // - Beep: "\a" to the controlling terminal; without one, the freedesktop
 //   bell sound through paplay.

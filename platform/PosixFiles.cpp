@@ -228,8 +228,8 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    // Its own process group, so a Ctrl+C meant for a terminal-started program
-    // does not cut a sound short, and the program does not get it either.
+    // Its own process group, so a Ctrl+C typed at the terminal that started
+    // this program does not also stop a sound or the help browser.
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
 

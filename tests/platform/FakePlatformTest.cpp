@@ -6,14 +6,6 @@
 namespace qel {
 namespace {
 
-TEST(FakePlatform, FoldersLieBeneathTheRoot) {
-    TFakePlatform platform("/scratch/pc1");
-    EXPECT_EQ(platform.ConfigFolder(), "/scratch/pc1/config/");
-    EXPECT_EQ(platform.AutostartFolder(), "/scratch/pc1/config/autostart/");
-    EXPECT_EQ(platform.TempFolder(), "/scratch/pc1/tmp/");
-    EXPECT_EQ(platform.ProgramPath(), "/scratch/pc1/bin/qel");
-}
-
 TEST(FakePlatform, InjectedWriteFailureWritesNothing) {
     TScratchFolder scratch;
     TFakePlatform platform(scratch.Path());
@@ -46,30 +38,6 @@ TEST(FakePlatform, CopiesSharingLocksActAsOneComputer) {
     lock.reset();
     EXPECT_NE(second.AcquireInstanceLock("TVK - Qel"), nullptr);
     EXPECT_EQ(second.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
-}
-
-TEST(FakePlatform, AutostartEntryGoesToItsAutostartFolder) {
-    TScratchFolder scratch;
-    TFakePlatform platform(scratch.Path());
-    const std::string target = scratch.Path() + "qel";
-    test::Spit(target, "x", 0755);
-    std::string error;
-    ASSERT_TRUE(platform.CreateAutostartEntry("Qel", target, &error)) << error;
-    EXPECT_NE(test::Slurp(platform.AutostartFolder() + "Qel.desktop").find("\nExec=" + target + "\n"),
-              std::string::npos);
-}
-
-TEST(FakePlatform, SoundBeepAndHelpAreRecorded) {
-    TFakePlatform platform;
-    platform.PlaySoundFile("/snd/a.wav");
-    platform.Beep();
-    platform.Beep();
-    EXPECT_TRUE(platform.OpenHelp("Settings"));
-    platform.HelpAvailable = false;
-    EXPECT_FALSE(platform.OpenHelp("Contents"));
-    EXPECT_EQ(platform.PlayedSounds, std::vector<std::string>{"/snd/a.wav"});
-    EXPECT_EQ(platform.BeepCount, 2);
-    EXPECT_EQ(platform.HelpTopics, (std::vector<std::string>{"Settings", "Contents"}));
 }
 
 } // namespace

@@ -12,11 +12,6 @@ TEST(HostName, DomainPartIsCutAndNameUpperCased) {
     EXPECT_EQ(NormaliseHostName(""), "");
 }
 
-TEST(ConfigFolder, AbsoluteXdgConfigHomeWins) {
-    EXPECT_EQ(ConfigFolderFor("/srv/cfg", "/home/ann"), "/srv/cfg/");
-    EXPECT_EQ(ConfigFolderFor("/srv/cfg/", "/home/ann"), "/srv/cfg/");
-}
-
 TEST(ConfigFolder, UnsetEmptyOrRelativeXdgConfigHomeFallsBackToHome) {
     EXPECT_EQ(ConfigFolderFor(nullptr, "/home/ann"), "/home/ann/.config/");
     EXPECT_EQ(ConfigFolderFor("", "/home/ann/"), "/home/ann/.config/");
@@ -47,14 +42,6 @@ TEST(ExecQuoting, ReservedCharactersQuoteTheWholeArgument) {
 TEST(ExecQuoting, PercentIsDoubledSoItIsNoFieldCode) {
     EXPECT_EQ(QuoteExecArgument("/opt/100%/qel"), "/opt/100%%/qel");
     EXPECT_EQ(QuoteExecArgument("/opt/100% sure/qel"), "\"/opt/100%% sure/qel\"");
-}
-
-TEST(AutostartEntry, ContentOfTheEntry) {
-    EXPECT_EQ(AutostartEntryText("Qel", "/usr/bin/qel"), "[Desktop Entry]\n"
-                                                         "Type=Application\n"
-                                                         "Name=Qel\n"
-                                                         "Exec=/usr/bin/qel\n"
-                                                         "X-GNOME-Autostart-enabled=true\n");
 }
 
 TEST(AutostartEntry, BackslashInAQuotedArgumentBecomesFourBackslashes) {

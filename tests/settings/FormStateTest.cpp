@@ -30,13 +30,6 @@ TEST_F(FormState, PlacementIsWrittenAsFourKeysAndReadBack) {
     EXPECT_EQ(Store.ReadPlacement(keys::FrmSelectStatus), std::nullopt);
 }
 
-TEST_F(FormState, PlacementsOfTwoWindowsAreKeptApart) {
-    Store.WritePlacement(keys::FrmMain, {0, 1, 0, 0, 640, 480, 0});
-    Store.WritePlacement(keys::FrmSelectStatus, {2, 2, -5, -5, 100, 100, 7});
-    EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{0, 1, 0, 0, 640, 480, 0}));
-    EXPECT_EQ(Store.ReadPlacement(keys::FrmSelectStatus), (TWindowPlacement{2, 2, -5, -5, 100, 100, 7}));
-}
-
 TEST_F(FormState, GarbledOrIncompletePlacementIsNotRestored) {
     const char* garbled[] = {
         "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=10,20,abc,40\nColor=0\n",
@@ -90,12 +83,6 @@ TEST_F(FormState, StoreAndSettingsObjectShareOneFile) {
     EXPECT_EQ(settings.ReadString(keys::Locations, keys::DBaseLocation, keys::NotEntered), "/srv/qel/");
     EXPECT_FALSE(Store.ReadBool(keys::FrmSettings, keys::DisplayExtChecked, true));
     EXPECT_FALSE(settings.ReadBool(keys::Qel, keys::FirstTimeRun, true));
-}
-
-TEST_F(FormState, RefusedWriteRaisesTheProfileError) {
-    Platform.FailWrites = true;
-    EXPECT_THROW(Store.WritePlacement(keys::FrmMain, {}), EIniFileError);
-    EXPECT_THROW(Store.WriteBool(keys::FrmSettings, keys::PlayWavFileChecked, true), EIniFileError);
 }
 
 } // namespace

@@ -141,11 +141,6 @@ TEST_F(Profile, BooleansAreWrittenAsOneAndZeroAndReadAsIntegers) {
     EXPECT_FALSE(Ini.ReadBool("B", "Word", false));
 }
 
-TEST_F(Profile, IntegersRoundTrip) {
-    Ini.WriteInteger("TfrmMain", "SplitterMain.Position", -120);
-    EXPECT_EQ(Ini.ReadInteger("TfrmMain", "SplitterMain.Position", 0), -120);
-}
-
 TEST_F(Profile, EraseSectionRemovesItsLinesOnly) {
     Given("[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n");
     Ini.EraseSection("tfrmmain");
