@@ -1,0 +1,230 @@
+// Several processes on one dataset, and writers killed at random instants.
+
+#include "EngineSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+using namespace qel::test;
+
+namespace {
+
+// Field 1: the writer's number, field 2 ("X$*12"): a text naming the record.
+const std::string Layout = "%,X$*12";
+constexpr size_t RecordSize = 2 + 12;
+
+std::string Record(int writer, const std::string& text) {
+    std::string record(RecordSize, '\0');
+    record[0] = static_cast<char>(writer);
+    record.replace(2, std::min<size_t>(text.size(), 11), text.substr(0, 11));
+    return record;
+}
+
+std::string Key(long number) {
+    char key[24];
+    std::snprintf(key, sizeof key, "%010ld", number);
+    return key;
+}
+
+// Adds `record` under one above the highest key present, as the record
+// classes do, taking a fresh number when another process got there first.
+int16_t AddNumbered(uint32_t handle, const std::string& record, std::string* key) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (int16_t code = Eof(handle); code != ISM_OK)
+            return code;
+        const TRead last = Get(handle, 0, ISM_READ_PREV_KEY, 4);
+        if (last.Code != ISM_OK && last.Code != ISM_NOT_FOUND)
+            return last.Code;
+        *key = Key(last.Code == ISM_OK ? std::stol(last.Key) + 1 : 1);
+        const int16_t code = Put(handle, *key, record);
+        if (code != ISM_DUPLICATE)
+            return code;
+    }
+    return ISM_DUPLICATE;
+}
+
+void WriteLine(int fd, const std::string& line) {
+    const std::string text = line + "\n";
+    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        _exit(3);
+}
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char chunk[4096];
+    ssize_t got;
+    while ((got = read(fd, chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<size_t>(got));
+    return text;
+}
+
+// Every record of the dataset: key -> bytes.
+std::map<std::string, std::string> Contents(const std::string& name, int16_t* code) {
+    std::map<std::string, std::string> contents;
+    uint32_t handle = 0;
+    *code = Open(name, &handle);
+    if (*code != ISM_OK)
+        return contents;
+    for (;;) {
+        const TRead read = Next(handle, RecordSize);
+        if (read.Code != ISM_OK) {
+            *code = read.Code == ISM_NOT_FOUND ? int16_t{ISM_OK} : read.Code;
+            break;
+        }
+        contents[read.Key] = read.Buffer;
+    }
+    Close(handle);
+    return contents;
+}
+
+// A child that adds `count` records and checks what it reads meanwhile;
+// reports each acknowledged key as "writer key". Exit status 0 when all held.
+[[noreturn]] void AddAndRead(const std::string& name, int writer, int count, int fd) {
+    uint32_t handle = 0;
+    if (Open(name, &handle) != ISM_OK)
+        _exit(10);
+    for (int i = 0; i < count; ++i) {
+        const std::string text = "w" + std::to_string(writer) + "-" + std::to_string(i);
+        std::string key;
+        if (AddNumbered(handle, Record(writer, text), &key) != ISM_OK)
+            _exit(11);
+        WriteLine(fd, std::to_string(writer) + " " + key);
+        if (Get(handle, 0, ISM_READ_EQUAL, RecordSize, key).Buffer != Record(writer, text))
+            _exit(12);
+        if (Get(handle, 2, ISM_READ_EQUAL, RecordSize, text).Key != key)
+            _exit(13);
+        if (i % 8 == 0) {
+            const std::vector<std::string> keys = ScanKeys(handle, RecordSize);
+            if (keys.empty() || !std::is_sorted(keys.begin(), keys.end()) ||
+                std::adjacent_find(keys.begin(), keys.end()) != keys.end() || keys.back().front() == '(')
+                _exit(14);
+        }
+    }
+    _exit(Close(handle) == ISM_OK ? 0 : 15);
+}
+
+TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
+    TTempDir dir;
+    const std::string name = dir / "shared";
+    ASSERT_EQ(Create(name, Layout), ISM_OK);
+    constexpr int Writers = 4, PerWriter = 30;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::vector<pid_t> children;
+    for (int writer = 1; writer <= Writers; ++writer) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            AddAndRead(name, writer, PerWriter, fds[1]);
+        }
+        children.push_back(pid);
+    }
+    ::close(fds[1]);
+    const std::string acknowledged = ReadAll(fds[0]);
+    ::close(fds[0]);
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child exit status " << status;
+    }
+
+    int16_t code = -1;
+    const auto contents = Contents(name, &code);
+    ASSERT_EQ(code, ISM_OK);
+    std::istringstream lines(acknowledged);
+    int writer = 0, acks = 0;
+    std::string key;
+    while (lines >> writer >> key) {
+        ++acks;
+        ASSERT_TRUE(contents.count(key)) << key;
+        EXPECT_EQ(contents.at(key)[0], writer) << key;
+    }
+    EXPECT_EQ(acks, Writers * PerWriter);
+    EXPECT_EQ(contents.size(), static_cast<size_t>(Writers * PerWriter));
+    EXPECT_EQ(contents.rbegin()->first, Key(Writers * PerWriter)) << "keys numbered without gaps";
+    EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
+}
+
+// Adds records from `first` on and rewrites the counter record after each;
+// reports "A key" for each add and "C n" for each counter value once written.
+[[noreturn]] void WriteUntilKilled(const std::string& name, long first, int fd) {
+    uint32_t handle = 0;
+    if (Open(name, &handle) != ISM_OK)
+        _exit(10);
+    for (long number = first;; ++number) {
+        if (Put(handle, Key(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
+            _exit(11);
+        WriteLine(fd, "A " + Key(number));
+        if (Put(handle, "counter", Record(2, std::to_string(number)), ISM_PUT_REPLACE) != ISM_OK)
+            _exit(12);
+        WriteLine(fd, "C " + std::to_string(number));
+    }
+}
+
+TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
+    TTempDir dir;
+    const std::string name = dir / "killed";
+    ASSERT_EQ(Create(name, Layout), ISM_OK);
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(name, &handle), ISM_OK);
+    ASSERT_EQ(Put(handle, "counter", Record(2, "0")), ISM_OK);
+    ASSERT_EQ(Close(handle), ISM_OK);
+
+    std::mt19937 random(2026);
+    std::set<std::string> added;
+    long counter = 0, next = 1;
+    for (int round = 0; round < 25; ++round) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            WriteUntilKilled(name, next, fds[1]);
+        }
+        ::close(fds[1]);
+        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 40000));
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+        std::istringstream lines(ReadAll(fds[0]));
+        ::close(fds[0]);
+        std::string kind, value;
+        while (lines >> kind >> value) {
+            if (kind == "A")
+                added.insert(value);
+            else
+                counter = std::stol(value);
+        }
+
+        int16_t code = -1;
+        const auto contents = Contents(name, &code);
+        ASSERT_EQ(code, ISM_OK) << "round " << round;
+        for (const std::string& key : added) {
+            ASSERT_TRUE(contents.count(key)) << "acknowledged " << key << " lost in round " << round;
+            EXPECT_EQ(contents.at(key), Record(1, "r" + std::to_string(std::stol(key))));
+        }
+        // The counter holds the last acknowledged value, or the one after it
+        // when the kill came between the commit and the report.
+        const long stored = std::stol(contents.at("counter").substr(2));
+        EXPECT_TRUE(stored == counter || stored == counter + 1) << stored << " vs " << counter;
+        ASSERT_EQ(IntegrityCheck(name + ".isd"), "ok") << "round " << round;
+        counter = stored;
+        if (contents.size() >= 2)
+            next = std::stol(std::prev(contents.end(), 2)->first) + 1;
+        added.clear();
+        for (const auto& [key, bytes] : contents)
+            if (key != "counter")
+                added.insert(key);
+    }
+    EXPECT_GT(next, 25) << "the writers got some work done";
+}
+
+} // namespace
