@@ -1,0 +1,192 @@
+// TIsamFile over the real engine, loaded from beside the test program: key
+// numbering, reads in index order, result texts and two writers at once.
+
+#include "isam/FieldLayout.h"
+#include "isam/IsamFile.h"
+#include "util/StringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+using qel::TFieldLayout;
+using qel::TIsamFile;
+using qel::TRecordBuffer;
+using Keys = std::vector<std::string>;
+
+namespace {
+
+// A name field and an indexed computer-name field (index 2).
+constexpr const char* LayoutText = "$*21,X$*21";
+
+class IsamFileEngine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qel-isam-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        Folder = pattern;
+        Dataset = Folder + "/Users";
+        ASSERT_TRUE(File.EngineLoaded()) << "libqelisam.so not found beside the test program";
+        ASSERT_TRUE(File.CreateDataset(Dataset, 10, LayoutText)) << File.ErrorText();
+        ASSERT_TRUE(File.OpenDataset(Dataset, 3)) << File.ErrorText();
+    }
+    void TearDown() override {
+        File.CloseDataset();
+        std::filesystem::remove_all(Folder);
+    }
+
+    // Adds a record numbered by the wrapper and returns the key it got.
+    std::string Add(TIsamFile& file, const std::string& name, const std::string& computer) {
+        TRecordBuffer record(Layout);
+        record.SetText(1, name);
+        record.SetText(2, computer);
+        EXPECT_TRUE(file.AddRecord(record.Data(), "")) << file.ErrorText();
+        return file.CurrentKey();
+    }
+    std::string Add(const std::string& name = "user") { return Add(File, name, "PC-" + name); }
+
+    // The primary keys in index order, read with GoTop and GetNextRecord.
+    Keys Scan(int16_t index) {
+        Keys keys;
+        TRecordBuffer record(Layout);
+        EXPECT_TRUE(File.GoTop(index));
+        while (File.GetNextRecord(record.Data(), index, "", 16))
+            keys.push_back(File.CurrentKey());
+        EXPECT_EQ(File.LastError(), 1);
+        return keys;
+    }
+
+    const TFieldLayout Layout = *TFieldLayout::Parse(LayoutText);
+    std::string Folder;
+    std::string Dataset;
+    TIsamFile File;
+};
+
+TEST_F(IsamFileEngine, KeysGrowFromTheHighestKeyPresent) {
+    EXPECT_EQ(File.NextKey(), "0000000001");
+    EXPECT_EQ(Add(), "0000000001");
+    for (int i = 2; i <= 7; ++i)
+        Add();
+    EXPECT_EQ(File.NextKey(), "0000000008");
+
+    // A gap lower down is never filled...
+    ASSERT_TRUE(File.DeleteRecord("0000000003"));
+    EXPECT_EQ(Add(), "0000000008");
+    // ...but the highest key is taken again once it is free.
+    ASSERT_TRUE(File.DeleteRecord("0000000008"));
+    EXPECT_EQ(Add(), "0000000008");
+
+    EXPECT_EQ(Scan(0),
+              (Keys{"0000000001", "0000000002", "0000000004", "0000000005", "0000000006", "0000000007", "0000000008"}));
+    EXPECT_EQ(File.RecordCount(), 7);
+    EXPECT_EQ(File.KeyLength(), 10);
+}
+
+TEST_F(IsamFileEngine, ReadsFollowTheIndexAndKeepTheReturnedKey) {
+    const std::string carol = Add(File, "Carol", "PC3");
+    const std::string alice = Add(File, "alice", "PC1");
+    const std::string bob = Add(File, "Bob", "PC2");
+    EXPECT_EQ(Scan(0), (Keys{carol, alice, bob}));
+    EXPECT_EQ(Scan(2), (Keys{alice, bob, carol}));
+
+    TRecordBuffer record(Layout);
+    ASSERT_TRUE(File.GetRecord(record.Data(), 2, "PC2"));
+    EXPECT_EQ(File.CurrentKey(), bob);
+    EXPECT_EQ(File.IndexValue(), "PC2");
+    EXPECT_EQ(record.GetText(1), "Bob");
+
+    ASSERT_TRUE(File.GoBottom(0));
+    ASSERT_TRUE(File.GetPriorRecord(record.Data(), 0, "", 16));
+    EXPECT_EQ(File.CurrentKey(), bob);
+
+    record.SetText(1, "Robert");
+    ASSERT_TRUE(File.UpdateRecord(record.Data(), bob));
+    record.Clear();
+    ASSERT_TRUE(File.GetRecord(record.Data(), 0, bob));
+    EXPECT_EQ(record.GetText(1), "Robert");
+
+    // A failed read leaves the buffer as it was and empties the key.
+    EXPECT_FALSE(File.GetRecord(record.Data(), 2, "PC9"));
+    EXPECT_EQ(File.LastError(), 1);
+    EXPECT_EQ(File.CurrentKey(), "");
+    EXPECT_EQ(record.GetText(1), "Robert");
+}
+
+TEST_F(IsamFileEngine, ResultCodesTurnIntoTexts) {
+    EXPECT_EQ(File.ErrorText(), "No error");
+    EXPECT_EQ(File.ErrorDetail(), "No error has occured");
+
+    TIsamFile other;
+    EXPECT_FALSE(other.CreateDataset(Folder + "/Bad", 10, "$21"));
+    EXPECT_EQ(other.LastError(), 5);
+    EXPECT_EQ(other.ErrorText(), "Invalid format string");
+    EXPECT_EQ(other.ErrorDetail(), "");
+
+    EXPECT_FALSE(other.CreateDataset(Dataset, 10, LayoutText));
+    EXPECT_EQ(other.ErrorText(), "Dataset name in use");
+    EXPECT_FALSE(other.OpenDataset(Folder + "/Missing", 3));
+    EXPECT_EQ(other.ErrorText(), "Object not found");
+
+    EXPECT_EQ(qel::IsamErrorText(24), "Unknown error");
+    EXPECT_EQ(qel::IsamErrorText(-1), "Unknown error");
+    EXPECT_EQ(qel::IsamErrorText(20), "Unknown error");
+    EXPECT_EQ(qel::IsamErrorDetail(24), "There is no further information for this error");
+    EXPECT_EQ(qel::IsamErrorDetail(-1), "There is no further information for this error");
+    EXPECT_EQ(qel::IsamErrorDetail(23), "");
+}
+
+TEST_F(IsamFileEngine, InfoFailsOnAClosedObject) {
+    ASSERT_TRUE(File.CloseDataset());
+    EXPECT_EQ(File.RecordCount(), -1);
+    EXPECT_EQ(File.KeyLength(), -1);
+    EXPECT_NE(File.LastError(), 0);
+}
+
+TEST_F(IsamFileEngine, TwoObjectsAddingInTurnGetDistinctKeys) {
+    TIsamFile second;
+    ASSERT_TRUE(second.OpenDataset(Dataset, 3));
+    Keys keys;
+    for (int i = 0; i < 10; ++i) {
+        keys.push_back(Add(File, "first", "A"));
+        keys.push_back(Add(second, "second", "B"));
+    }
+    for (size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(keys[i], qel::FormatKey(static_cast<int32_t>(i + 1)));
+    EXPECT_EQ(Scan(0), keys);
+}
+
+TEST_F(IsamFileEngine, TwoWritersAtOnceLoseNothing) {
+    constexpr int PerWriter = 25;
+    auto writer = [&](const std::string& computer, Keys& keys) {
+        TIsamFile file;
+        ASSERT_TRUE(file.OpenDataset(Dataset, 3));
+        for (int i = 0; i < PerWriter; ++i)
+            keys.push_back(Add(file, "racer", computer));
+    };
+    Keys keysA;
+    Keys keysB;
+    std::thread a(writer, "A", std::ref(keysA));
+    std::thread b(writer, "B", std::ref(keysB));
+    a.join();
+    b.join();
+
+    std::set<std::string> distinct(keysA.begin(), keysA.end());
+    distinct.insert(keysB.begin(), keysB.end());
+    EXPECT_EQ(distinct.size(), 2u * PerWriter);
+    EXPECT_EQ(File.RecordCount(), 2 * PerWriter);
+    // Each key holds the record of the writer that was told it.
+    TRecordBuffer record(Layout);
+    for (const std::string& key : keysA) {
+        ASSERT_TRUE(File.GetRecord(record.Data(), 0, key));
+        EXPECT_EQ(record.GetText(2), "A");
+    }
+}
+
+} // namespace
