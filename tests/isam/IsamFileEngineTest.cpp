@@ -136,17 +136,8 @@ TEST_F(IsamFileEngine, ResultCodesTurnIntoTexts) {
 
     EXPECT_EQ(qel::IsamErrorText(24), "Unknown error");
     EXPECT_EQ(qel::IsamErrorText(-1), "Unknown error");
-    EXPECT_EQ(qel::IsamErrorText(20), "Unknown error");
     EXPECT_EQ(qel::IsamErrorDetail(24), "There is no further information for this error");
-    EXPECT_EQ(qel::IsamErrorDetail(-1), "There is no further information for this error");
     EXPECT_EQ(qel::IsamErrorDetail(23), "");
-}
-
-TEST_F(IsamFileEngine, InfoFailsOnAClosedObject) {
-    ASSERT_TRUE(File.CloseDataset());
-    EXPECT_EQ(File.RecordCount(), -1);
-    EXPECT_EQ(File.KeyLength(), -1);
-    EXPECT_NE(File.LastError(), 0);
 }
 
 TEST_F(IsamFileEngine, TwoObjectsAddingInTurnGetDistinctKeys) {

@@ -35,9 +35,4 @@ TEST(IsamFileWithoutEngine, OperationsFailWith21) {
     EXPECT_EQ(file.LastError(), 4);
 }
 
-TEST(IsamFileWithoutEngine, MissingEngineMessageNamesTheLibrary) {
-    EXPECT_STREQ(qel::EngineMissingText,
-                 "Unable to find ISAM engine library, please make sure that libqelisam.so is in path!");
-}
-
 } // namespace
