@@ -3,6 +3,7 @@
 
 #include "Office.h"
 
+#include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
 
 #include <filesystem>
@@ -31,6 +32,44 @@ TEST(UserRegisterStartTest, AFolderThatCannotHoldTheDatasetEndsTheProgram) {
     EXPECT_FALSE(a.Context.IsAdministrator);
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_FALSE(a.Users->Isam.IsOpen());
+}
+
+TEST(UserRegisterStartTest, AComputerThatCannotBeAddedGoesOnWithoutARecord) {
+    TTempFolder database;
+    TComputer a("PC-A", "ALICE", database.Path());
+    a.Start();
+    // A record at the highest key there can be: no key is left for the next add.
+    TRecordBuffer last(UsersLayout());
+    last.SetText(userfield::UserName, "LAST");
+    last.SetText(userfield::ComputerName, "PC-Z");
+    TIsamFile isam;
+    ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
+    ASSERT_TRUE(isam.AddRecord(last.Data(), "2147483647"));
+    isam.CloseDataset();
+
+    TComputer b("PC-B", "BOB", database.Path());
+    b.Users->LoadLocation();
+    b.Users->RegisterComputer();
+    EXPECT_EQ(b.Ui.Log, std::vector<std::string>{"box Plain: Unable to Add"});
+    EXPECT_FALSE(b.Context.IsAdministrator);
+    EXPECT_FALSE(b.Users->Isam.IsOpen());
+    b.Users->LoadCurrentUser();
+    EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{"Object not found "});
+    EXPECT_EQ(a.Board().size(), 2u);
+}
+
+TEST(UserRegisterStartTest, ALookupThatFailsForAnotherReasonAddsNothing) {
+    // A "QelDBase" that is some other dataset, without a computer-name index.
+    TTempFolder database;
+    TIsamFile isam;
+    ASSERT_TRUE(isam.CreateDataset(database.Path() + "QelDBase", 10, "X$*21"));
+
+    TComputer a("PC-A", "ALICE", database.Path());
+    a.Users->LoadLocation();
+    a.Users->RegisterComputer();
+    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>{ErrorBox("Invalid parameter value\r")});
+    ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
+    EXPECT_EQ(isam.RecordCount(), 0);
 }
 
 class TWizardRecorder : public IDatabaseWizard {

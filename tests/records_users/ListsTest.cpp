@@ -131,6 +131,7 @@ TEST_F(UserListsTest, UserListCarriesRecordNumbersAndShowUserFillsTheBoxes) {
     boxes.Log.clear();
     Admin.Users->ShowUser(stale, boxes);
     EXPECT_TRUE(boxes.Log.empty());
+    EXPECT_FALSE(Admin.Users->Isam.IsOpen());
     Admin.Users->DeleteUser(stale);
     EXPECT_EQ(Admin.Ui.Boxes, (std::vector<TShownBox>{ErrorBox("Object not found\r"), ErrorBox("Object not found\r")}));
     EXPECT_FALSE(Admin.Users->Isam.IsOpen());

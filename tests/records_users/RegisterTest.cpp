@@ -135,6 +135,7 @@ TEST_F(UserRegisterTest, ADeletedRecordIsReportedAndNothingIsWrittenForIt) {
     // nothing copied, nothing written, the tray left alone.
     b.Current().Status = "DND";
     b.Users->SaveStatus();
+    EXPECT_FALSE(b.Users->Isam.IsOpen());
     b.Current().Comments = "";
     b.Users->SaveUser();
     EXPECT_EQ(b.Ui.Boxes, (std::vector<TShownBox>{ErrorBox("Object not found\r"), ErrorBox("Object not found\r")}));
