@@ -1,0 +1,480 @@
+#include "app/Main.h"
+
+#include "app/IdleUpdates.h"
+#include "app/Images.h"
+#include "app/MainController.h"
+#include "settings/FormState.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace qel {
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+constexpr int ColumnPcName = 5;
+constexpr const char* MainSection = "TfrmMain";
+
+} // namespace
+
+TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), FPlatform(platform), FBoxes(this) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(AllDepartmentsCaption));
+    setWindowIcon(images::AppIcon());
+    resize(463, 405);
+    setMinimumSize(397, 175);
+    tmrUpdateListView = new QTimer(this);
+    tmrUpdateListView->setObjectName(QStringLiteral("tmrUpdateListView"));
+    tmrUpdateListView->setInterval(5000);
+    connect(tmrUpdateListView, &QTimer::timeout, this, [this] { FController->RefreshTick(); });
+    tmrCheckForMessages = new QTimer(this);
+    tmrCheckForMessages->setObjectName(QStringLiteral("tmrCheckForMessages"));
+    tmrCheckForMessages->setInterval(10000);
+    connect(tmrCheckForMessages, &QTimer::timeout, this, [this] { FController->MessageTick(); });
+    // The screen-saver check has no screen saver to look for here; the timer
+    // exists, disabled, as on every board.
+    tmrCheckScreenSaver = new QTimer(this);
+    tmrCheckScreenSaver->setObjectName(QStringLiteral("tmrCheckScreenSaver"));
+    tmrCheckScreenSaver->setInterval(5000);
+    FTrayAnimation = new QTimer(this);
+    FTrayAnimation->setInterval(1000);
+    connect(FTrayAnimation, &QTimer::timeout, this, &TfrmMain::TrayAnimationStep);
+
+    CreateBoard();
+    FBoard = std::make_unique<TBoardListView>(ListViewMain);
+    FTree = std::make_unique<TDepartmentTreeView>(TreeViewMain);
+    FController =
+        std::make_unique<TMainController>(platform, FBoxes, *this, *this, *this, *this, *FBoard, *FTree, dialogs);
+    CreateActions();
+    CreateMenusAndBars();
+    CreateTray();
+
+    TIdleUpdates::Instance().Register(this, [this] { UpdateActions(); });
+    UpdateActions();
+}
+
+TfrmMain::~TfrmMain() {
+    FController->FormDestroy();
+    if (TrayIcon)
+        TrayIcon->hide();
+}
+
+QAction* TfrmMain::MakeAction(const char* name, const QString& caption, const QString& hint, const QKeySequence& key,
+                              int image) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        action->setStatusTip(hint);
+        action->setToolTip(hint);
+    }
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    if (image >= 0)
+        action->setIcon(images::SmallPic(image));
+    // Shortcuts work whichever bar or menu shows the command.
+    addAction(action);
+    return action;
+}
+
+void TfrmMain::CreateActions() {
+    QAction** statusActions[BuiltInStatusCount] = {&actAtLunch,   &actAvailable,   &actAwayFromDesk,
+                                                   &actDND,       &actGoneHome,    &actInMeeting,
+                                                   &actOnHoliday, &actOutOfOffice, &actSick};
+    for (int i = 0; i < BuiltInStatusCount; ++i) {
+        const TStatusCommand& command = BuiltInStatusCommands[i];
+        QAction* action = MakeAction(command.Name, QString::fromUtf8(command.Caption), QString::fromUtf8(command.Hint),
+                                     QKeySequence(QString::fromLatin1(command.Key)), command.Image);
+        const std::string status = command.Status;
+        connect(action, &QAction::triggered, this, [this, status] { FController->SetStatus(status); });
+        *statusActions[i] = action;
+    }
+    actCustomStatus = MakeAction("actCustomStatus", tr("Custom Status..."), tr("Choose other status..."),
+                                 QKeySequence(QStringLiteral("Ctrl+C")), images::CustomStatus);
+    connect(actCustomStatus, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::CustomStatus); });
+    actComments = MakeAction("actComments", tr("Comment..."), tr("Add a comment..."),
+                             QKeySequence(QStringLiteral("Ctrl+T")), images::Comments);
+    connect(actComments, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::Comments); });
+
+    actFileExit = MakeAction("actFileExit", tr("E&xit Qel"), tr("Exit Qel"), QKeySequence(QStringLiteral("Ctrl+X")),
+                             images::FileExit);
+    connect(actFileExit, &QAction::triggered, this, [this] { FController->FileExit(); });
+    actSettings = MakeAction("actSettings", tr("Settings..."), tr("Display your settings"),
+                             QKeySequence(QStringLiteral("Ctrl+S")), images::Settings);
+    connect(actSettings, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::Settings); });
+
+    actUsers = MakeAction("actUsers", tr("Users..."), tr("Administer Users"), {}, images::Users);
+    connect(actUsers, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::Users); });
+    actDepartments =
+        MakeAction("actDepartments", tr("Departments..."), tr("Administer Departments"), {}, images::Departments);
+    connect(actDepartments, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::Departments); });
+    actStatuses = MakeAction("actStatuses", tr("Statuses..."), tr("Administer Statuses"), {}, images::Statuses);
+    connect(actStatuses, &QAction::triggered, this, [this] { FController->ShowDialog(TMainDialog::Statuses); });
+
+    actSendMessage = MakeAction("actSendMessage", tr("Send Message..."), {}, {}, images::SendMessage);
+    connect(actSendMessage, &QAction::triggered, this, [this] {
+        QTreeWidgetItem* row = ListViewMain->currentItem();
+        if (row && row->isSelected())
+            FController->SendMessage(row->text(ColumnPcName).toStdString());
+    });
+    actVeiwInBox = MakeAction("actVeiwInBox", tr("View My &InBox"), tr("View my InBox"), {}, images::InBox);
+    connect(actVeiwInBox, &QAction::triggered, this, [this] { FController->ViewInBox(); });
+    actFilterOnDepartment = MakeAction("actFilterOnDepartment", tr("Filter on Department"), tr("Filter on Department"),
+                                       {}, images::FilterOnDepartment);
+    connect(actFilterOnDepartment, &QAction::triggered, this,
+            [this] { FController->ShowDialog(TMainDialog::SelectDepartment); });
+
+    actHelpOnQel = MakeAction("actHelpOnQel", tr("Help on Qel"), tr("Help on Qel"), QKeySequence(Qt::Key_F1), 13);
+    connect(actHelpOnQel, &QAction::triggered, this, [this] { FController->HelpOnQel(); });
+    actHelpAbout = MakeAction("actHelpAbout", tr("About"), tr("About Qel"), {}, -1);
+    connect(actHelpAbout, &QAction::triggered, this, [this] { FController->HelpAbout(); });
+
+    mnuToolsSavePosition = new QAction(tr("Remember position"), this);
+    mnuToolsSavePosition->setObjectName(QStringLiteral("mnuToolsSavePosition"));
+    mnuToolsSavePosition->setCheckable(true);
+    mnuToolsSavePosition->setChecked(true);
+}
+
+void TfrmMain::CreateBoard() {
+    SplitterMain = new QSplitter(Qt::Horizontal, this);
+    SplitterMain->setObjectName(QStringLiteral("SplitterMain"));
+
+    TreeViewMain = new QTreeWidget(SplitterMain);
+    TreeViewMain->setObjectName(QStringLiteral("TreeViewMain"));
+    TreeViewMain->setHeaderHidden(true);
+    TreeViewMain->setIndentation(19);
+    TreeViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(TreeViewMain, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        FController->TreeClick(item ? std::optional<std::string>(item->text(0).toStdString()) : std::nullopt);
+    });
+
+    ListViewMain = new QTreeWidget(SplitterMain);
+    ListViewMain->setObjectName(QStringLiteral("ListViewMain"));
+    ListViewMain->setColumnCount(6);
+    ListViewMain->setHeaderLabels(
+        {tr("User"), tr("Status"), tr("Ext"), tr("Department"), tr("Comments..."), tr("PC Name")});
+    ListViewMain->setRootIsDecorated(false);
+    ListViewMain->setItemsExpandable(false);
+    ListViewMain->setUniformRowHeights(true);
+    ListViewMain->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListViewMain->setSortingEnabled(false);
+    ListViewMain->setToolTip(tr("Right click for options..."));
+    ListViewMain->header()->setMinimumSectionSize(0);
+    ListViewMain->header()->setStretchLastSection(false);
+    ListViewMain->setColumnHidden(ColumnPcName, true);
+    QFont listFont = ListViewMain->font();
+    listFont.setPointSize(10);
+    ListViewMain->setFont(listFont);
+    QPalette listPalette = ListViewMain->palette();
+    listPalette.setColor(QPalette::Text, Qt::blue);
+    ListViewMain->setPalette(listPalette);
+    ListViewMain->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListViewMain, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { popmnuMain->popup(ListViewMain->viewport()->mapToGlobal(pos)); });
+    connect(ListViewMain, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        if (item && actSendMessage->isEnabled())
+            actSendMessage->trigger();
+    });
+
+    SplitterMain->addWidget(TreeViewMain);
+    SplitterMain->addWidget(ListViewMain);
+    SplitterMain->setStretchFactor(1, 1);
+    SplitterMain->setSizes({89, 374});
+    setCentralWidget(SplitterMain);
+
+    StatusPanel0 = new QLabel(this);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setTextFormat(Qt::PlainText);
+    StatusPanel0->setMinimumWidth(50);
+    statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
+    statusBar()->addWidget(StatusPanel0, 1);
+}
+
+void TfrmMain::CreateMenusAndBars() {
+    QAction* statusActions[] = {actAtLunch,   actAvailable, actAwayFromDesk, actDND,  actGoneHome,
+                                actInMeeting, actOnHoliday, actOutOfOffice,  actSick, actCustomStatus};
+
+    auto* mnuFile = new QMenu(tr("&File"), this);
+    mnuFile->addAction(actFileExit);
+    auto* mnuStatus = new QMenu(tr("&Status"), this);
+    for (QAction* action : statusActions)
+        mnuStatus->addAction(action);
+    auto* mnuView = new QMenu(tr("&View"), this);
+    // The in-box command reads "My InBox" in this menu.
+    auto* mnuViewInBox = mnuView->addAction(actVeiwInBox->icon(), tr("My &InBox"));
+    mnuViewInBox->setObjectName(QStringLiteral("mnuViewInBox"));
+    mnuViewInBox->setStatusTip(actVeiwInBox->statusTip());
+    connect(mnuViewInBox, &QAction::triggered, actVeiwInBox, &QAction::trigger);
+    connect(actVeiwInBox, &QAction::changed, mnuViewInBox,
+            [mnuViewInBox, this] { mnuViewInBox->setEnabled(actVeiwInBox->isEnabled()); });
+    mnuView->addAction(actFilterOnDepartment);
+    auto* mnuTools = new QMenu(tr("&Tools"), this);
+    mnuTools->addAction(actSettings);
+    mnuTools->addAction(mnuToolsSavePosition);
+    auto* mnuHelp = new QMenu(tr("&Help"), this);
+    mnuHelp->addAction(actHelpAbout);
+    mnuHelp->addAction(actHelpOnQel);
+
+    tbrMenu = new QToolBar(tr("Menu"), this);
+    tbrMenu->setObjectName(QStringLiteral("tbrMenu"));
+    tbrMenu->setMovable(false);
+    tbrMenu->setFloatable(false);
+    for (QMenu* menu : {mnuFile, mnuStatus, mnuView, mnuTools, mnuHelp}) {
+        auto* button = new QToolButton(tbrMenu);
+        button->setText(menu->title());
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setAutoRaise(true);
+        // Hide the drop-down arrow: these buttons are the window's menu bar.
+        button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
+        button->setObjectName(QStringLiteral("tbrMenu_") + menu->title().remove(QLatin1Char('&')));
+        tbrMenu->addWidget(button);
+    }
+    addToolBar(Qt::TopToolBarArea, tbrMenu);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    tbrTools = new QToolBar(tr("Tools"), this);
+    tbrTools->setObjectName(QStringLiteral("tbrTools"));
+    tbrTools->setMovable(false);
+    tbrTools->setFloatable(false);
+    tbrTools->setIconSize(QSize(16, 16));
+    tbrTools->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (QAction* action : statusActions)
+        tbrTools->addAction(action);
+    tbrTools->addSeparator();
+    tbrTools->addAction(actComments);
+    tbrTools->addSeparator();
+    tbrTools->addAction(actSettings);
+    tbrTools->addSeparator();
+    tbrTools->addAction(actUsers);
+    tbrTools->addAction(actDepartments);
+    tbrTools->addAction(actStatuses);
+    addToolBar(Qt::TopToolBarArea, tbrTools);
+
+    popmnuMain = new QMenu(this);
+    popmnuMain->setObjectName(QStringLiteral("popmnuMain"));
+    for (QAction* action : statusActions)
+        popmnuMain->addAction(action);
+    popmnuMain->addSeparator();
+    popmnuMain->addAction(actSendMessage);
+    popmnuMain->addSeparator();
+
+    popMnuTrayIcon = new QMenu(this);
+    popMnuTrayIcon->setObjectName(QStringLiteral("popMnuTrayIcon"));
+    for (QAction* action : statusActions)
+        popMnuTrayIcon->addAction(action);
+}
+
+void TfrmMain::CreateTray() {
+    TrayIcon = new QSystemTrayIcon(this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    TrayIcon->setToolTip(QStringLiteral("Qel"));
+    TrayIcon->setIcon(images::SmallPic(1));
+    TrayIcon->setContextMenu(popMnuTrayIcon);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this, &TfrmMain::TrayIconActivated);
+}
+
+bool TfrmMain::FormCreate() {
+    if (!FController->FormCreate())
+        return false;
+    RestoreFormState();
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        TrayIcon->show();
+    return true;
+}
+
+void TfrmMain::RestoreFormState() {
+    TFormStateStore store(FController->Settings());
+    mnuToolsSavePosition->setChecked(store.ReadBool(MainSection, "mnuToolsSavePosition.Checked", true));
+    const int splitter = store.ReadInt(MainSection, "SplitterMain.Position", 89);
+    SplitterMain->setSizes({splitter, std::max(0, width() - splitter)});
+    // The main window takes back its position only, not its show state.
+    if (const std::optional<TWindowPlacement> placement = store.ReadPlacement(MainSection)) {
+        const int w = placement->Right - placement->Left;
+        const int h = placement->Bottom - placement->Top;
+        if (w > 0 && h > 0)
+            setGeometry(placement->Left, placement->Top, w, h);
+    }
+    FFormStateRestored = true;
+}
+
+void TfrmMain::SaveFormState() {
+    if (!FFormStateRestored)
+        return;
+    try {
+        TFormStateStore store(FController->Settings());
+        store.WriteBool(MainSection, "mnuToolsSavePosition.Checked", mnuToolsSavePosition->isChecked());
+        store.WriteInt(MainSection, "SplitterMain.Position", SplitterMain->sizes().value(0, 89));
+        const QRect normal = isVisible() ? normalGeometry() : geometry();
+        TWindowPlacement placement;
+        placement.ShowCmd = isMaximized() ? 3 : (isMinimized() ? 2 : 1);
+        placement.Left = normal.left();
+        placement.Top = normal.top();
+        placement.Right = normal.left() + normal.width();
+        placement.Bottom = normal.top() + normal.height();
+        store.WritePlacement(MainSection, placement);
+    } catch (const EIniFileError& error) {
+        FBoxes.ShowError(error.what());
+    }
+    FFormStateRestored = false;
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The first show's work (wizard, questions) runs once the window is on
+    // screen; later shows do nothing.
+    QMetaObject::invokeMethod(
+        this, [this] { FController->FormShow(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (FClosing || FController->TerminateRequested()) {
+        SaveFormState();
+        FController->FormClose();
+        event->accept();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
+    // The close box keeps the program running in the notification area.
+    event->ignore();
+    if (QSystemTrayIcon::isSystemTrayAvailable() && TrayIcon->isVisible())
+        hide();
+    else
+        showMinimized();
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable() &&
+        TrayIcon->isVisible())
+        QTimer::singleShot(0, this, &QWidget::hide);
+}
+
+void TfrmMain::TrayIconActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    FController->TrayDoubleClick();
+    RestoreFromTray();
+}
+
+void TfrmMain::RestoreFromTray() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TfrmMain::TrayAnimationStep() {
+    FAnimationFrame = (FAnimationFrame + 1) % 2;
+    TrayIcon->setIcon(images::NewMailFrame(FAnimationFrame));
+}
+
+void TfrmMain::UpdateActions() {
+    QTreeWidgetItem* row = ListViewMain->currentItem();
+    const TCommandStates states = FController->CommandStates(row && row->isSelected());
+    for (QAction* action : {actAtLunch, actAvailable, actAwayFromDesk, actDND, actGoneHome, actInMeeting, actOnHoliday,
+                            actOutOfOffice, actSick})
+        action->setEnabled(states.StatusCommands);
+    actCustomStatus->setEnabled(states.CustomStatus);
+    actComments->setEnabled(states.Comments);
+    actSettings->setEnabled(states.Settings);
+    actUsers->setEnabled(states.Users);
+    actDepartments->setEnabled(states.Departments);
+    actStatuses->setEnabled(states.Statuses);
+    actSendMessage->setEnabled(states.SendMessage);
+    actVeiwInBox->setEnabled(states.ViewInBox);
+    actFilterOnDepartment->setEnabled(states.FilterOnDepartment);
+}
+
+// IMainView
+
+void TfrmMain::SetRefreshTimerEnabled(bool enabled) {
+    enabled ? tmrUpdateListView->start() : tmrUpdateListView->stop();
+}
+
+bool TfrmMain::RefreshTimerEnabled() const {
+    return tmrUpdateListView->isActive();
+}
+
+void TfrmMain::SetMessageTimerEnabled(bool enabled) {
+    enabled ? tmrCheckForMessages->start() : tmrCheckForMessages->stop();
+}
+
+bool TfrmMain::MessageTimerEnabled() const {
+    return tmrCheckForMessages->isActive();
+}
+
+void TfrmMain::SetCaption(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
+
+void TfrmMain::CloseWindow() {
+    FClosing = true;
+    close();
+}
+
+void TfrmMain::HideWindow() {
+    hide();
+}
+
+void TfrmMain::SetStayOnTop(bool onTop) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+void TfrmMain::ShowColumns(bool ext, bool department, bool comments) {
+    const bool shown[] = {ext, department, comments};
+    for (int i = 0; i < 3; ++i) {
+        if (shown[i])
+            ListViewMain->resizeColumnToContents(2 + i);
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!shown[i])
+            ListViewMain->setColumnWidth(2 + i, 0);
+    }
+    resize(width() + 1, height());
+}
+
+void TfrmMain::SetNewMailAnimation(bool on) {
+    if (on) {
+        if (!FTrayAnimation->isActive()) {
+            FAnimationFrame = 0;
+            TrayIcon->setIcon(images::NewMailFrame(0));
+            FTrayAnimation->start();
+        }
+    } else {
+        FTrayAnimation->stop();
+        TrayIcon->setIcon(images::SmallPic(FTrayImage));
+    }
+}
+
+void TfrmMain::SetStatusText(const std::string& text) {
+    StatusPanel0->setText(Q(text));
+}
+
+void TfrmMain::SetTrayImage(int imageIndex) {
+    FTrayImage = imageIndex;
+    if (!FTrayAnimation->isActive())
+        TrayIcon->setIcon(images::SmallPic(imageIndex));
+}
+
+void TfrmMain::RequestTerminate() {
+    FClosing = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+} // namespace qel

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/BoardWidgets.h"
+#include "app/MainView.h"
+#include "app/QtMessageBoxes.h"
+#include "records/UiPorts.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace qel {
+
+class TMainController;
+class TPlatform;
+
+// The board window. It lays out the controls, turns their events into calls
+// of the controller and draws what the controller asks for; the behaviour
+// lives in TMainController.
+class TfrmMain : public QMainWindow, public IMainView, public IStatusPanel, public ITrayImage, public IAppControl {
+    Q_OBJECT
+public:
+    // `platform` and `dialogs` must outlive the window.
+    TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    TMainController& Controller() { return *FController; }
+    IMessageBoxes& Boxes() { return FBoxes; }
+
+    // The creation step (single instance, program-wide objects); false when
+    // the program must end at once.
+    bool FormCreate();
+
+    // IMainView
+    void SetRefreshTimerEnabled(bool enabled) override;
+    bool RefreshTimerEnabled() const override;
+    void SetMessageTimerEnabled(bool enabled) override;
+    bool MessageTimerEnabled() const override;
+    void SetCaption(const std::string& caption) override;
+    void CloseWindow() override;
+    void HideWindow() override;
+    void SetStayOnTop(bool onTop) override;
+    void ShowColumns(bool ext, bool department, bool comments) override;
+    void SetNewMailAnimation(bool on) override;
+
+    // IStatusPanel
+    void SetStatusText(const std::string& text) override;
+    // ITrayImage
+    void SetTrayImage(int imageIndex) override;
+    // IAppControl
+    void RequestTerminate() override;
+
+    // Runs the "update" handlers of the commands now (the application runs
+    // them whenever it is idle).
+    void UpdateActions();
+
+    // Commands, named as the form names them.
+    QAction* actAtLunch = nullptr;
+    QAction* actAvailable = nullptr;
+    QAction* actAwayFromDesk = nullptr;
+    QAction* actDND = nullptr;
+    QAction* actGoneHome = nullptr;
+    QAction* actInMeeting = nullptr;
+    QAction* actOnHoliday = nullptr;
+    QAction* actOutOfOffice = nullptr;
+    QAction* actSick = nullptr;
+    QAction* actCustomStatus = nullptr;
+    QAction* actComments = nullptr;
+    QAction* actFileExit = nullptr;
+    QAction* actSettings = nullptr;
+    QAction* actUsers = nullptr;
+    QAction* actDepartments = nullptr;
+    QAction* actStatuses = nullptr;
+    QAction* actSendMessage = nullptr;
+    QAction* actVeiwInBox = nullptr;
+    QAction* actFilterOnDepartment = nullptr;
+    QAction* actHelpOnQel = nullptr;
+    QAction* actHelpAbout = nullptr;
+    QAction* mnuToolsSavePosition = nullptr;
+
+    QToolBar* tbrMenu = nullptr;
+    QToolBar* tbrTools = nullptr;
+    QSplitter* SplitterMain = nullptr;
+    QTreeWidget* TreeViewMain = nullptr;
+    QTreeWidget* ListViewMain = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QMenu* popmnuMain = nullptr;
+    QMenu* popMnuTrayIcon = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr;
+    QTimer* tmrUpdateListView = nullptr;
+    QTimer* tmrCheckForMessages = nullptr;
+    QTimer* tmrCheckScreenSaver = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenusAndBars();
+    void CreateBoard();
+    void CreateTray();
+    QAction* MakeAction(const char* name, const QString& caption, const QString& hint, const QKeySequence& key,
+                        int image);
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void TrayAnimationStep();
+    void RestoreFromTray();
+    void SaveFormState();
+    void RestoreFormState();
+
+    TPlatform& FPlatform;
+    TQtMessageBoxes FBoxes;
+    std::unique_ptr<TBoardListView> FBoard;
+    std::unique_ptr<TDepartmentTreeView> FTree;
+    std::unique_ptr<TMainController> FController;
+    QTimer* FTrayAnimation = nullptr;
+    int FTrayImage = 1;
+    int FAnimationFrame = 0;
+    bool FClosing = false;
+    bool FFormStateRestored = false;
+};
+
+} // namespace qel

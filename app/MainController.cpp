@@ -1,0 +1,352 @@
+#include "app/MainController.h"
+
+#include "records/RecordsCommon.h"
+#include "settings/Autostart.h"
+#include "settings/SettingsKeys.h"
+
+#include <ctime>
+#include <exception>
+
+namespace qel {
+
+const TStatusCommand BuiltInStatusCommands[BuiltInStatusCount] = {
+    {"actAtLunch", "At Lunch", "I've gone to lunch", "Ctrl+L", 0, "At lunch"},
+    {"actAvailable", "Available", "I'm available", "Ctrl+A", 1, "Available"},
+    {"actAwayFromDesk", "Away From Desk", "I'm away from my desk", "Ctrl+W", 2, "Away from desk"},
+    {"actDND", "Do Not Disturb!", "Do Not Disturb!", "Ctrl+D", 3, "DND"},
+    {"actGoneHome", "Gone Home", "I've gone home!", "Ctrl+G", 4, "Gone home"},
+    {"actInMeeting", "In Meeting", "I'm in a meeting", "Ctrl+M", 5, "In meeting"},
+    {"actOnHoliday", "On Holiday", "I'm on holiday", "Ctrl+H", 6, "On holiday"},
+    {"actOutOfOffice", "Out Of Office", "I'm out", "Ctrl+O", 7, "Out of office"},
+    {"actSick", "Sick", "I'm off sick", "Ctrl+K", 10, "Off sick"},
+};
+
+namespace {
+
+// The current local date and time in the platform's default form.
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[64];
+    const size_t length = std::strftime(text, sizeof text, "%x %X", &local);
+    return std::string(text, length);
+}
+
+} // namespace
+
+void TMainController::TAppControlGuard::RequestTerminate() {
+    FOwner.FTerminateRequested = true;
+    FTarget.RequestTerminate();
+}
+
+TMainController::TMainController(TPlatform& platform, IMessageBoxes& boxes, IMainView& view, IStatusPanel& panel,
+                                 ITrayImage& tray, IAppControl& app, IBoardList& board, IDepartmentTree& tree,
+                                 IMainDialogs& dialogs)
+    : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray), FBoard(board), FTree(tree),
+      FDialogs(dialogs), FApp(*this, app), FSettings(platform, keys::ProfileFileName),
+      FStoredOptions(MakeStoredMainOptions(FSettings)) {}
+
+TMainController::~TMainController() = default;
+
+void TMainController::SetWizard(IDatabaseWizard* wizard) {
+    FWizard = wizard;
+    if (FContext)
+        FContext->Wizard = wizard;
+}
+
+const IMainOptions& TMainController::Options() const {
+    return FOptionsOverride ? *FOptionsOverride : *FStoredOptions;
+}
+
+std::string TMainController::UsersFilePath() const {
+    return FUsers->Location + UsersDatasetName + ".isd";
+}
+
+std::string TMainController::MessagesFilePath() const {
+    return FUsers->Location + MessagesDatasetName + ".isd";
+}
+
+bool TMainController::FormCreate() {
+    FInstanceLock = FPlatform.AcquireInstanceLock(InstanceLockName);
+    if (!FInstanceLock) {
+        // Another copy runs on this computer: leave its record alone.
+        FView.HideWindow();
+        FBoxes.ShowInformation(AlreadyRunningText);
+        FAlreadyRunning = true;
+        FApp.RequestTerminate();
+        return false;
+    }
+
+    FContext.reset(
+        new TQelContext{FPlatform, FSettings, FBoxes, FPanel, FTray, FApp, FWizard, {}, TQelUser(FPlatform), false});
+    FUsers = std::make_unique<TQelFile>(*FContext);
+    // A missing engine has been reported once; make nothing more.
+    if (FTerminateRequested)
+        return false;
+    FStatuses = std::make_unique<TQelStatus>(*FContext);
+    FMessages = std::make_unique<TQelMessage>(*FContext, FUsers->Location);
+    FDepartments = std::make_unique<TQelDepartment>(*FContext);
+    FCreated = true;
+    FGoOfflineOnExit = true;
+
+    WriteProgramLocation();
+    FView.SetStayOnTop(FSettings.ReadString(keys::Options, keys::StayOnTop, "No") == "Yes");
+
+    const std::string folder = DatabaseFolder(FSettings);
+    FUsersFileAge = FPlatform.FileStamp(folder + UsersDatasetName + ".isd");
+    FMessagesFileAge = FPlatform.FileStamp(folder + MessagesDatasetName + ".isd");
+    FFirstShow = true;
+    FShutdownSeen = false;
+    return true;
+}
+
+void TMainController::WriteProgramLocation() {
+    try {
+        FSettings.WriteString(keys::Locations, keys::FileLocation, FPlatform.ProgramPath());
+    } catch (const EIniFileError& error) {
+        FBoxes.ShowError(error.what());
+    }
+}
+
+void TMainController::FormShow() {
+    if (!FCreated || !FFirstShow)
+        return;
+    FFirstShow = false;
+
+    FUsers->LoadLocation();
+    if (FTerminateRequested)
+        return;
+    if (FUsers->Location.empty()) {
+        // The wizard was left without a folder: going on would create the
+        // datasets in a folder named "Not_Entered".
+        FApp.RequestTerminate();
+        return;
+    }
+
+    if (FSettings.ReadBool(keys::Qel, keys::FirstTimeRun, true)) {
+        if (FBoxes.AskYesNo(AutostartQuestionText))
+            CreateAutostartShortcut(FSettings, FPlatform, FBoxes);
+        try {
+            FSettings.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+        } catch (const EIniFileError& error) {
+            FBoxes.ShowError(error.what());
+        }
+    }
+
+    FUsers->RegisterComputer();
+    if (FTerminateRequested)
+        return;
+    FRegistered = true;
+
+    FContext->CurrentUser.Status = "Available";
+    FUsers->SaveStatus();
+    FUsers->ListUsers(FBoard);
+
+    FView.SetRefreshTimerEnabled(true);
+    FView.SetMessageTimerEnabled(true);
+
+    if (Options().CheckForMessagesOnStart() && FMessages->HasNewMessages()) {
+        StartNewMailState();
+        if (IMessageWindow* window = FDialogs.MessageWindow())
+            FMessages->ShowNewMessages(*window);
+    }
+
+    ApplyColumns();
+    FDepartments->FillDepartmentTree(FTree);
+    FShown = true;
+}
+
+void TMainController::ApplyColumns() {
+    const IMainOptions& options = Options();
+    FView.ShowColumns(options.DisplayExt(), options.DisplayDepartments(), options.DisplayComments());
+}
+
+void TMainController::FileExit() {
+    FView.CloseWindow();
+}
+
+void TMainController::FormClose() {
+    if (!FShown || FClosed)
+        return;
+    FClosed = true;
+    // The board stands still while the window closes.
+    FView.SetRefreshTimerEnabled(false);
+    FView.SetMessageTimerEnabled(false);
+    if (FShutdownSeen)
+        return;
+    if (!Options().ConfirmStatusOnExit())
+        return;
+    if (!FBoxes.AskYesNo(RetainStatusQuestionText))
+        GoOffline();
+    FGoOfflineOnExit = false;
+}
+
+void TMainController::FormDestroy() {
+    if (FAlreadyRunning || !FCreated || FDestroyed)
+        return;
+    FDestroyed = true;
+    // Nothing was registered (wizard left, dataset not created): nothing to
+    // write.
+    if (FGoOfflineOnExit && FRegistered)
+        GoOffline();
+}
+
+void TMainController::GoOffline() {
+    TQelUser& user = FContext->CurrentUser;
+    user.Comments.clear();
+    FUsers->SaveUser();
+    user.Status = "Offline";
+    FUsers->SaveStatus();
+}
+
+void TMainController::RefillBoard() {
+    if (FDepartments->Filtered)
+        FUsers->ListDepartmentUsers(FBoard, FDepartments->FilterName);
+    else
+        FUsers->ListUsers(FBoard);
+}
+
+void TMainController::RefreshTick() {
+    if (!FShown || FClosed)
+        return;
+    if (FPlatform.FileExists(FUsers->Location + ShutdownMarkerName)) {
+        FShutdownSeen = true;
+        FView.CloseWindow();
+        return;
+    }
+    try {
+        const TFileStamp stamp = FPlatform.FileStamp(UsersFilePath());
+        if (stamp == FUsersFileAge)
+            return;
+        FUsersFileAge = stamp;
+        FUsers->LoadCurrentUser();
+        FTray.SetTrayImage(StatusImageIndex(FContext->CurrentUser.Status));
+        FContext->IsAdministrator = FContext->CurrentUser.Administrator == 1;
+        RefillBoard();
+    } catch (const std::exception&) {
+        FPanel.SetStatusText(RefreshErrorText);
+    }
+}
+
+void TMainController::MessageTick() {
+    if (!FShown || FClosed)
+        return;
+    try {
+        const TFileStamp stamp = FPlatform.FileStamp(MessagesFilePath());
+        if (stamp == FMessagesFileAge)
+            return;
+        FMessagesFileAge = stamp;
+        if (FMessages->HasNewMessages()) {
+            // The sound marks the start of the new-mail state only.
+            if (!FNewMail)
+                FMessages->PlayNewMessageSound(Options());
+            StartNewMailState();
+            FView.SetMessageTimerEnabled(false);
+        }
+        FPanel.SetStatusText("");
+    } catch (const std::exception&) {
+        FPanel.SetStatusText(MessageCheckErrorText);
+    }
+}
+
+void TMainController::StartNewMailState() {
+    FNewMail = true;
+    FView.SetNewMailAnimation(true);
+}
+
+void TMainController::ClearNewMailState() {
+    FNewMail = false;
+    FView.SetNewMailAnimation(false);
+}
+
+void TMainController::TreeClick(const std::optional<std::string>& nodeText) {
+    if (!nodeText || !FShown)
+        return;
+    if (*nodeText == DepartmentsRootText) {
+        FDepartments->Filtered = false;
+        FUsers->ListUsers(FBoard);
+        FView.SetCaption(AllDepartmentsCaption);
+    } else {
+        FDepartments->Filtered = true;
+        FDepartments->FilterName = *nodeText;
+        FUsers->ListDepartmentUsers(FBoard, FDepartments->FilterName);
+        FView.SetCaption("Qel - Filtered on " + *nodeText);
+    }
+}
+
+void TMainController::SetStatus(const std::string& status) {
+    if (!FShown)
+        return;
+    FContext->CurrentUser.Status = status;
+    FUsers->SaveStatus();
+    RefillBoard();
+}
+
+void TMainController::SendMessage(const std::string& toComputerName) {
+    if (!FShown || !FDialogs.Available(TMainDialog::SendMessage))
+        return;
+    // No refill may clear the selection while the message is prepared.
+    FView.SetRefreshTimerEnabled(false);
+    TMessageWindowFields fields;
+    fields.Caption = SendMessageCaption;
+    fields.From = FMessages->GetUserNameForComputer(FPlatform.ComputerName());
+    fields.To = FMessages->GetUserNameForComputer(toComputerName);
+    fields.Received = NowText();
+    FView.SetRefreshTimerEnabled(true);
+    FDialogs.ShowSendMessage(fields, toComputerName);
+}
+
+void TMainController::ViewInBox() {
+    if (!FShown || !FDialogs.Available(TMainDialog::InBox))
+        return;
+    FPanel.SetStatusText(LocatingMessagesText);
+    FDialogs.Show(TMainDialog::InBox);
+}
+
+void TMainController::ShowDialog(TMainDialog dialog) {
+    if (!FShown || !FDialogs.Available(dialog))
+        return;
+    FDialogs.Show(dialog);
+}
+
+void TMainController::TrayDoubleClick() {
+    if (!FShown || !FNewMail || FDialogs.MessageDialogOnScreen() || !FDialogs.Available(TMainDialog::InBox))
+        return;
+    FDialogs.Show(TMainDialog::InBox);
+}
+
+TCommandStates TMainController::CommandStates(bool rowSelected) const {
+    TCommandStates states;
+    const bool live = FShown && !FClosed;
+    const bool admin = live && FContext && FContext->IsAdministrator;
+    auto available = [&](TMainDialog dialog) { return live && FDialogs.Available(dialog); };
+    states.StatusCommands = live;
+    states.CustomStatus = available(TMainDialog::CustomStatus);
+    states.Comments = available(TMainDialog::Comments);
+    states.Settings = available(TMainDialog::Settings);
+    states.Users = admin && available(TMainDialog::Users);
+    states.Departments = admin && available(TMainDialog::Departments);
+    states.Statuses = admin && available(TMainDialog::Statuses);
+    states.SendMessage = rowSelected && available(TMainDialog::SendMessage);
+    states.ViewInBox = available(TMainDialog::InBox);
+    states.FilterOnDepartment = available(TMainDialog::SelectDepartment);
+    return states;
+}
+
+void TMainController::HelpOnQel() {
+    if (!FPlatform.OpenHelp("Contents"))
+        FBoxes.ShowError("Unable to open the help file.");
+}
+
+std::string TMainController::AboutText() {
+    return std::string("Qel\r\rVersion: ") + QelVersion +
+           "\r\rAn office presence board: who is in, who is out, and a short message to any desk."
+           "\rWritten by the Qel team.";
+}
+
+void TMainController::HelpAbout() {
+    FBoxes.ShowInformation(AboutText());
+}
+
+} // namespace qel

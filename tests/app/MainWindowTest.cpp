@@ -1,0 +1,147 @@
+// The board window on the offscreen platform: its commands as the user meets
+// them (captions, shortcuts, images, enabled state), the board's columns, and
+// the first show against a real database folder.
+
+#include "app/IdleUpdates.h"
+#include "app/Main.h"
+#include "app/MainController.h"
+#include "platform/FakePlatform.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace qel::test {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : Platform(Root.Path()) {
+        TIniFile ini(Platform, keys::ProfileFileName);
+        ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
+        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+    }
+
+    TScratchFolder Root;
+    TScratchFolder Database;
+    TFakePlatform Platform;
+    TNoDialogs Dialogs;
+};
+
+struct TExpectedAction {
+    QAction* TfrmMain::*Member;
+    const char* Name;
+    const char* Caption;
+    const char* Shortcut;
+    const char* Hint;
+};
+
+TEST_F(MainWindowTest, CommandsCarryTheirCaptionsShortcutsAndHints) {
+    TfrmMain window(Platform, Dialogs);
+    const TExpectedAction expected[] = {
+        {&TfrmMain::actAtLunch, "actAtLunch", "At Lunch", "Ctrl+L", "I've gone to lunch"},
+        {&TfrmMain::actAvailable, "actAvailable", "Available", "Ctrl+A", "I'm available"},
+        {&TfrmMain::actAwayFromDesk, "actAwayFromDesk", "Away From Desk", "Ctrl+W", "I'm away from my desk"},
+        {&TfrmMain::actDND, "actDND", "Do Not Disturb!", "Ctrl+D", "Do Not Disturb!"},
+        {&TfrmMain::actGoneHome, "actGoneHome", "Gone Home", "Ctrl+G", "I've gone home!"},
+        {&TfrmMain::actInMeeting, "actInMeeting", "In Meeting", "Ctrl+M", "I'm in a meeting"},
+        {&TfrmMain::actOnHoliday, "actOnHoliday", "On Holiday", "Ctrl+H", "I'm on holiday"},
+        {&TfrmMain::actOutOfOffice, "actOutOfOffice", "Out Of Office", "Ctrl+O", "I'm out"},
+        {&TfrmMain::actSick, "actSick", "Sick", "Ctrl+K", "I'm off sick"},
+        {&TfrmMain::actCustomStatus, "actCustomStatus", "Custom Status...", "Ctrl+C", "Choose other status..."},
+        {&TfrmMain::actComments, "actComments", "Comment...", "Ctrl+T", "Add a comment..."},
+        {&TfrmMain::actFileExit, "actFileExit", "E&xit Qel", "Ctrl+X", "Exit Qel"},
+        {&TfrmMain::actSettings, "actSettings", "Settings...", "Ctrl+S", "Display your settings"},
+        {&TfrmMain::actUsers, "actUsers", "Users...", "", "Administer Users"},
+        {&TfrmMain::actDepartments, "actDepartments", "Departments...", "", "Administer Departments"},
+        {&TfrmMain::actStatuses, "actStatuses", "Statuses...", "", "Administer Statuses"},
+        {&TfrmMain::actSendMessage, "actSendMessage", "Send Message...", "", ""},
+        {&TfrmMain::actVeiwInBox, "actVeiwInBox", "View My &InBox", "", "View my InBox"},
+        {&TfrmMain::actFilterOnDepartment, "actFilterOnDepartment", "Filter on Department", "", "Filter on Department"},
+        {&TfrmMain::actHelpOnQel, "actHelpOnQel", "Help on Qel", "F1", "Help on Qel"},
+        {&TfrmMain::actHelpAbout, "actHelpAbout", "About", "", "About Qel"},
+    };
+    for (const TExpectedAction& e : expected) {
+        QAction* action = window.*(e.Member);
+        ASSERT_NE(action, nullptr) << e.Name;
+        EXPECT_EQ(action->objectName().toStdString(), e.Name);
+        EXPECT_EQ(action->text().toStdString(), e.Caption) << e.Name;
+        EXPECT_EQ(action->shortcut().toString().toStdString(), e.Shortcut) << e.Name;
+        EXPECT_EQ(action->statusTip().toStdString(), e.Hint) << e.Name;
+        if (action != window.actHelpAbout) {
+            EXPECT_FALSE(action->icon().isNull()) << e.Name;
+        }
+    }
+    // No two commands share a key.
+    QStringList keys;
+    for (QAction* action : window.actions())
+        if (!action->shortcut().isEmpty())
+            keys << action->shortcut().toString();
+    EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << keys.join(' ').toStdString();
+}
+
+TEST_F(MainWindowTest, BoardListHasItsColumnsWithPcNameHidden) {
+    TfrmMain window(Platform, Dialogs);
+    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - All Departments");
+    QStringList headers;
+    for (int i = 0; i < window.ListViewMain->columnCount(); ++i)
+        headers << window.ListViewMain->headerItem()->text(i);
+    EXPECT_EQ(headers.join('|').toStdString(), "User|Status|Ext|Department|Comments...|PC Name");
+    EXPECT_TRUE(window.ListViewMain->isColumnHidden(5));
+    EXPECT_EQ(window.ListViewMain->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_FALSE(window.ListViewMain->isSortingEnabled());
+    // The menu bar's buttons and the tray menu with the ten status commands.
+    EXPECT_EQ(window.popMnuTrayIcon->actions().size(), 10);
+    EXPECT_EQ(window.popMnuTrayIcon->actions().last(), window.actCustomStatus);
+}
+
+TEST_F(MainWindowTest, FirstShowFillsTheBoardAndEnablesTheStatusCommands) {
+    TfrmMain window(Platform, Dialogs);
+    // Nothing can be done before the first show.
+    window.UpdateActions();
+    EXPECT_FALSE(window.actAvailable->isEnabled());
+
+    // The settings name the database folder: no wizard; the users dataset is
+    // created with this computer as its first user.
+    ASSERT_TRUE(window.FormCreate());
+    window.Controller().FormShow();
+    TIdleUpdates::Instance().RunNow();
+
+    EXPECT_TRUE(window.actAvailable->isEnabled());
+    EXPECT_TRUE(window.actGoneHome->isEnabled());
+    // The dialogs do not exist here: their commands stay disabled.
+    EXPECT_FALSE(window.actCustomStatus->isEnabled());
+    EXPECT_FALSE(window.actComments->isEnabled());
+    EXPECT_FALSE(window.actSettings->isEnabled());
+    EXPECT_FALSE(window.actUsers->isEnabled());
+    EXPECT_FALSE(window.actSendMessage->isEnabled());
+    EXPECT_TRUE(window.actFileExit->isEnabled());
+    ASSERT_EQ(window.ListViewMain->topLevelItemCount(), 1);
+    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Available");
+    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(5).toStdString(), Platform.ComputerNameValue);
+    EXPECT_EQ(window.TreeViewMain->topLevelItemCount(), 1);
+    EXPECT_TRUE(window.RefreshTimerEnabled());
+
+    // A status command goes through to the board at once.
+    window.actGoneHome->trigger();
+    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
+}
+
+} // namespace
+} // namespace qel::test
+
+int main(int argc, char** argv) {
+    // The window needs a GUI platform; tests never open a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
