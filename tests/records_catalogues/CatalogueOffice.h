@@ -10,6 +10,7 @@
 #include "records/QelStatusesObj.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "tests/support/FileProbes.h"
 #include "tests/support/Recorders.h"
 #include "util/StringUtils.h"
 
@@ -17,8 +18,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,9 +26,12 @@ namespace qel::test {
 
 class TCatalogueComputer {
 public:
-    TCatalogueComputer(const std::string& computerName, const std::string& databaseFolder)
-        : Platform(Root.Path()), Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
-                                                                                    Ui,       nullptr,  {}, {}, false},
+    // `engineFolder` empty finds the engine beside the test program.
+    TCatalogueComputer(const std::string& computerName, const std::string& databaseFolder,
+                       const std::string& engineFolder = {})
+        : Platform(Root.Path()),
+          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui,           Ui, Ui,
+                                                             Ui,       nullptr,  engineFolder, {}, false},
           Statuses(Context), Departments(Context) {
         Platform.ComputerNameValue = computerName;
         Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
@@ -89,25 +91,6 @@ inline std::vector<std::pair<std::string, std::string>> DumpCatalogue(const std:
         all.emplace_back(isam.CurrentKey(), std::string(buffer.data(), strnlen(buffer.data(), size)));
     isam.CloseDataset();
     return all;
-}
-
-inline std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// How many descriptors of this process are open on `path`.
-inline int OpenDescriptors(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target = fs::weakly_canonical(path, ec);
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
-        std::error_code linkError;
-        if (fs::read_symlink(entry.path(), linkError) == target && !linkError)
-            ++count;
-    }
-    return count;
 }
 
 inline TShownBox ErrorBox(const std::string& text) {

@@ -8,27 +8,27 @@
 #include "records/MessageObj.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
 #include "tests/support/Recorders.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace qel::test {
 
 // One workstation running the program.
 class TMessageComputer {
 public:
-    TMessageComputer(const std::string& computerName, const std::string& databaseFolder)
-        : Platform(Root.Path()), Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
-                                                                                    Ui,       nullptr,  {}, {}, false},
+    // `engineFolder` empty finds the engine beside the test program.
+    TMessageComputer(const std::string& computerName, const std::string& databaseFolder,
+                     const std::string& engineFolder = {})
+        : Platform(Root.Path()),
+          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui,           Ui, Ui,
+                                                             Ui,       nullptr,  engineFolder, {}, false},
           Location(databaseFolder) {
         Platform.ComputerNameValue = computerName;
         Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
@@ -59,27 +59,6 @@ public:
     bool Ticked = false;
     std::string File;
 };
-
-// How many descriptors of this process are open on `path`: an open dataset
-// holds its file open, a closed one does not.
-inline int OpenDescriptors(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target = fs::weakly_canonical(path, ec);
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
-        std::error_code linkError;
-        const fs::path link = fs::read_symlink(entry.path(), linkError);
-        if (!linkError && link == target)
-            ++count;
-    }
-    return count;
-}
-
-inline std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline TShownBox ErrorBox(const std::string& text) {
     return {TBoxKind::Error, text, TBoxButtons::Ok};

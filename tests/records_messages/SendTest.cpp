@@ -61,17 +61,16 @@ TEST_F(SendTest, FirstSendCreatesTheDatasetAndStoresANewMessageWithKeyOne) {
     EXPECT_EQ(DumpMessages(Database.Path()).back().Key, "0000000002");
 }
 
-TEST_F(SendTest, NamesAreTakenFromTheUsersDatasetNotFromTheCaller) {
-    TDatasetWriter writer(Database.Path());
-    ASSERT_TRUE(writer.AddUser("ALICE", "PC1"));
-    ASSERT_TRUE(writer.AddUser("BOB", "PC2"));
-    writer.Close();
-    TMessageComputer pc2("PC2", Database.Path());
+TEST_F(SendTest, TheFolderIsTheUsersObjectsLocationAsItIsNow) {
+    TScratchFolder first;
+    TMessageComputer pc2("PC2", first.Path());
+    AddUsers();
+    // The database wizard sets the users object's Location after start-up.
+    pc2.Location = Database.Path();
     pc2.Messages->Send("PC1", "PC2", "s", "t");
-    const auto stored = DumpMessages(Database.Path());
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].ToName, "ALICE");
-    EXPECT_EQ(stored[0].FromName, "BOB");
+    EXPECT_TRUE(pc2.Ui.Boxes.empty());
+    EXPECT_EQ(DumpMessages(Database.Path()).size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(first.Path() + "QelMesg.isd"));
 }
 
 TEST_F(SendTest, AnUnknownRecipientOrSenderIsReportedAndNothingIsStored) {
@@ -166,6 +165,14 @@ TEST(UserNameLookupTest, GivesTheRegisteredNameOrReportsWhyNot) {
     EXPECT_EQ(pc1.Messages->GetUserNameForComputer("PC3"), "");
     EXPECT_EQ(pc1.Ui.Boxes, std::vector<TShownBox>{ErrorBox("Unable to locate User Object not found")});
     EXPECT_EQ(OpenDescriptors(database.Path() + "QelDBase.isd"), 0);
+}
+
+TEST(MessageStoreStartTest, AMissingEngineIsReportedForEachHandle) {
+    TScratchFolder database;
+    TScratchFolder noEngine;
+    TMessageComputer pc1("PC1", database.Path(), noEngine.Path());
+    const std::string box = std::string("box Error: ") + EngineMissingText;
+    EXPECT_EQ(pc1.Ui.Log, (std::vector<std::string>{box, "terminate", box, "terminate"}));
 }
 
 TEST(MessageSoundTest, PlaysTheChosenFileOrBeeps) {
