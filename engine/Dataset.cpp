@@ -21,6 +21,10 @@ constexpr int ApplicationId = 0x51454C49;
 constexpr int FormatVersion = 1;
 constexpr int BusyTimeoutMs = 5000;
 const char* const MetaTable = "qelisam_meta";
+// Rollback journal only: WAL needs shared memory, which network shares lack.
+// Every commit is synced before the call returns.
+const char* const ConnectionPragmas =
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA locking_mode=NORMAL;";
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -97,9 +101,7 @@ int OpenConnection(const std::string& path, sqlite3** db) {
     }
     sqlite3_extended_result_codes(*db, 1);
     sqlite3_busy_timeout(*db, BusyTimeoutMs);
-    // Rollback journal only: WAL needs shared memory, which network shares lack.
-    return sqlite3_exec(*db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA locking_mode=NORMAL;",
-                        nullptr, nullptr, nullptr);
+    return SQLITE_OK;
 }
 
 std::string SchemaSql(int keyLength, const TFieldLayout& layout) {
@@ -359,6 +361,9 @@ int16_t TDataset::Verify() {
             code = ISM_CORRUPT;
     }
     EndRead();
+    // Set once the schema is loaded, so that opening locks the file only once.
+    if (code == ISM_OK)
+        code = EngineCode(sqlite3_exec(FDb, ConnectionPragmas, nullptr, nullptr, nullptr));
     if (code != ISM_OK)
         return code;
 
@@ -415,14 +420,14 @@ int16_t TDataset::Statements(int index, TIndexStatements** statements) {
         return ISM_OK;
     const std::string column = ColumnName(index);
     const std::string select = "SELECT key, " + column + ", data FROM records ";
-    const std::string ascending = index == 0 ? " ORDER BY key LIMIT 1" : " ORDER BY " + column + ", key LIMIT 1";
-    const std::string descending =
-        index == 0 ? " ORDER BY key DESC LIMIT 1" : " ORDER BY " + column + " DESC, key DESC LIMIT 1";
-    // ?1 is the value in this index, ?2 the primary key.
+    const std::string ascending = index == 0 ? " ORDER BY key" : " ORDER BY " + column + ", key";
+    const std::string descending = index == 0 ? " ORDER BY key DESC" : " ORDER BY " + column + " DESC, key DESC";
+    // ?1 is the value in this index, ?2 the primary key. The sequential
+    // statements have no LIMIT: a run of reads keeps stepping one of them.
     const std::string after = index == 0 ? "WHERE key > ?2" : "WHERE (" + column + ", key) > (?1, ?2)";
     const std::string before = index == 0 ? "WHERE key < ?2" : "WHERE (" + column + ", key) < (?1, ?2)";
     TIndexStatements made;
-    int16_t code = Prepare(select + "WHERE " + column + " = ?1" + ascending, &made.Equal);
+    int16_t code = Prepare(select + "WHERE " + column + " = ?1" + ascending + " LIMIT 1", &made.Equal);
     if (code == ISM_OK)
         code = Prepare(select + ascending, &made.First);
     if (code == ISM_OK)
@@ -450,6 +455,8 @@ int16_t TDataset::BeginRead() {
     if (FInRead && !sqlite3_get_autocommit(FDb))
         return ISM_OK;
     FInRead = false;
+    for (TIndexStatements& statements : FIndexStatements)
+        DropCursor(statements);
     // A deferred transaction: the shared lock is taken by the first read and
     // kept until EndRead, so a run of reads locks the file once.
     const int16_t code = Exec(FBegin);
@@ -457,7 +464,17 @@ int16_t TDataset::BeginRead() {
     return code;
 }
 
+void TDataset::DropCursor(TIndexStatements& statements) {
+    if (statements.Cursor) {
+        sqlite3_reset(statements.Cursor);
+        sqlite3_clear_bindings(statements.Cursor);
+        statements.Cursor = nullptr;
+    }
+}
+
 void TDataset::EndRead() {
+    for (TIndexStatements& statements : FIndexStatements)
+        DropCursor(statements);
     if (!FInRead)
         return;
     FInRead = false;
@@ -484,33 +501,24 @@ void TDataset::BindValue(sqlite3_stmt* statement, int parameter, int index, cons
         sqlite3_bind_blob(statement, parameter, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }
 
-int16_t TDataset::Step(sqlite3_stmt* statement, TRecord* record) {
+int16_t TDataset::Fetch(sqlite3_stmt* statement, TRecord* record) {
     const int rc = sqlite3_step(statement);
-    int16_t code = ISM_OK;
-    if (rc == SQLITE_ROW) {
-        const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
-        const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
-        const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 1));
-        const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 2));
-        const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
-        if (dataSize != FLayout.RecordSize() || (dataSize > 0 && !data)) {
-            code = ISM_CORRUPT;
-        } else {
-            record->Key.assign(key ? key : "", key ? keySize : 0);
-            record->Value.assign(value ? value : "", value ? valueSize : 0);
-            record->Data.assign(data ? data : "", dataSize);
-        }
-    } else if (rc == SQLITE_DONE) {
-        code = ISM_NOT_FOUND;
-    } else {
-        code = EngineCode(rc);
-    }
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    if (code != ISM_OK && code != ISM_NOT_FOUND)
-        EndRead();
-    return code;
+    if (rc == SQLITE_DONE)
+        return ISM_NOT_FOUND;
+    if (rc != SQLITE_ROW)
+        return EngineCode(rc);
+    const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
+    const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
+    const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 1));
+    const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 2));
+    const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
+    if (dataSize != FLayout.RecordSize() || (dataSize > 0 && !data))
+        return ISM_CORRUPT;
+    record->Key.assign(key ? key : "", key ? keySize : 0);
+    record->Value.assign(value ? value : "", value ? valueSize : 0);
+    record->Data.assign(data ? data : "", dataSize);
+    return ISM_OK;
 }
 
 int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record) {
@@ -523,8 +531,13 @@ int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record)
         code = BeginRead();
     if (code != ISM_OK)
         return code;
+    DropCursor(*statements);
     BindValue(statements->Equal, 1, index, value);
-    code = Step(statements->Equal, record);
+    code = Fetch(statements->Equal, record);
+    sqlite3_reset(statements->Equal);
+    sqlite3_clear_bindings(statements->Equal);
+    if (code != ISM_OK && code != ISM_NOT_FOUND)
+        EndRead();
     if (code == ISM_OK)
         FPositions[static_cast<size_t>(index)] = TPosition{TPosition::TWhere::On, record->Value, record->Key};
     return code;
@@ -552,20 +565,29 @@ int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
         code = BeginRead();
     if (code != ISM_OK)
         return code;
-    sqlite3_stmt* statement = nullptr;
-    if (position.Where == start) {
-        statement = forward ? statements->First : statements->Last;
-    } else {
-        statement = forward ? statements->After : statements->Before;
-        BindValue(statement, 1, index, position.Value);
-        BindValue(statement, 2, 0, position.Key);
+    // Within one read transaction nobody can commit, so the statement that
+    // produced the current record still yields exactly the records after it.
+    sqlite3_stmt* statement = statements->Cursor;
+    if (!statement || statements->CursorForward != forward || position.Where != TPosition::TWhere::On) {
+        DropCursor(*statements);
+        if (position.Where == start) {
+            statement = forward ? statements->First : statements->Last;
+        } else {
+            statement = forward ? statements->After : statements->Before;
+            BindValue(statement, 1, index, position.Value);
+            BindValue(statement, 2, 0, position.Key);
+        }
+        statements->Cursor = statement;
+        statements->CursorForward = forward;
     }
-    code = Step(statement, record);
+    code = Fetch(statement, record);
     if (code == ISM_OK) {
         position = TPosition{TPosition::TWhere::On, record->Value, record->Key};
     } else if (code == ISM_NOT_FOUND) {
         // The end of a scan: let writers in again at once.
         position = TPosition{end, {}, {}};
+        EndRead();
+    } else {
         EndRead();
     }
     return code;

@@ -73,6 +73,9 @@ private:
         sqlite3_stmt* Last = nullptr;
         sqlite3_stmt* After = nullptr;
         sqlite3_stmt* Before = nullptr;
+        // The sequential statement a run of reads is stepping, if any.
+        sqlite3_stmt* Cursor = nullptr;
+        bool CursorForward = true;
     };
     // Where a handle stands in one index.
     struct TPosition {
@@ -89,7 +92,9 @@ private:
     int16_t BeginRead();
     int16_t Exec(sqlite3_stmt* statement);
     void Rollback();
-    int16_t Step(sqlite3_stmt* statement, TRecord* record);
+    // Steps `statement` once: 0 with the row in *record, 1 when done.
+    int16_t Fetch(sqlite3_stmt* statement, TRecord* record);
+    void DropCursor(TIndexStatements& statements);
     int16_t ReadStep(int index, TRecord* record, bool forward);
     // Runs one change in its own write transaction; with `mustChange` a
     // statement that touched no row gives 1 and is rolled back.

@@ -189,12 +189,18 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
             WriteUntilKilled(name, next, fds[1]);
         }
         ::close(fds[1]);
-        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 40000));
+        // Let the writer get one write acknowledged, then kill it at a random
+        // instant of the writes that follow.
+        std::string reported;
+        char byte = 0;
+        while (reported.find('\n') == std::string::npos && read(fds[0], &byte, 1) == 1)
+            reported += byte;
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
         kill(pid, SIGKILL);
         int status = 0;
         waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
-        std::istringstream lines(ReadAll(fds[0]));
+        std::istringstream lines(reported + ReadAll(fds[0]));
         ::close(fds[0]);
         std::string kind, value;
         while (lines >> kind >> value) {
@@ -211,20 +217,22 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
             ASSERT_TRUE(contents.count(key)) << "acknowledged " << key << " lost in round " << round;
             EXPECT_EQ(contents.at(key), Record(1, "r" + std::to_string(std::stol(key))));
         }
-        // The counter holds the last acknowledged value, or the one after it
-        // when the kill came between the commit and the report.
+        // The counter holds at least the last acknowledged value, and at most
+        // the number of the last record added (its rewrite may have been
+        // committed without being reported).
         const long stored = std::stol(contents.at("counter").substr(2));
-        EXPECT_TRUE(stored == counter || stored == counter + 1) << stored << " vs " << counter;
+        const long highest = contents.size() >= 2 ? std::stol(std::prev(contents.end(), 2)->first) : 0;
+        EXPECT_GE(stored, counter) << "round " << round;
+        EXPECT_LE(stored, highest) << "round " << round;
         ASSERT_EQ(IntegrityCheck(name + ".isd"), "ok") << "round " << round;
         counter = stored;
-        if (contents.size() >= 2)
-            next = std::stol(std::prev(contents.end(), 2)->first) + 1;
+        next = highest + 1;
         added.clear();
         for (const auto& [key, bytes] : contents)
             if (key != "counter")
                 added.insert(key);
     }
-    EXPECT_GT(next, 25) << "the writers got some work done";
+    EXPECT_GT(next, 25) << "every writer got at least one write done";
 }
 
 } // namespace
