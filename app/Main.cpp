@@ -158,6 +158,10 @@ void TfrmMain::CreateBoard() {
     TreeViewMain->setHeaderHidden(true);
     TreeViewMain->setIndentation(19);
     TreeViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The one column is as wide as its longest name; the view scrolls
+    // sideways from its left edge when the pane is narrower.
+    TreeViewMain->header()->setStretchLastSection(false);
+    TreeViewMain->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     connect(TreeViewMain, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         FController->TreeClick(item ? std::optional<std::string>(item->text(0).toStdString()) : std::nullopt);
     });
