@@ -16,6 +16,8 @@ namespace qel {
 
 namespace {
 constexpr int16_t PrimaryIndex = 0;
+// The engine's code for a key or record that is not there.
+constexpr int16_t IsamNotFound = 1;
 
 // Closes a dataset handle when the scope ends, whatever path leaves it.
 struct TCloseOnExit {
@@ -42,6 +44,19 @@ std::string LocalDateTimeText() {
     }
     text << std::put_time(&local, "%x %X");
     return text.str();
+}
+
+// The message window's fields for a received message.
+TMessageWindowFields WindowFields(const TRecordBuffer& record, const std::string& key) {
+    TMessageWindowFields fields;
+    fields.Caption = ReadMessageCaption;
+    fields.PrimaryKey = key;
+    fields.From = record.GetText(msgfield::FromName);
+    fields.To = record.GetText(msgfield::ToName);
+    fields.Received = record.GetText(msgfield::Received);
+    fields.Subject = record.GetText(msgfield::Subject);
+    fields.MessageText = record.GetText(msgfield::MessageText);
+    return fields;
 }
 
 // Keys are ten digits, so a longer key is a larger one.
@@ -160,7 +175,9 @@ bool TQelMessage::HasNewMessages() {
 void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
     if (!MessagesFileExists())
         return;
-    std::vector<std::string> keys;
+    // Gather first, so that nothing is open while a window is on screen and
+    // what the windows mark or delete cannot disturb the pass.
+    std::vector<TMessageWindowFields> pending;
     {
         if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
             FContext.Boxes.ShowError("Unable to open Qel Messages database!");
@@ -168,34 +185,26 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
         if (FMessages.IsOpen())
             ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
                 if (record.GetText(msgfield::MessageType) == MessageStateNew)
-                    keys.push_back(key);
+                    pending.push_back(WindowFields(record, key));
                 return true;
             });
     }
 
-    const std::string own = GetWindowsComputerName(FContext.Platform);
-    for (const std::string& key : keys) {
-        TRecordBuffer record(MessagesLayout());
-        bool stillNew = false;
+    for (const TMessageWindowFields& fields : pending) {
+        // Another copy may have deleted or read the message since the pass;
+        // when the check itself cannot be made, the message is shown as read.
+        bool gone = false;
         {
             FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
             TCloseOnExit closer{FMessages};
-            stillNew = FMessages.GetRecord(record.Data(), PrimaryIndex, key) &&
-                       record.GetText(msgfield::ToComputerName) == own &&
-                       record.GetText(msgfield::MessageType) == MessageStateNew;
+            TRecordBuffer record(MessagesLayout());
+            if (FMessages.GetRecord(record.Data(), PrimaryIndex, fields.PrimaryKey))
+                gone = record.GetText(msgfield::MessageType) != MessageStateNew;
+            else
+                gone = FMessages.LastError() == IsamNotFound;
         }
-        // Deleted or read since the pass (by an earlier window or another copy).
-        if (!stillNew)
-            continue;
-        TMessageWindowFields fields;
-        fields.Caption = ReadMessageCaption;
-        fields.PrimaryKey = key;
-        fields.From = record.GetText(msgfield::FromName);
-        fields.To = record.GetText(msgfield::ToName);
-        fields.Received = record.GetText(msgfield::Received);
-        fields.Subject = record.GetText(msgfield::Subject);
-        fields.MessageText = record.GetText(msgfield::MessageText);
-        Window.ShowModal(fields);
+        if (!gone)
+            Window.ShowModal(fields);
     }
 }
 

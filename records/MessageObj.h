@@ -84,8 +84,8 @@ public:
     // Shows every "New" message for this computer in `Window`, one after
     // another, in recipient-index order (oldest first). The messages are
     // gathered first and the dataset closed before the first window opens;
-    // the window may mark or delete its message. A message that is gone by
-    // the time its turn comes is skipped. Without QelMesg.isd nothing
+    // the window may mark or delete its message. A message deleted or
+    // marked old by the time its turn comes is skipped. Without QelMesg.isd nothing
     // happens; an unopenable dataset shows "Unable to open Qel Messages
     // database!" and nothing is shown.
     void ShowNewMessages(IMessageWindow& Window);

@@ -242,26 +242,29 @@ TEST_F(ReadTest, StartUpShowsEachNewMessageOnceWithNothingOpenWhileItIsOnScreen)
     EXPECT_TRUE(window.Shown.empty());
 }
 
-TEST_F(ReadTest, AMessageDeletedBeforeItsTurnIsSkipped) {
+TEST_F(ReadTest, AMessageDeletedOrReadBeforeItsTurnIsSkipped) {
     std::vector<std::string> keys;
     {
         TDatasetWriter writer(Folder());
-        for (const char* subject : {"a", "b", "c"})
+        for (const char* subject : {"a", "b", "c", "d"})
             keys.push_back(writer.AddMessage({.To = "PC1", .Subject = subject}));
     }
     TMessageComputer pc1("PC1", Folder());
     TMessageComputer other("PC1", Folder());
     TMessageWindowRecorder window;
-    // While the first is on screen, another copy removes the third.
+    // While the first is on screen, another copy removes the third and reads the fourth.
     window.OnShow = [&](const TMessageWindowFields& fields) {
-        if (fields.Subject == "a")
+        if (fields.Subject == "a") {
             other.Messages->DeleteMessage(keys[2]);
+            other.Messages->MarkMessageOld(keys[3]);
+        }
     };
     pc1.Messages->ShowNewMessages(window);
     ASSERT_EQ(window.Shown.size(), 2u);
     EXPECT_EQ(window.Shown[0].Subject, "a");
     EXPECT_EQ(window.Shown[1].Subject, "b");
     EXPECT_TRUE(pc1.Ui.Boxes.empty());
+    EXPECT_TRUE(other.Ui.Boxes.empty());
 }
 
 } // namespace
