@@ -259,6 +259,48 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
     EXPECT_EQ(FolderEntries(locked), (std::vector<std::string>{"users.isd"}));
 }
 
+TEST(EngineFiles, HotJournalThatCannotBeRolledBackGivesIoCode) {
+    TTempDir dir;
+    const std::string folder = dir / "crashed";
+    std::filesystem::create_directory(folder);
+    const std::string name = folder + "/users";
+    Fill(name, 40, true);
+    const std::string before = FileBytes(name + ".isd");
+
+    // A writer that dies with half its pages written leaves a hot journal.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN IMMEDIATE; UPDATE records SET data=zeroblob(length(data))",
+                     nullptr, nullptr, nullptr);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(std::filesystem::exists(name + ".isd-journal"));
+    ASSERT_NE(FileBytes(name + ".isd"), before) << "the dying writer changed the file";
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    const std::string answer = RunAsNobody([&] {
+        uint32_t handle = 0;
+        return "open=" + std::to_string(Open(name, &handle));
+    });
+    if (answer == "skip")
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(answer, "open=14");
+
+    // Whoever may write rolls the journal back and finds every record whole.
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(name, &handle), ISM_OK);
+    const TRead first = Get(handle, 0, ISM_READ_EQUAL, BigRecordSize, Key(1));
+    ASSERT_EQ(first.Code, ISM_OK);
+    EXPECT_EQ(first.Buffer.substr(0, RecordSize), Record(1));
+    EXPECT_EQ(ScanKeys(handle, BigRecordSize).size(), 40u);
+    Close(handle);
+    EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
+}
+
 TEST(EngineFiles, VanishedFolderGivesFolderCode) {
     TTempDir dir;
     const std::string share = dir / "share";

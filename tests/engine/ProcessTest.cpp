@@ -152,6 +152,39 @@ TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
     EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
 }
 
+TEST(EngineProcesses, PositionsSeeWhatOtherProcessesChanged) {
+    TTempDir dir;
+    const std::string name = dir / "moving";
+    ASSERT_EQ(Create(name, Layout), ISM_OK);
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(name, &handle), ISM_OK);
+    for (int i : {1, 3, 5, 7})
+        ASSERT_EQ(Put(handle, Key(i), Record(0, "r" + std::to_string(i))), ISM_OK);
+
+    ASSERT_EQ(Bof(handle), ISM_OK);
+    ASSERT_EQ(Next(handle, RecordSize).Key, Key(1));
+    ASSERT_EQ(Next(handle, RecordSize).Key, Key(3));
+    // Positioning another index ends this run of reads; the position in the
+    // primary index stays on Key(3).
+    ASSERT_EQ(Bof(handle, 2), ISM_OK);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        uint32_t other = 0;
+        const bool done = Open(name, &other) == ISM_OK && Put(other, Key(4), Record(9, "r4")) == ISM_OK &&
+                          Delete(other, Key(5)) == ISM_OK && Delete(other, Key(3)) == ISM_OK;
+        _exit(done ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_EQ(Next(handle, RecordSize).Key, Key(4));
+    EXPECT_EQ(Next(handle, RecordSize).Key, Key(7));
+    EXPECT_EQ(Next(handle, RecordSize).Code, ISM_NOT_FOUND);
+    EXPECT_EQ(Get(handle, 2, ISM_READ_EQUAL, RecordSize, "r4").Key, Key(4));
+    Close(handle);
+}
+
 // Adds records from `first` on and rewrites the counter record after each;
 // reports "A key" for each add and "C n" for each counter value once written.
 [[noreturn]] void WriteUntilKilled(const std::string& name, long first, int fd) {
