@@ -66,18 +66,18 @@ struct TBenchData {
         for (int i = 0; i < TotalMessages; ++i) {
             // Round robin: every computer's messages are spread over the whole key range.
             const std::string to = ComputerName(i % Computers);
-            TMessageSpec spec;
-            spec.To = to;
-            spec.From = ComputerName(static_cast<int>(random() % Computers));
-            spec.Subject = "Subject " + std::to_string(i);
-            spec.Text = "Message text number " + std::to_string(i) + ", long enough to look like a real one.";
-            spec.FromName = "User " + spec.From;
-            spec.ToName = "User " + to;
+            TMessageDraft draft;
+            draft.To = to;
+            draft.From = ComputerName(static_cast<int>(random() % Computers));
+            draft.Subject = "Subject " + std::to_string(i);
+            draft.Text = "Message text number " + std::to_string(i) + ", long enough to look like a real one.";
+            draft.FromName = "User " + draft.From;
+            draft.ToName = "User " + to;
             if (to == OwnComputer)
-                spec.State = ++ours > 1000 - NewForUs ? MessageStateNew : MessageStateOld;
+                draft.State = ++ours > 1000 - NewForUs ? MessageStateNew : MessageStateOld;
             else
-                spec.State = random() % 4 == 0 ? MessageStateNew : MessageStateOld;
-            if (writer.AddMessage(spec).empty()) {
+                draft.State = random() % 4 == 0 ? MessageStateNew : MessageStateOld;
+            if (writer.AddMessage(draft).empty()) {
                 std::fprintf(stderr, "could not store message %d\n", i);
                 std::exit(1);
             }

@@ -38,14 +38,14 @@ TEST(FastReadTest, FindsExactlyWhatThePlainPassFinds) {
     {
         TDatasetWriter writer(database.Path());
         for (int i = 0; i < 400; ++i) {
-            TMessageSpec spec;
-            spec.To = recipients[random() % recipients.size()];
-            spec.State = states[random() % 3 == 0 ? random() % states.size() : random() % 2];
-            spec.Subject = "subject " + std::to_string(i);
-            spec.Text = "text " + std::to_string(i);
-            spec.FromName = "sender " + std::to_string(random() % 7);
-            spec.Received = "t" + std::to_string(i);
-            keys.push_back(writer.AddMessage(spec));
+            TMessageDraft draft;
+            draft.To = recipients[random() % recipients.size()];
+            draft.State = states[random() % 3 == 0 ? random() % states.size() : random() % 2];
+            draft.Subject = "subject " + std::to_string(i);
+            draft.Text = "text " + std::to_string(i);
+            draft.FromName = "sender " + std::to_string(random() % 7);
+            draft.Received = "t" + std::to_string(i);
+            keys.push_back(writer.AddMessage(draft));
             ASSERT_FALSE(keys.back().empty());
         }
     }

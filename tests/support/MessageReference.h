@@ -70,7 +70,7 @@ inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
 }
 
 // A message to store directly.
-struct TMessageSpec {
+struct TMessageDraft {
     std::string To;
     std::string From = "SENDER";
     std::string State = MessageStateNew;
@@ -90,22 +90,22 @@ public:
     ~TDatasetWriter() { Close(); }
 
     // Adds a message with the next key; returns the key (empty on failure).
-    std::string AddMessage(const TMessageSpec& spec) {
+    std::string AddMessage(const TMessageDraft& draft) {
         if (!FMessages.IsOpen()) {
             FMessages.CreateDataset(FFolder + MessagesDatasetName, 10, MessagesLayoutText);
             if (!FMessages.OpenDataset(FFolder + MessagesDatasetName, 3))
                 return {};
         }
         TRecordBuffer record(MessagesLayout());
-        record.SetInt(msgfield::Reserved, spec.Reserved);
-        record.SetText(msgfield::Received, spec.Received);
-        record.SetText(msgfield::Subject, spec.Subject);
-        record.SetText(msgfield::MessageType, spec.State);
-        record.SetText(msgfield::MessageText, spec.Text);
-        record.SetText(msgfield::ToName, spec.ToName);
-        record.SetText(msgfield::FromName, spec.FromName);
-        record.SetText(msgfield::ToComputerName, spec.To);
-        record.SetText(msgfield::FromComputerName, spec.From);
+        record.SetInt(msgfield::Reserved, draft.Reserved);
+        record.SetText(msgfield::Received, draft.Received);
+        record.SetText(msgfield::Subject, draft.Subject);
+        record.SetText(msgfield::MessageType, draft.State);
+        record.SetText(msgfield::MessageText, draft.Text);
+        record.SetText(msgfield::ToName, draft.ToName);
+        record.SetText(msgfield::FromName, draft.FromName);
+        record.SetText(msgfield::ToComputerName, draft.To);
+        record.SetText(msgfield::FromComputerName, draft.From);
         if (!FMessages.AddRecord(record.Data(), {}))
             return {};
         return FMessages.CurrentKey();
