@@ -104,8 +104,9 @@ int OpenConnection(const std::string& path, sqlite3** db) {
     return SQLITE_OK;
 }
 
-std::string SchemaSql(int keyLength, const TFieldLayout& layout) {
-    (void)keyLength;
+// One table of records in key order, with one column and one index on
+// (value, key) per "X" field.
+std::string SchemaSql(const TFieldLayout& layout) {
     std::string sql = "CREATE TABLE records(key TEXT PRIMARY KEY NOT NULL, data BLOB NOT NULL";
     for (int position = 1; position <= layout.FieldCount(); ++position)
         if (layout.IsIndex(position))
@@ -129,8 +130,9 @@ int16_t BuildDataset(const std::string& temp, int keyLength, const TFieldLayout&
         return EngineCode(rc);
     }
     const std::string sql =
-        "BEGIN IMMEDIATE; PRAGMA application_id=" + std::to_string(ApplicationId) + "; CREATE TABLE " + MetaTable +
-        "(format INTEGER NOT NULL, key_length INTEGER NOT NULL, layout TEXT NOT NULL);" + SchemaSql(keyLength, layout);
+        std::string(ConnectionPragmas) + "BEGIN IMMEDIATE; PRAGMA application_id=" + std::to_string(ApplicationId) +
+        "; CREATE TABLE " + MetaTable +
+        "(format INTEGER NOT NULL, key_length INTEGER NOT NULL, layout TEXT NOT NULL);" + SchemaSql(layout);
     rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_stmt* insert = nullptr;

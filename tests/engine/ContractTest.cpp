@@ -273,6 +273,25 @@ TEST_F(EngineContract, SecondaryIndexOrdersBytewiseThenByKeyWithDuplicates) {
     EXPECT_EQ(ScanKeys(Handle, RecordSize, 3).at(1), "k6");
 }
 
+TEST(EngineIntegerIndex, OrdersByNumberAndReadsDecimalText) {
+    TTempDir dir;
+    ASSERT_EQ(Create(dir / "numbers", "X%,$*2"), ISM_OK);
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(dir / "numbers", &handle), ISM_OK);
+    for (int16_t number : {300, -5, 3, -300, 0}) {
+        std::string record{static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF), 'x', '\0'};
+        ASSERT_EQ(Put(handle, "k" + std::to_string(number), record), ISM_OK);
+    }
+    EXPECT_EQ(ScanKeys(handle, 4, 1), (std::vector<std::string>{"k-300", "k-5", "k0", "k3", "k300"}));
+    const TRead three = Get(handle, 1, ISM_READ_EQUAL, 4, "3");
+    EXPECT_EQ(three.Key, "k3");
+    EXPECT_EQ(three.Value, "3");
+    EXPECT_EQ(Get(handle, 1, ISM_READ_EQUAL, 4, "-300").Key, "k-300");
+    EXPECT_EQ(Get(handle, 1, ISM_READ_EQUAL, 4, "three").Code, ISM_NOT_FOUND);
+    EXPECT_EQ(Get(handle, 1, ISM_READ_EQUAL, 4, "70000").Code, ISM_NOT_FOUND);
+    Close(handle);
+}
+
 TEST_F(EngineContract, EachIndexKeepsItsOwnPosition) {
     Add("k1", "c", "z");
     Add("k2", "b", "y");
