@@ -36,6 +36,8 @@ public:
 
     TMainController& Controller() { return *FController; }
     IMessageBoxes& Boxes() { return FBoxes; }
+    // ListViewMain as the record classes fill it.
+    IBoardList& BoardList() { return *FBoard; }
 
     // The creation step (single instance, program-wide objects); false when
     // the program must end at once.

@@ -328,7 +328,7 @@ TCommandStates TMainController::CommandStates(bool rowSelected) const {
     states.Users = admin && available(TMainDialog::Users);
     states.Departments = admin && available(TMainDialog::Departments);
     states.Statuses = admin && available(TMainDialog::Statuses);
-    states.SendMessage = rowSelected && available(TMainDialog::SendMessage);
+    states.SendMessage = rowSelected && FSendAllowed && available(TMainDialog::SendMessage);
     states.ViewInBox = available(TMainDialog::InBox);
     states.FilterOnDepartment = available(TMainDialog::SelectDepartment);
     return states;

@@ -140,6 +140,8 @@ public:
     // Ends the new-mail state (the message dialogs call it once the new
     // messages have been read).
     void ClearNewMailState();
+    // The message window holds "Send Message..." disabled while it is open.
+    void SetSendMessageAllowed(bool allowed) { FSendAllowed = allowed; }
     // The enabling rules; `rowSelected`: the board has a selected row.
     TCommandStates CommandStates(bool rowSelected) const;
     // actHelpOnQelExecute and the About box.
@@ -217,6 +219,7 @@ private:
     bool FShutdownSeen = false;
     bool FGoOfflineOnExit = true;
     bool FNewMail = false;
+    bool FSendAllowed = true;
     bool FTerminateRequested = false;
     bool FDestroyed = false;
     TFileStamp FUsersFileAge;

@@ -3,6 +3,9 @@
 #include "app/Main.h"
 #include "app/MainController.h"
 #include "app/MainView.h"
+#ifdef QEL_WITH_DIALOGS
+#include "app/MainDialogs.h"
+#endif
 #include "dialogs/DatabaseWizard.h"
 #include "platform/Platform.h"
 
@@ -16,12 +19,18 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     qel::TPlatform& platform = qel::DefaultPlatform();
-    // The dialogs of the other commands are not part of this program yet;
-    // their commands stay disabled.
+#ifdef QEL_WITH_DIALOGS
+    qel::TQtMainDialogs dialogs;
+#else
+    // Built without the other dialogs: their commands stay disabled.
     qel::TNoDialogs dialogs;
+#endif
     qel::TfrmMain frmMain(platform, dialogs);
     if (!frmMain.FormCreate())
         return 0;
+#ifdef QEL_WITH_DIALOGS
+    dialogs.Create(frmMain);
+#endif
 
     qel::TMainController& controller = frmMain.Controller();
     qel::TfrmDatabaseWizard frmDatabaseWizard(platform, controller.Settings(), controller.Users(), frmMain.Boxes(),

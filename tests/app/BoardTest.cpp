@@ -131,6 +131,11 @@ TEST_F(BoardTest, CommandsNeedTheirDialogsAndSendNeedsASelectedRow) {
     EXPECT_FALSE(states.SendMessage);
     EXPECT_TRUE(Beta.Controller->CommandStates(true).SendMessage);
 
+    // The open message window holds the command off.
+    Beta.Controller->SetSendMessageAllowed(false);
+    EXPECT_FALSE(Beta.Controller->CommandStates(true).SendMessage);
+    Beta.Controller->SetSendMessageAllowed(true);
+
     Beta.Dialogs.AllAvailable = false;
     states = Beta.Controller->CommandStates(true);
     EXPECT_TRUE(states.StatusCommands);
@@ -157,6 +162,23 @@ TEST_F(BoardTest, UnreachableFolderShowsTheErrorOnceAndWaitsForAChange) {
     std::filesystem::rename(Database.Path() + "moved.isd", Database.Path() + "QelDBase.isd");
     Alpha.Controller->RefreshTick();
     EXPECT_EQ(Alpha.Ui.Rows.size(), 2u);
+}
+
+TEST_F(BoardTest, HelpOpensContentsAndAboutNamesTheVersion) {
+    Alpha.Ui.Reset();
+    Alpha.Controller->HelpOnQel();
+    EXPECT_EQ(Alpha.Platform.HelpTopics, std::vector<std::string>{"Contents"});
+    EXPECT_TRUE(Alpha.Ui.Boxes.empty());
+    Alpha.Platform.HelpAvailable = false;
+    Alpha.Controller->HelpOnQel();
+    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Alpha.Ui.Boxes[0].Kind, TBoxKind::Error);
+
+    Alpha.Ui.Reset();
+    Alpha.Controller->HelpAbout();
+    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Alpha.Ui.Boxes[0].Kind, TBoxKind::Information);
+    EXPECT_EQ(Alpha.Ui.Boxes[0].Text.rfind("Qel\r\rVersion: 2.10\r", 0), 0u) << Alpha.Ui.Boxes[0].Text;
 }
 
 } // namespace
