@@ -185,6 +185,44 @@ TEST(EngineProcesses, PositionsSeeWhatOtherProcessesChanged) {
     Close(handle);
 }
 
+TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
+    TTempDir dir;
+    const std::string name = dir / "busy";
+    ASSERT_EQ(Create(name, Layout), ISM_OK);
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    // Another program holds the write lock until told to let go.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        const bool locked = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        WriteLine(ready[1], locked ? "locked" : "failed");
+        char byte;
+        if (read(release[0], &byte, 1) < 0)
+            _exit(2);
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        _exit(0);
+    }
+    char answer[8] = {};
+    ASSERT_EQ(read(ready[0], answer, 7), 7);
+    ASSERT_EQ(std::string(answer, 6), "locked");
+
+    uint32_t handle = 0;
+    ASSERT_EQ(Open(name, &handle), ISM_OK) << "reading goes on beside a writer";
+    EXPECT_EQ(Next(handle, RecordSize).Code, ISM_NOT_FOUND);
+    EXPECT_EQ(Put(handle, Key(1), Record(1, "before")), ISM_BUSY);
+    WriteLine(release[1], "go");
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Put(handle, Key(1), Record(1, "after")), ISM_OK);
+    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, Key(1)).Buffer, Record(1, "after"));
+    Close(handle);
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        ::close(fd);
+}
+
 // Adds records from `first` on and rewrites the counter record after each;
 // reports "A key" for each add and "C n" for each counter value once written.
 [[noreturn]] void WriteUntilKilled(const std::string& name, long first, int fd) {
