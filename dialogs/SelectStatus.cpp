@@ -1,0 +1,75 @@
+#include "dialogs/SelectStatus.h"
+
+#include "dialogs/WidgetAdapters.h"
+#include "records/QelContext.h"
+#include "settings/FormState.h"
+#include "settings/SettingsKeys.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace qel {
+
+TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
+    : QDialog(parent), FServices(services), FLogic(services) {
+    setObjectName("frmSelectStatus");
+    setWindowTitle(SelectStatusCaption);
+    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    ListBoxSelectStatus = new QListWidget(this);
+    ListBoxSelectStatus->setSelectionMode(QAbstractItemView::SingleSelection);
+    FItems = std::make_unique<TListBoxChoices>(ListBoxSelectStatus, true);
+    btnClose = new QPushButton("&Close", this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ListBoxSelectStatus, 1);
+    layout->addWidget(btnClose, 0, Qt::AlignRight);
+
+    connect(ListBoxSelectStatus, &QListWidget::itemClicked, this, [this] { ListBoxSelectStatusClick(); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { reject(); });
+    resize(220, 260);
+}
+
+TfrmSelectStatus::~TfrmSelectStatus() = default;
+
+void TfrmSelectStatus::showEvent(QShowEvent* event) {
+    if (!FPlacementRestored) {
+        FPlacementRestored = true;
+        const TFormStateStore store(FServices.Settings);
+        if (const auto placement = store.ReadPlacement(keys::FrmSelectStatus);
+            placement && placement->Right > placement->Left && placement->Bottom > placement->Top)
+            setGeometry(placement->Left, placement->Top, placement->Right - placement->Left,
+                        placement->Bottom - placement->Top);
+    }
+    QDialog::showEvent(event);
+    FLogic.Show(*FItems);
+}
+
+void TfrmSelectStatus::ListBoxSelectStatusClick() {
+    if (FItems->SelectedIndex() < 0)
+        return;
+    accept();
+    FLogic.Click(*FItems);
+}
+
+void TfrmSelectStatus::done(int result) {
+    if (isVisible()) {
+        const QRect frame = geometry();
+        TWindowPlacement placement;
+        placement.Left = frame.left();
+        placement.Top = frame.top();
+        placement.Right = frame.left() + frame.width();
+        placement.Bottom = frame.top() + frame.height();
+        try {
+            TFormStateStore(FServices.Settings).WritePlacement(keys::FrmSelectStatus, placement);
+        } catch (const EIniFileError& error) {
+            FServices.Context.Boxes.ShowError(error.what());
+        }
+    }
+    QDialog::done(result);
+}
+
+} // namespace qel

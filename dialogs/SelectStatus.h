@@ -1,0 +1,44 @@
+#pragma once
+
+#include "dialogs/MainWindowHooks.h"
+#include "dialogs/PickerLogic.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QListWidget;
+class QPushButton;
+
+namespace qel {
+
+class TListBoxChoices;
+
+// "Please select status": a click on a catalogue status makes it this
+// computer's status and closes the picker. Its position is kept in the
+// settings file (section "TfrmSelectStatus").
+class TfrmSelectStatus : public QDialog {
+    Q_OBJECT
+public:
+    TfrmSelectStatus(TDialogServices& services, QWidget* parent = nullptr);
+    ~TfrmSelectStatus() override;
+
+    TSelectStatusLogic& Logic() { return FLogic; }
+    void ListBoxSelectStatusClick();
+
+    QListWidget* ListBoxSelectStatus = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TDialogServices& FServices;
+    TSelectStatusLogic FLogic;
+    std::unique_ptr<TListBoxChoices> FItems;
+    bool FPlacementRestored = false;
+};
+
+} // namespace qel

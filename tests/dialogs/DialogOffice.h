@@ -1,0 +1,150 @@
+#pragma once
+
+// Several simulated computers sharing one temporary database folder. Each has
+// its own platform, Qel.ini, screen recorder, record objects and a recorder of
+// what its dialogs do to its main window.
+
+#include "dialogs/MainWindowHooks.h"
+#include "platform/FakePlatform.h"
+#include "records/MessageObj.h"
+#include "records/QelDepartmentObj.h"
+#include "records/QelFile.h"
+#include "records/QelStatusesObj.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
+#include "tests/support/Recorders.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qel::test {
+
+// Records what the dialogs ask of the main window, in order, and keeps the
+// state of its timers and send command.
+class THooksRecorder : public IMainWindowHooks {
+public:
+    explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
+
+    void SetRefreshTimerEnabled(bool enabled) override {
+        RefreshTimer = enabled;
+        Log.push_back(enabled ? "refresh on" : "refresh off");
+    }
+    void SetMessageTimerEnabled(bool enabled) override {
+        MessageTimer = enabled;
+        Log.push_back(enabled ? "poll on" : "poll off");
+    }
+    void SetSendMessageEnabled(bool enabled) override {
+        SendMessage = enabled;
+        Log.push_back(enabled ? "send on" : "send off");
+    }
+    void ClearNewMailState() override {
+        ++NewMailCleared;
+        Log.push_back("new mail cleared");
+    }
+    IBoardList& Board() override { return FBoard; }
+    void SetCaption(const std::string& caption) override {
+        Caption = caption;
+        Log.push_back("caption " + caption);
+    }
+    void ShowColumns(bool ext, bool department, bool comments) override {
+        Columns = {ext, department, comments};
+        Log.push_back("columns");
+    }
+    void WidenByOnePixel() override { Log.push_back("widen"); }
+    void ApplyShape(const TMainShape& shape) override {
+        Shapes.push_back(shape);
+        Log.push_back("shape");
+    }
+
+    bool RefreshTimer = true;
+    bool MessageTimer = true;
+    bool SendMessage = true;
+    int NewMailCleared = 0;
+    std::string Caption;
+    std::vector<bool> Columns;
+    std::vector<TMainShape> Shapes;
+    std::vector<std::string> Log;
+
+private:
+    IBoardList& FBoard;
+};
+
+// One workstation running the program.
+class TDialogComputer {
+public:
+    TDialogComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder)
+        : Platform(Root.Path()), Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
+                                                                                    Ui,       nullptr,  {}, {}, false},
+          Hooks(Ui) {
+        Platform.ComputerNameValue = computerName;
+        Platform.UserNameValue = userName;
+        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
+        Users = std::make_unique<TQelFile>(Context);
+        Statuses = std::make_unique<TQelStatus>(Context);
+        Departments = std::make_unique<TQelDepartment>(Context);
+        Messages = std::make_unique<TQelMessage>(Context, Users->Location);
+        Services = std::make_unique<TDialogServices>(
+            TDialogServices{Context, Settings, *Users, *Statuses, *Departments, *Messages, Hooks, {}});
+    }
+
+    // What start-up does: locate the folder, register, announce "Available".
+    void Start() {
+        Users->LoadLocation();
+        Users->RegisterComputer();
+        Context.CurrentUser.Status = "Available";
+        Users->SaveStatus();
+        Statuses->CreateStatusDataset();
+        Departments->CreateDepartmentDataset();
+    }
+
+    // This computer's record as the register holds it now.
+    TQelUser Record() {
+        const TQelUser saved = Context.CurrentUser;
+        Users->LoadCurrentUser();
+        TQelUser record = Context.CurrentUser;
+        Context.CurrentUser = saved;
+        return record;
+    }
+
+    TScratchFolder Root;
+    TFakePlatform Platform;
+    TIniFile Settings;
+    TUiRecorder Ui;
+    TQelContext Context;
+    THooksRecorder Hooks;
+    std::unique_ptr<TQelFile> Users;
+    std::unique_ptr<TQelStatus> Statuses;
+    std::unique_ptr<TQelDepartment> Departments;
+    std::unique_ptr<TQelMessage> Messages;
+    std::unique_ptr<TDialogServices> Services;
+};
+
+// An office: a shared database folder and its computers, started in order.
+class TDialogOffice : public ::testing::Test {
+protected:
+    TDialogComputer& Join(const std::string& computerName, const std::string& userName) {
+        Computers.push_back(std::make_unique<TDialogComputer>(computerName, userName, Database.Path()));
+        Computers.back()->Start();
+        return *Computers.back();
+    }
+
+    TScratchFolder Database;
+    std::vector<std::unique_ptr<TDialogComputer>> Computers;
+};
+
+inline TShownBox Question(const std::string& text) {
+    return {TBoxKind::Information, text, TBoxButtons::YesNo};
+}
+
+// The texts of a choice list, in its order.
+template <class L> std::vector<std::string> Texts(const L& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.Count(); ++i)
+        texts.push_back(list.TextAt(i));
+    return texts;
+}
+
+} // namespace qel::test

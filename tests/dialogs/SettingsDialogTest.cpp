@@ -1,0 +1,160 @@
+// The settings dialog: this user's entry, the database folder, the board's
+// columns and view, and the options kept on every close.
+
+#include "DialogOffice.h"
+
+#include "dialogs/ChoiceList.h"
+#include "dialogs/SettingsLogic.h"
+
+namespace qel::test {
+namespace {
+
+class SettingsDialog : public TDialogOffice {
+protected:
+    void SetUp() override {
+        Me = &Join("PC-ME", "ME");
+        Me->Departments->AddDepartment("Sales");
+        Me->Departments->AddDepartment("Accounts");
+    }
+    TDialogComputer* Me = nullptr;
+};
+
+TEST_F(SettingsDialog, ShowStopsTheRefreshAndFillsTheSettingsPage) {
+    Me->Context.CurrentUser.Department = "Sales";
+    Me->Context.CurrentUser.Extension = "214";
+    Me->Users->SaveUser();
+    TSettingsLogic dialog(*Me->Services);
+    TChoiceItems departments;
+    const TSettingsPage page = dialog.Show(departments);
+
+    EXPECT_FALSE(Me->Hooks.RefreshTimer);
+    EXPECT_EQ(page.Name, "ME");
+    EXPECT_EQ(page.Extension, "214");
+    EXPECT_EQ(page.Department, "Sales");
+    EXPECT_EQ(page.Location, Database.Path());
+    EXPECT_EQ(Texts(departments), (std::vector<std::string>{"Sales", "Accounts"}));
+    EXPECT_EQ(departments.SelectedText(), "Sales");
+
+    dialog.Close(TSettingsOptions());
+    EXPECT_TRUE(Me->Hooks.RefreshTimer);
+}
+
+TEST_F(SettingsDialog, ADepartmentNoLongerInTheCatalogueShowsBlankAndOkStoresItEmpty) {
+    Me->Context.CurrentUser.Department = "Purchasing";
+    Me->Users->SaveUser();
+    TSettingsLogic dialog(*Me->Services);
+    TChoiceItems departments;
+    dialog.Show(departments);
+    EXPECT_EQ(departments.SelectedIndex(), -1);
+    // Letter case counts.
+    Me->Context.CurrentUser.Department = "sales";
+    Me->Users->SaveUser();
+    dialog.Show(departments);
+    EXPECT_EQ(departments.SelectedIndex(), -1);
+
+    dialog.Ok("Me Myself", "9", departments, Database.Path(), TSettingsOptions());
+    const TQelUser record = Me->Record();
+    EXPECT_EQ(record.Department, "");
+    EXPECT_EQ(record.UserName, "Me Myself");
+    EXPECT_EQ(record.Extension, "9");
+}
+
+TEST_F(SettingsDialog, OkKeepsTheStatusReadOnShowAndUpdatesTheBoard) {
+    TSettingsLogic dialog(*Me->Services);
+    TChoiceItems departments;
+    dialog.Show(departments);
+    // Meanwhile the status changes elsewhere (another copy, a tray command).
+    TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
+    admin.Context.CurrentUser = Me->Record();
+    admin.Context.CurrentUser.Status = "DND";
+    admin.Users->SaveUser();
+
+    departments.SelectText("Accounts");
+    TSettingsOptions options;
+    options.DisplayExt = false;
+    options.DisplayComments = false;
+    Me->Hooks.Log.clear();
+    dialog.Ok("ME", "", departments, "/elsewhere/", options);
+
+    const TQelUser record = Me->Record();
+    EXPECT_EQ(record.Status, "Available");
+    EXPECT_EQ(record.Department, "Accounts");
+    EXPECT_EQ(Me->Settings.ReadString(keys::Locations, keys::DBaseLocation, ""), "/elsewhere/");
+    EXPECT_EQ(Me->Hooks.Columns, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(Me->Hooks.Log, (std::vector<std::string>{"columns", "widen"}));
+    // The board was refilled from the folder the register already knew.
+    ASSERT_EQ(Me->Ui.Rows.size(), 2u);
+    EXPECT_EQ(Me->Ui.Rows[0].SubItems[2], "Accounts");
+}
+
+TEST_F(SettingsDialog, EveryCloseKeepsTheOptionsCancelToo) {
+    EXPECT_EQ(LoadSettingsOptions(Me->Settings), TSettingsOptions());
+    TSettingsLogic dialog(*Me->Services);
+    TChoiceItems departments;
+    dialog.Show(departments);
+    TSettingsOptions options;
+    options.ConfirmStatusExit = false;
+    options.DisplayDepartments = false;
+    options.CheckForMessagesOnStart = true;
+    options.PlayWavFile = true;
+    options.WavFileSelected = "/sounds/ding.wav";
+    // Cancel: nothing but the close.
+    dialog.Close(options);
+    EXPECT_EQ(LoadSettingsOptions(Me->Settings), options);
+    EXPECT_EQ(Me->Settings.ReadString(keys::FrmSettings, "chkConfirmStatusExit.Checked", ""), "0");
+    EXPECT_EQ(Me->Settings.ReadString(keys::FrmSettings, "edtWavFileSelected.Text", ""), "/sounds/ding.wav");
+    EXPECT_EQ(Me->Settings.ReadString(keys::Locations, keys::DBaseLocation, ""), Database.Path());
+}
+
+TEST_F(SettingsDialog, AnUnwritableSettingsFileIsReportedAndTheDialogGoesOn) {
+    TSettingsLogic dialog(*Me->Services);
+    TChoiceItems departments;
+    dialog.Show(departments);
+    Me->Platform.FailWrites = true;
+    dialog.Close(TSettingsOptions());
+    ASSERT_EQ(Me->Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Me->Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_EQ(Me->Ui.Boxes[0].Text, "Unable to write to " + Me->Settings.FileName());
+    EXPECT_TRUE(Me->Hooks.RefreshTimer);
+}
+
+TEST_F(SettingsDialog, MiniViewReshapesTheMainWindowAtOnce) {
+    TSettingsLogic dialog(*Me->Services);
+    dialog.MiniViewClicked(true);
+    dialog.MiniViewClicked(false);
+    ASSERT_EQ(Me->Hooks.Shapes.size(), 2u);
+    const TMainShape& mini = Me->Hooks.Shapes[0];
+    EXPECT_FALSE(mini.BorderIcons);
+    EXPECT_FALSE(mini.ToolBarsVisible);
+    EXPECT_FALSE(mini.ColumnHeadersVisible);
+    EXPECT_FALSE(mini.AutoWidthFirstFour);
+    EXPECT_EQ(mini.ZeroWidthColumns, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(mini.Width, 50);
+    EXPECT_EQ(mini.MinimumWidth, 50);
+    const TMainShape& normal = Me->Hooks.Shapes[1];
+    EXPECT_TRUE(normal.BorderIcons);
+    EXPECT_TRUE(normal.ToolBarsVisible);
+    EXPECT_TRUE(normal.ColumnHeadersVisible);
+    EXPECT_TRUE(normal.AutoWidthFirstFour);
+    EXPECT_TRUE(normal.ZeroWidthColumns.empty());
+    EXPECT_EQ(normal.Width, 400);
+    EXPECT_EQ(normal.MinimumWidth, 400);
+    // Nothing of it is stored.
+    EXPECT_FALSE(Me->Settings.ValueExists(keys::FrmSettings, "CheckBoxMiniView.Checked"));
+}
+
+TEST_F(SettingsDialog, FolderAutostartAndHelp) {
+    EXPECT_EQ(TSettingsLogic::FolderChosen("/srv/qel"), "/srv/qel/");
+    EXPECT_EQ(TSettingsLogic::FolderChosen("/srv/qel/"), "/srv/qel/");
+    TSettingsLogic dialog(*Me->Services);
+    Me->Settings.WriteString(keys::Locations, keys::FileLocation, Me->Platform.ProgramPathValue);
+    Me->Platform.WriteFileAtomic(Me->Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
+    dialog.LaunchAtStartup();
+    EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{{TBoxKind::Information,
+                                                     "Qel will now start automatically on startup", TBoxButtons::Ok}}));
+    dialog.Help();
+    EXPECT_EQ(Me->Platform.HelpTopics, (std::vector<std::string>{"Settings"}));
+}
+
+} // namespace
+} // namespace qel::test
