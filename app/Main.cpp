@@ -306,8 +306,9 @@ bool TfrmMain::FormCreate() {
 void TfrmMain::RestoreFormState() {
     TFormStateStore store(FController->Settings());
     mnuToolsSavePosition->setChecked(store.ReadBool(MainSection, "mnuToolsSavePosition.Checked", true));
-    const int splitter = store.ReadInt(MainSection, "SplitterMain.Position", 89);
-    SplitterMain->setSizes({splitter, std::max(0, width() - splitter)});
+    // The splitter keeps pixel positions only once it is laid out: applied at
+    // the first show.
+    FSplitterPosition = store.ReadInt(MainSection, "SplitterMain.Position", 89);
     // The main window takes back its position only, not its show state.
     if (const std::optional<TWindowPlacement> placement = store.ReadPlacement(MainSection)) {
         const int w = placement->Right - placement->Left;
@@ -341,6 +342,11 @@ void TfrmMain::SaveFormState() {
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (FSplitterPosition >= 0) {
+        const int total = SplitterMain->width();
+        SplitterMain->setSizes({FSplitterPosition, std::max(0, total - FSplitterPosition)});
+        FSplitterPosition = -1;
+    }
     // The first show's work (wizard, questions) runs once the window is on
     // screen; later shows do nothing.
     QMetaObject::invokeMethod(

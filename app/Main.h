@@ -128,6 +128,8 @@ private:
     std::unique_ptr<TMainController> FController;
     QTimer* FTrayAnimation = nullptr;
     int FTrayImage = 1;
+    // Splitter position still to apply at the first show; -1 once applied.
+    int FSplitterPosition = -1;
     int FAnimationFrame = 0;
     bool FClosing = false;
     bool FFormStateRestored = false;

@@ -6,6 +6,7 @@
 #include "app/Main.h"
 #include "app/MainController.h"
 #include "platform/FakePlatform.h"
+#include "settings/FormState.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QSplitter>
+#include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -132,6 +135,46 @@ TEST_F(MainWindowTest, FirstShowFillsTheBoardAndEnablesTheStatusCommands) {
     // A status command goes through to the board at once.
     window.actGoneHome->trigger();
     EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
+}
+
+TEST_F(MainWindowTest, CloseBoxWithoutNotificationAreaKeepsTheProgramRunning) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    window.Controller().FormShow();
+    window.show();
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+
+    // The close box neither closes nor hides the window for good: it stays
+    // reachable (minimised) and the board keeps refreshing.
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.RefreshTimerEnabled());
+    EXPECT_TRUE(window.MessageTimerEnabled());
+
+    // File > Exit closes it; without the confirmation box nothing is asked.
+    TFormStateStore(window.Controller().Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", false);
+    window.actFileExit->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.RefreshTimerEnabled());
+}
+
+TEST_F(MainWindowTest, SplitterAndRememberPositionComeBackAtTheNextStart) {
+    {
+        TfrmMain window(Platform, Dialogs);
+        ASSERT_TRUE(window.FormCreate());
+        window.Controller().FormShow();
+        window.show();
+        window.SplitterMain->setSizes({150, 300});
+        window.mnuToolsSavePosition->setChecked(false);
+        TFormStateStore(window.Controller().Settings())
+            .WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", false);
+        window.actFileExit->trigger();
+    }
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    window.show();
+    EXPECT_EQ(window.SplitterMain->sizes().value(0), 150);
+    EXPECT_FALSE(window.mnuToolsSavePosition->isChecked());
 }
 
 } // namespace
