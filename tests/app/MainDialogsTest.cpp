@@ -1,0 +1,81 @@
+// The board window with its dialogs: the commands that need a dialog come
+// alive once the dialogs exist, and the dialogs act on the board through the
+// window's hooks.
+
+#include "app/MainDialogs.h"
+#include "app/IdleUpdates.h"
+#include "app/Main.h"
+#include "app/MainController.h"
+#include "platform/FakePlatform.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace qel::test {
+namespace {
+
+class MainDialogsTest : public ::testing::Test {
+protected:
+    MainDialogsTest() : Platform(Root.Path()) {
+        TIniFile ini(Platform, keys::ProfileFileName);
+        ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
+        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+    }
+
+    TScratchFolder Root;
+    TScratchFolder Database;
+    TFakePlatform Platform;
+    TQtMainDialogs Dialogs;
+};
+
+TEST_F(MainDialogsTest, CommandsFollowTheDialogsAndTheirHooks) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    Dialogs.Create(window);
+    window.Controller().FormShow();
+    TIdleUpdates::Instance().RunNow();
+
+    // The creator of the database is its administrator.
+    for (QAction* action :
+         {window.actCustomStatus, window.actComments, window.actSettings, window.actUsers, window.actDepartments,
+          window.actStatuses, window.actVeiwInBox, window.actFilterOnDepartment})
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_FALSE(window.actSendMessage->isEnabled());
+
+    window.ListViewMain->setCurrentItem(window.ListViewMain->topLevelItem(0));
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_TRUE(window.actSendMessage->isEnabled());
+
+    // The open message window holds Send off and the poll stopped.
+    IMainWindowHooks& hooks = Dialogs;
+    hooks.SetSendMessageEnabled(false);
+    hooks.SetMessageTimerEnabled(false);
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_FALSE(window.actSendMessage->isEnabled());
+    EXPECT_FALSE(window.MessageTimerEnabled());
+    hooks.SetSendMessageEnabled(true);
+    hooks.SetMessageTimerEnabled(true);
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_TRUE(window.actSendMessage->isEnabled());
+
+    hooks.SetCaption("Qel - Filtered on Sales");
+    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - Filtered on Sales");
+    EXPECT_NE(Dialogs.MessageWindow(), nullptr);
+    EXPECT_FALSE(Dialogs.MessageDialogOnScreen());
+}
+
+} // namespace
+} // namespace qel::test
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
