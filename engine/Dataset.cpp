@@ -421,7 +421,10 @@ int16_t TDataset::Statements(int index, TIndexStatements** statements) {
     if (cached.Equal)
         return ISM_OK;
     const std::string column = ColumnName(index);
-    const std::string select = "SELECT key, " + column + ", data FROM records ";
+    // Columns: the key, then the value in this index (none for index 0, whose
+    // value is the key), then the record.
+    const std::string select =
+        index == 0 ? "SELECT key, data FROM records " : "SELECT key, data, " + column + " FROM records ";
     const std::string ascending = index == 0 ? " ORDER BY key" : " ORDER BY " + column + ", key";
     const std::string descending = index == 0 ? " ORDER BY key DESC" : " ORDER BY " + column + " DESC, key DESC";
     // ?1 is the value in this index, ?2 the primary key. The sequential
@@ -509,17 +512,21 @@ int16_t TDataset::Fetch(sqlite3_stmt* statement, TRecord* record) {
         return ISM_NOT_FOUND;
     if (rc != SQLITE_ROW)
         return EngineCode(rc);
-    const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
-    const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
-    const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 1));
-    const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 2));
-    const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 1));
+    const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
     if (dataSize != FLayout.RecordSize() || (dataSize > 0 && !data))
         return ISM_CORRUPT;
+    const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
+    const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
     record->Key.assign(key ? key : "", key ? keySize : 0);
-    record->Value.assign(value ? value : "", value ? valueSize : 0);
     record->Data.assign(data ? data : "", dataSize);
+    if (sqlite3_column_count(statement) > 2) {
+        const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 2));
+        const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
+        record->Value.assign(value ? value : "", value ? valueSize : 0);
+    } else {
+        record->Value.assign(record->Key);
+    }
     return ISM_OK;
 }
 
@@ -541,7 +548,7 @@ int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record)
     if (code != ISM_OK && code != ISM_NOT_FOUND)
         EndRead();
     if (code == ISM_OK)
-        FPositions[static_cast<size_t>(index)] = TPosition{TPosition::TWhere::On, record->Value, record->Key};
+        FPositions[static_cast<size_t>(index)].Set(*record);
     return code;
 }
 
@@ -584,7 +591,7 @@ int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
     }
     code = Fetch(statement, record);
     if (code == ISM_OK) {
-        position = TPosition{TPosition::TWhere::On, record->Value, record->Key};
+        position.Set(*record);
     } else if (code == ISM_NOT_FOUND) {
         // The end of a scan: let writers in again at once.
         position = TPosition{end, {}, {}};

@@ -83,6 +83,12 @@ private:
         TWhere Where = TWhere::BeforeFirst;
         std::string Value;
         std::string Key;
+        // On `record`, reusing the strings' storage.
+        void Set(const TRecord& record) {
+            Where = TWhere::On;
+            Value.assign(record.Value);
+            Key.assign(record.Key);
+        }
     };
 
     TDataset(sqlite3* db, std::string path, TFieldLayout layout, int keyLength);

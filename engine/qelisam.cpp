@@ -143,7 +143,9 @@ ISMAPI int16_t ISMCALL IsmGet(uint32_t* handle, int16_t* index, int16_t* readMod
     if (!index || !readMode || !indexValueOut || !keyOut)
         return ISM_BAD_PARAMETER;
 
-    TRecord record;
+    // Reused by every read (calls are serialized), so a scan does not
+    // allocate a record per read.
+    static TRecord record;
     int16_t code = ISM_OK;
     const int which = *index;
     if (*readMode == ISM_READ_PREV_KEY) {

@@ -190,18 +190,21 @@ void SqliteUpdate(benchmark::State& state) {
     sqlite3_close(db);
 }
 
-BENCHMARK(EngineScan)->Unit(benchmark::kMillisecond);
-BENCHMARK(SqliteScan)->Unit(benchmark::kMillisecond);
-BENCHMARK(EngineUpdate)->Unit(benchmark::kMillisecond);
-BENCHMARK(SqliteUpdate)->Unit(benchmark::kMillisecond);
+// Wall time, since updates wait for the disk; medians of a few repetitions,
+// since other programs share the machine.
+BENCHMARK(EngineScan)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(SqliteScan)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(EngineUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(SqliteUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
 
-// Keeps the real time per iteration of each run, by name, besides printing.
+// Keeps the median real time per iteration of each benchmark, by name,
+// besides printing.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred)
+                Times[run.run_name.function_name] = run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> Times;
