@@ -320,7 +320,9 @@ void TfrmMain::RestoreFormState() {
 }
 
 void TfrmMain::SaveFormState() {
-    if (!FFormStateRestored)
+    // A program that never got past its start (wizard left, second copy)
+    // writes nothing.
+    if (!FFormStateRestored || !FController->Shown())
         return;
     try {
         TFormStateStore store(FController->Settings());

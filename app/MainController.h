@@ -153,6 +153,8 @@ public:
     void RefillBoard();
 
     bool AlreadyRunning() const { return FAlreadyRunning; }
+    // The first show has completed: the board runs.
+    bool Shown() const { return FShown; }
     bool NewMailState() const { return FNewMail; }
     bool ShutdownSeen() const { return FShutdownSeen; }
     bool GoOfflineOnExit() const { return FGoOfflineOnExit; }
