@@ -3,6 +3,13 @@
 // One open dataset: a SQLite connection on N.isd with its layout, its cached
 // statements and the handle's read position in every index. Used only by the
 // C entry points in qelisam.cpp, which serialize every call.
+//
+// Locking. A run of reads (the reads after a positioning call) runs in one
+// read transaction, so it takes the file's shared lock once; the sequential
+// reads of a run keep stepping one statement instead of seeking per record.
+// The run ends, and the lock goes, when the handle writes, positions, closes,
+// reads past an end, or when any handle of the process writes. While a run
+// lasts no other program can commit, so what it reads is the dataset as it is.
 
 #include "isam/FieldLayout.h"
 
@@ -49,7 +56,8 @@ public:
     // The text form of a stored index value (a 16-bit field gives decimal).
     std::string ValueText(int index, const std::string& value) const;
 
-    // Positioning before the first / after the last record of `index`.
+    // Positioning before the first / after the last record of `index`; ends
+    // the run of reads.
     void ToFirst(int index);
     void ToLast(int index);
     // Reads relative to the index position and moves it (see qelisam.h).

@@ -9,12 +9,18 @@
 
 #include <climits>
 #include <map>
+#include <ostream>
 
 using namespace qel::test;
 
 namespace {
 
 enum class TFault { None, Write, Sync, Lock, Full };
+
+void PrintTo(TFault kind, std::ostream* out) {
+    const char* names[] = {"None", "Write", "Sync", "Lock", "Full"};
+    *out << names[static_cast<int>(kind)];
+}
 
 struct TFaultPlan {
     TFault Kind = TFault::None;
@@ -298,9 +304,7 @@ TEST_F(EngineFaults, FullDiskIsReportedAsSuch) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<std::tuple<TFault, bool>>& info) {
-    const char* names[] = {"None", "Write", "Sync", "Lock", "Full"};
-    return std::string(names[static_cast<int>(std::get<0>(info.param))]) +
-           (std::get<1>(info.param) ? "FromThenOn" : "Once");
+    return ::testing::PrintToString(std::get<0>(info.param)) + (std::get<1>(info.param) ? "FromThenOn" : "Once");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFaults, EngineFaults,
