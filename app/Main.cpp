@@ -476,6 +476,9 @@ void TfrmMain::SetNewMailAnimation(bool on) {
 
 void TfrmMain::SetStatusText(const std::string& text) {
     StatusPanel0->setText(Q(text));
+    // Texts such as "Locating messages..." must be seen while the work they
+    // announce runs.
+    StatusPanel0->repaint();
 }
 
 void TfrmMain::SetTrayImage(int imageIndex) {
