@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -69,6 +70,11 @@ TfrmQelComments::TfrmQelComments(TDialogServices& services, QWidget* parent) : Q
 }
 
 void TfrmQelComments::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     txtComments->setText(Q(FLogic.Show()));
     txtComments->selectAll();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -123,6 +124,11 @@ TfrmQelMessageInBox::TfrmQelMessageInBox(TDialogServices& services, QWidget* par
 TfrmQelMessageInBox::~TfrmQelMessageInBox() = default;
 
 void TfrmQelMessageInBox::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     FLogic.Show(*FListView, StatusBarMain);
     resize(width() + 1, height());

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -87,6 +88,11 @@ void TfrmQelMessages::ShowSend(const TMessageWindowFields& fields, const std::st
 }
 
 void TfrmQelMessages::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     const TMessageWindowState state = FLogic.Show();
     actSend->setEnabled(state.SendEnabled);

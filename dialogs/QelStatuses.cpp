@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
@@ -84,6 +85,11 @@ void TfrmQelCatalogue::UpdateActions() {
 }
 
 void TfrmQelCatalogue::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     FLogic.Show(*FItems);
     Edit->clear();

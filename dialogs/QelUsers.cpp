@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
@@ -108,6 +109,11 @@ void TfrmQelUsers::SetChkboxAdministrator(bool checked) {
 }
 
 void TfrmQelUsers::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     txtName->clear();
     txtComputerName->clear();

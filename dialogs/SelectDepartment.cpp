@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
@@ -33,6 +34,11 @@ TfrmSelectDepartment::TfrmSelectDepartment(TDialogServices& services, QWidget* p
 TfrmSelectDepartment::~TfrmSelectDepartment() = default;
 
 void TfrmSelectDepartment::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     FLogic.Show(*FItems);
 }

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
@@ -36,6 +37,11 @@ TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
 TfrmSelectStatus::~TfrmSelectStatus() = default;
 
 void TfrmSelectStatus::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     if (!FPlacementRestored) {
         FPlacementRestored = true;
         const TFormStateStore store(FServices.Settings);

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -196,6 +197,11 @@ void TfrmSettings::SetOptions(const TSettingsOptions& options) {
 }
 
 void TfrmSettings::showEvent(QShowEvent* event) {
+    // A window the desktop shows again (restored, uncovered) is not opened afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     QDialog::showEvent(event);
     PageControlSettings->setCurrentIndex(0);
     const TSettingsPage page = FLogic.Show(*FDepartments);
