@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -70,6 +71,9 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent)
 
 TfrmMain::~TfrmMain() {
     FController->FormDestroy();
+    // The dialogs work on the controller's objects: they go first.
+    const QList<QDialog*> dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+    qDeleteAll(dialogs);
     if (TrayIcon)
         TrayIcon->hide();
 }

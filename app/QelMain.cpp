@@ -32,6 +32,8 @@ int main(int argc, char* argv[]) {
     dialogs.Create(frmMain);
 #endif
 
+    // Declared after the main window, so it is gone before the main window
+    // deletes the dialogs it still owns.
     qel::TMainController& controller = frmMain.Controller();
     qel::TfrmDatabaseWizard frmDatabaseWizard(platform, controller.Settings(), controller.Users(), frmMain.Boxes(),
                                               controller.Context().App, &frmMain);
