@@ -44,11 +44,22 @@ test: build
 bench: build
 	cmake --build $(BUILD_DIR) --target run_benchmarks
 
-install: build
-	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX))
+# The help file's folder is compiled into the programs, so a PREFIX is set in
+# the build's configuration (and the programs rebuilt) before installing.
+install: configure
+	$(if $(PREFIX),cmake -S . -B $(BUILD_DIR) -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX)) -UQEL_HELP_INSTALL_DIR)
+	cmake --build $(BUILD_DIR)
+	cmake --install $(BUILD_DIR)
 
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# The Debian package is built in its own folder, configured for /usr, and
+# lands there as qel_<version>_<arch>.deb.
+DEB_BUILD_DIR ?= $(BUILD_DIR)-deb
+package: deps
+	cmake -S . -B $(DEB_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -UQEL_HELP_INSTALL_DIR -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+	cmake --build $(DEB_BUILD_DIR) --target qel qelctl qelisam
+	cd $(DEB_BUILD_DIR) && cpack -G DEB
+	@ls -1 $(DEB_BUILD_DIR)/*.deb
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(DEB_BUILD_DIR)

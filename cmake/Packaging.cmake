@@ -1,0 +1,72 @@
+# Installation and the Debian package.
+#
+#   bin/qel, bin/qelctl                  the programs, with a RUNPATH that finds
+#   <libdir>/libqelisam.so               the engine relative to bin/ (so a tree
+#                                        installed under any prefix works)
+#   <QEL_HELP_INSTALL_DIR>/qel-help.html where the platform looks for the help
+#   share/applications/qel.desktop       the desktop entry
+#   share/icons/hicolor/.../qel.svg      the icon (installed by resources/)
+#
+# The desktop program's install rule lives with it in app/.
+
+# The programs load the engine with dlopen: beside the program first, then the
+# normal library search, which honours the program's RUNPATH.
+set(qel_engine_runpath "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+foreach(program qel qelctl)
+    if(TARGET ${program})
+        set_target_properties(${program} PROPERTIES INSTALL_RPATH "${qel_engine_runpath}")
+    endif()
+endforeach()
+
+if(TARGET qelctl)
+    install(TARGETS qelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET qelisam)
+    install(TARGETS qelisam LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
+
+# The help file goes where the platform layer was told to look for it. When
+# that folder lies under the install prefix the destination is made relative,
+# so that "cmake --install --prefix" and the package move it with the rest.
+if(DEFINED QEL_HELP_INSTALL_DIR)
+    set(qel_help_destination "${QEL_HELP_INSTALL_DIR}")
+    file(RELATIVE_PATH qel_help_relative "${CMAKE_INSTALL_PREFIX}" "${QEL_HELP_INSTALL_DIR}")
+    if(NOT qel_help_relative MATCHES "^\\.\\.")
+        set(qel_help_destination "${qel_help_relative}")
+    endif()
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/help/qel-help.html DESTINATION ${qel_help_destination})
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/qel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+# Debian package: cpack -G DEB in the build folder (make package).
+set(CPACK_PACKAGE_NAME qel)
+set(CPACK_PACKAGE_VENDOR "Qel")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Office presence board for a shared network folder")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Qel shows who is in, out, at lunch or in a meeting, lets people set their status in one click \
+and carries short messages between desks. Every workstation runs a copy; all copies share one \
+database folder on a network drive, with no server. Includes qelctl, the command-line front end.")
+set(CPACK_PACKAGE_CONTACT "Qel developers <qel@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Qel developers <qel@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package installs where the build was configured to install, so the
+# folders compiled into the programs (the help file) are the ones packaged.
+set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(CPACK_STRIP_FILES ON)
+# Loaded at run time, so no linker records them: the SVG image plug-in for the
+# board's images and the window-system plug-ins.
+set(qel_runtime_plugins "libqt6svg6 (>= 6.4), qt6-qpa-plugins (>= 6.4)")
+find_program(QEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(QEL_DPKG_SHLIBDEPS)
+    # The libraries the programs and the engine link, worked out from the
+    # binaries themselves; added to the plug-ins above.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${qel_runtime_plugins}")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libsqlite3-0 (>= 3.31), ${qel_runtime_plugins}")
+endif()
+include(CPack)
