@@ -17,6 +17,13 @@
  * processes may have one dataset open at once; each write is one committed,
  * durable transaction when the call returns.
  *
+ * Read runs. A run of reads on one handle (a positioning call and the reads
+ * after it) holds one read transaction from its first read until the handle
+ * writes, positions again, reads past the end or closes; a scan of N records
+ * costs a constant number of lock operations. While a run is open, writers in
+ * other processes wait (and get 3 after the busy timeout), so callers must not
+ * keep a handle open across user interaction.
+ *
  * Result codes:
  *   0 success            1 not found           2 key already present
  *   3 busy / locked      4 bad handle          5 invalid layout text
