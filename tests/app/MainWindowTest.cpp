@@ -5,6 +5,7 @@
 #include "app/IdleUpdates.h"
 #include "app/Main.h"
 #include "app/MainController.h"
+#include "app/QtMessageBoxes.h"
 #include "platform/FakePlatform.h"
 #include "settings/FormState.h"
 #include "settings/IniFile.h"
@@ -14,8 +15,11 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -175,6 +179,42 @@ TEST_F(MainWindowTest, SplitterAndRememberPositionComeBackAtTheNextStart) {
     window.show();
     EXPECT_EQ(window.SplitterMain->sizes().value(0), 150);
     EXPECT_FALSE(window.mnuToolsSavePosition->isChecked());
+}
+
+// What a message box showed.
+struct TBoxSeen {
+    std::string Text;
+    Qt::TextFormat Format = Qt::AutoText;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+};
+
+// Once the next modal box is on screen: records it into *seen and presses
+// `button`.
+void AnswerNextBox(QMessageBox::StandardButton button, TBoxSeen* seen) {
+    QTimer::singleShot(0, [button, seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        *seen = {box->text().toStdString(), box->textFormat(), box->icon()};
+        box->button(button)->click();
+    });
+}
+
+TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
+    TQtMessageBoxes boxes;
+    TBoxSeen seen;
+    AnswerNextBox(QMessageBox::No, &seen);
+    EXPECT_EQ(boxes.Show(TBoxKind::Information, "Keep it?\r\rNote : <b>No</b>", TBoxButtons::YesNo), TBoxAnswer::No);
+    EXPECT_EQ(seen.Text, "Keep it?\n\nNote : <b>No</b>");
+    EXPECT_EQ(seen.Format, Qt::PlainText);
+    EXPECT_EQ(seen.Icon, QMessageBox::Information);
+
+    AnswerNextBox(QMessageBox::Yes, &seen);
+    EXPECT_EQ(boxes.Show(TBoxKind::Information, "again?", TBoxButtons::YesNo), TBoxAnswer::Yes);
+
+    AnswerNextBox(QMessageBox::Ok, &seen);
+    EXPECT_EQ(boxes.Show(TBoxKind::Error, "Unable to create QelDBase!", TBoxButtons::Ok), TBoxAnswer::Ok);
+    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.Text, "Unable to create QelDBase!");
 }
 
 } // namespace
