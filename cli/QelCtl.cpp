@@ -348,6 +348,7 @@ int TSession::Board(const std::string& command, const std::vector<std::string>& 
     const std::string usersFile = FUsers->Location + UsersDatasetName + ".isd";
     std::optional<TFileStamp> lastStamp;
     std::string lastText;
+    std::string reported;
     const auto stopped = [&] { return FEnv.Stop && FEnv.Stop->load(); };
     while (!stopped()) {
         const TFileStamp stamp = FPlatform.FileStamp(usersFile);
@@ -360,9 +361,13 @@ int TSession::Board(const std::string& command, const std::vector<std::string>& 
                     FEnv.Out << text << (json ? "" : "\n") << std::flush;
                     lastText = text;
                 }
+                reported.clear();
             } else {
-                // A share that is away for a while: say so and keep watching.
-                FEnv.Err << "error: unable to read the users dataset: " << error << '\n';
+                // A share that is away for a while: say so once and keep
+                // watching; the next tick tries again.
+                if (error != reported)
+                    FEnv.Err << "error: unable to read the users dataset: " << error << '\n' << std::flush;
+                reported = error;
                 lastStamp.reset();
             }
         }
@@ -751,6 +756,17 @@ int RunQelCtl(const std::vector<std::string>& args, TCliEnvironment& environment
         if (profile)
             profileFile = std::filesystem::absolute(*profile).lexically_normal().string();
         TCliPlatform platform(environment.Platform, computer, user);
+        // A users record holds 20 bytes of computer and user name; a longer
+        // identity would be stored cut and never found again.
+        if (const std::string name = platform.ComputerName(); name.size() > 20 || name.empty()) {
+            environment.Err << "error: the computer name \"" << name
+                            << "\" does not fit a users record (1 to 20 bytes); give another with --computer\n";
+            return ExitFailure;
+        }
+        if (user && user->size() > 20) {
+            environment.Err << "error: the user name \"" << *user << "\" is longer than 20 bytes\n";
+            return ExitFailure;
+        }
         TSession session(environment, platform, profileFile);
         return session.Run(command, rest);
     } catch (const TUsageError& error) {

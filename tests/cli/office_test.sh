@@ -84,6 +84,8 @@ expect 2 "message key not a number" pc PC1 read abc
 expect 2 "admin flag other than 0 or 1" pc PC1 set-user PC2 --admin yes
 expect 2 "Offline only through offline" pc PC1 status Offline
 expect 2 "watch interval not a number" pc PC1 watch --interval soon
+expect 1 "computer name longer than a record holds" "$QELCTL" --profile "$WORK/x.ini" --computer "$(long 21)" board
+check "long computer name refused clearly" err_has "does not fit a users record"
 expect 0 "help" "$QELCTL" help
 check "help lists the commands" out_has "delete-user COMPUTER"
 
