@@ -33,7 +33,7 @@ constexpr const char* MainSection = "TfrmMain";
 } // namespace
 
 TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), FPlatform(platform), FBoxes(this) {
+    : QMainWindow(parent), FBoxes(this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(AllDepartmentsCaption));
     setWindowIcon(images::AppIcon());

@@ -121,7 +121,6 @@ private:
     void SaveFormState();
     void RestoreFormState();
 
-    TPlatform& FPlatform;
     TQtMessageBoxes FBoxes;
     std::unique_ptr<TBoardListView> FBoard;
     std::unique_ptr<TDepartmentTreeView> FTree;
