@@ -2,6 +2,7 @@
 
 #include "dialogs/WidgetAdapters.h"
 
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,13 +29,13 @@ void TAngledLabel::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font = this->font();
     font.setPointSize(FPointSize);
-    font.setBold(true);
     painter.setFont(font);
     painter.setPen(palette().color(QPalette::WindowText));
-    // Rotated about the box's lower-left area so that the text rises to the right.
-    painter.translate(width() * 0.1, height() * 0.9);
+    // Turned about the middle of the box, so that it grows from the centre.
+    const QFontMetricsF metrics(font);
+    painter.translate(width() / 2.0, height() / 2.0);
     painter.rotate(-FAngle);
-    painter.drawText(QPointF(0, 0), FText);
+    painter.drawText(QPointF(-metrics.horizontalAdvance(FText) / 2.0, metrics.ascent() / 2.0), FText);
 }
 
 TfrmQelComments::TfrmQelComments(TDialogServices& services, QWidget* parent) : QDialog(parent), FLogic(services) {

@@ -61,7 +61,7 @@ TfrmQelMessageInBox::TfrmQelMessageInBox(TDialogServices& services, QWidget* par
 
     auto* tools = new QToolBar(this);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    actDeleteMessage = tools->addAction(QIcon(":/icons/small-20-delete-message.svg"), "&Delete");
+    actDeleteMessage = tools->addAction(QIcon(":/icons/small-20.svg"), "&Delete");
     actDeleteMessage->setToolTip("Delete selected message");
 
     ListViewInBox = new QTreeWidget(this);

@@ -24,12 +24,12 @@ TfrmQelMessages::TfrmQelMessages(TDialogServices& services, QWidget* parent)
 
     auto* tools = new QToolBar(this);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    actSend = tools->addAction(QIcon(":/icons/small-18-send-message.svg"), "&Send");
+    actSend = tools->addAction(QIcon(":/icons/small-18.svg"), "&Send");
     actSend->setToolTip("Send message");
     actSend->setShortcut(QKeySequence("Ctrl+S"));
-    actCancel = tools->addAction(QIcon(":/icons/small-19-keep-message.svg"), "&Cancel");
+    actCancel = tools->addAction(QIcon(":/icons/small-19.svg"), "&Cancel");
     actCancel->setToolTip("Retain message");
-    actDelete = tools->addAction(QIcon(":/icons/small-20-delete-message.svg"), "Delete");
+    actDelete = tools->addAction(QIcon(":/icons/small-20.svg"), "Delete");
     actDelete->setToolTip("Delete message");
 
     lblTo = PlainLabel("", this);
