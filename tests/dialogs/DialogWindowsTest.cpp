@@ -103,6 +103,8 @@ TEST_F(DialogWindows, MessageWindowModesAndPlainText) {
     EXPECT_EQ(window.lblTimeStatic->text(), "Created:");
     EXPECT_EQ(window.txtSubject->text(), "");
     EXPECT_EQ(window.lblTo->textFormat(), Qt::PlainText);
+    for (QAction* action : {window.actSend, window.actCancel, window.actDelete})
+        EXPECT_FALSE(action->icon().pixmap(16).isNull()) << action->text().toStdString();
     EXPECT_FALSE(Me->Hooks.MessageTimer);
     EXPECT_FALSE(Me->Hooks.SendMessage);
     window.txtSubject->setText("To myself");
