@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -32,8 +33,7 @@ constexpr const char* MainSection = "TfrmMain";
 
 } // namespace
 
-TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), FBoxes(this) {
+TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) : QMainWindow(parent), FBoxes(this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(AllDepartmentsCaption));
     setWindowIcon(images::AppIcon());
@@ -315,10 +315,13 @@ void TfrmMain::RestoreFormState() {
     FSplitterPosition = store.ReadInt(MainSection, "SplitterMain.Position", 89);
     // The main window takes back its position only, not its show state.
     if (const std::optional<TWindowPlacement> placement = store.ReadPlacement(MainSection)) {
-        const int w = placement->Right - placement->Left;
-        const int h = placement->Bottom - placement->Top;
-        if (w > 0 && h > 0)
-            setGeometry(placement->Left, placement->Top, w, h);
+        const QRect saved(placement->Left, placement->Top, placement->Right - placement->Left,
+                          placement->Bottom - placement->Top);
+        // A place on a screen that is no longer there would leave the window
+        // out of reach.
+        const QScreen* screen = QGuiApplication::screenAt(saved.center());
+        if (saved.isValid() && screen && screen->availableGeometry().intersects(saved))
+            setGeometry(saved);
     }
     FFormStateRestored = true;
 }

@@ -168,6 +168,7 @@ TEST_F(MainWindowTest, SplitterAndRememberPositionComeBackAtTheNextStart) {
         ASSERT_TRUE(window.FormCreate());
         window.Controller().FormShow();
         window.show();
+        window.setGeometry(30, 40, 500, 420);
         window.SplitterMain->setSizes({150, 300});
         window.mnuToolsSavePosition->setChecked(false);
         TFormStateStore(window.Controller().Settings())
@@ -179,6 +180,15 @@ TEST_F(MainWindowTest, SplitterAndRememberPositionComeBackAtTheNextStart) {
     window.show();
     EXPECT_EQ(window.SplitterMain->sizes().value(0), 150);
     EXPECT_FALSE(window.mnuToolsSavePosition->isChecked());
+    EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 420));
+}
+
+TEST_F(MainWindowTest, PlaceOffEveryScreenIsNotTakenBack) {
+    TIniFile ini(Platform, keys::ProfileFileName);
+    TFormStateStore(ini).WritePlacement("TfrmMain", TWindowPlacement{0, 1, 9000, 9000, 9500, 9400, 0});
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    EXPECT_LT(window.geometry().left(), 9000);
 }
 
 // What a message box showed.
