@@ -3,6 +3,7 @@
 // the first show against a real database folder.
 
 #include "app/IdleUpdates.h"
+#include "app/Images.h"
 #include "app/Main.h"
 #include "app/MainController.h"
 #include "app/QtMessageBoxes.h"
@@ -189,6 +190,32 @@ TEST_F(MainWindowTest, PlaceOffEveryScreenIsNotTakenBack) {
     TfrmMain window(Platform, Dialogs);
     ASSERT_TRUE(window.FormCreate());
     EXPECT_LT(window.geometry().left(), 9000);
+}
+
+// Two icons draw the same 16 by 16 picture.
+bool SamePicture(const QIcon& a, const QIcon& b) {
+    return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
+}
+
+TEST_F(MainWindowTest, TrayShowsStatusImageOrTheNewMailFramesAndDoubleClickRestores) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    window.Controller().FormShow();
+    ASSERT_FALSE(SamePicture(images::SmallPic(1), images::NewMailFrame(0)));
+    ASSERT_FALSE(SamePicture(images::SmallPic(4), images::NewMailFrame(0)));
+    EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::SmallPic(1)));
+
+    window.SetNewMailAnimation(true);
+    EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::NewMailFrame(0)));
+    // A status written meanwhile waits until the animation ends.
+    window.SetTrayImage(4);
+    EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::NewMailFrame(0)));
+    window.SetNewMailAnimation(false);
+    EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::SmallPic(4)));
+
+    window.hide();
+    emit window.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window.isVisible());
 }
 
 // What a message box showed.
