@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/MainController.h"
 #include "app/MainView.h"
+#include "app/QuitOnSignal.h"
 #ifdef QEL_WITH_DIALOGS
 #include "app/MainDialogs.h"
 #endif
@@ -38,6 +39,10 @@ int main(int argc, char* argv[]) {
     qel::TfrmDatabaseWizard frmDatabaseWizard(platform, controller.Settings(), controller.Users(), frmMain.Boxes(),
                                               controller.Context().App, &frmMain);
     controller.SetWizard(&frmDatabaseWizard);
+
+    // A logout or `kill` ends the loop like File > Exit without the question,
+    // so the window's destruction still writes "Offline".
+    qel::TQuitOnSignal quitOnSignal;
 
     frmMain.show();
     return QApplication::exec();
