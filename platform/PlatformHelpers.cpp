@@ -5,7 +5,8 @@
 namespace qel {
 
 std::string NormaliseHostName(std::string_view hostName) {
-    return UpperAscii(hostName.substr(0, hostName.find('.')));
+    const std::string_view host = hostName.substr(0, hostName.find('.'));
+    return UpperAscii(Utf8Prefix(host, MaxComputerNameBytes));
 }
 
 std::string ConfigFolderFor(const char* xdgConfigHome, const char* home) {

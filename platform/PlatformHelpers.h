@@ -8,8 +8,11 @@
 // without touching the machine.
 namespace qel {
 
-// A host name as the register uses it: cut at the first "." (the domain part)
-// and in upper case. "ws12.office.example" -> "WS12".
+// A host name as the register uses it: cut at the first "." (the domain part),
+// in upper case, and no longer than the register's computer-name field (20
+// bytes), so the name that is stored is the name that is looked up.
+// "ws12.office.example" -> "WS12".
+inline constexpr size_t MaxComputerNameBytes = 20;
 std::string NormaliseHostName(std::string_view hostName);
 
 // The configuration folder, ending with "/": `xdgConfigHome` when it is set

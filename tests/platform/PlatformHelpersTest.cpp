@@ -10,6 +10,8 @@ TEST(HostName, DomainPartIsCutAndNameUpperCased) {
     EXPECT_EQ(NormaliseHostName("Reception-2"), "RECEPTION-2");
     EXPECT_EQ(NormaliseHostName("PC7."), "PC7");
     EXPECT_EQ(NormaliseHostName(""), "");
+    // Longer than the register's field: cut, so a stored name is found again.
+    EXPECT_EQ(NormaliseHostName("accounts-workstation-0042.lan"), "ACCOUNTS-WORKSTATION");
 }
 
 TEST(ConfigFolder, UnsetEmptyOrRelativeXdgConfigHomeFallsBackToHome) {
