@@ -48,15 +48,8 @@ std::string LocalDateTimeText() {
 
 // The message window's fields for a received message.
 TMessageWindowFields WindowFields(const TRecordBuffer& record, const std::string& key) {
-    TMessageWindowFields fields;
-    fields.Caption = ReadMessageCaption;
-    fields.PrimaryKey = key;
-    fields.From = record.GetText(msgfield::FromName);
-    fields.To = record.GetText(msgfield::ToName);
-    fields.Received = record.GetText(msgfield::Received);
-    fields.Subject = record.GetText(msgfield::Subject);
-    fields.MessageText = record.GetText(msgfield::MessageText);
-    return fields;
+    const TMessageRecord m = ReadMessageRecord(record);
+    return {ReadMessageCaption, key, m.FromName, m.ToName, m.Received, m.Subject, m.MessageText};
 }
 
 // Keys are ten digits, so a longer key is a larger one.
@@ -68,6 +61,27 @@ bool KeyAfter(const std::string& a, const std::string& b) {
 const TFieldLayout& MessagesLayout() {
     static const TFieldLayout layout = *TFieldLayout::Parse(MessagesLayoutText);
     return layout;
+}
+
+TMessageRecord ReadMessageRecord(const TRecordBuffer& record) {
+    return {record.GetInt(msgfield::Reserved),         record.GetText(msgfield::Received),
+            record.GetText(msgfield::Subject),         record.GetText(msgfield::MessageType),
+            record.GetText(msgfield::MessageText),     record.GetText(msgfield::ToName),
+            record.GetText(msgfield::FromName),        record.GetText(msgfield::ToComputerName),
+            record.GetText(msgfield::FromComputerName)};
+}
+
+void WriteMessageRecord(TRecordBuffer& record, const TMessageRecord& message) {
+    record.Clear();
+    record.SetInt(msgfield::Reserved, message.Reserved);
+    record.SetText(msgfield::Received, message.Received);
+    record.SetText(msgfield::Subject, message.Subject);
+    record.SetText(msgfield::MessageType, message.MessageType);
+    record.SetText(msgfield::MessageText, message.MessageText);
+    record.SetText(msgfield::ToName, message.ToName);
+    record.SetText(msgfield::FromName, message.FromName);
+    record.SetText(msgfield::ToComputerName, message.ToComputerName);
+    record.SetText(msgfield::FromComputerName, message.FromComputerName);
 }
 
 TQelMessage::TQelMessage(TQelContext& context, const std::string& Location)
@@ -141,15 +155,8 @@ void TQelMessage::Send(const std::string& ToComputer, const std::string& FromCom
         return;
 
     TRecordBuffer message(MessagesLayout());
-    message.SetInt(msgfield::Reserved, 0);
-    message.SetText(msgfield::Received, LocalDateTimeText());
-    message.SetText(msgfield::MessageType, MessageStateNew);
-    message.SetText(msgfield::Subject, Subject);
-    message.SetText(msgfield::MessageText, MessageText);
-    message.SetText(msgfield::ToName, toName);
-    message.SetText(msgfield::FromName, fromName);
-    message.SetText(msgfield::ToComputerName, toComputer);
-    message.SetText(msgfield::FromComputerName, fromComputer);
+    WriteMessageRecord(message, {0, LocalDateTimeText(), Subject, MessageStateNew, MessageText, toName, fromName,
+                                 toComputer, fromComputer});
     if (!FMessages.AddRecord(message.Data(), {}))
         FContext.Boxes.ShowError("Unable to add Message to Message database " + FMessages.ErrorText());
     // Users closed first, then messages (reverse order of the guards).

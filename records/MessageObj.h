@@ -36,11 +36,30 @@ inline constexpr int16_t RecipientIndex = 8;
 inline constexpr const char* MessageStateNew = "New";
 inline constexpr const char* MessageStateOld = "Old";
 
-// Caption of the message window when it shows a received message.
-inline constexpr const char* ReadMessageCaption = "Read Message...";
+// The fields of a message record, in record order.
+struct TMessageRecord {
+    int16_t Reserved = 0;
+    std::string Received;
+    std::string Subject;
+    std::string MessageType;
+    std::string MessageText;
+    std::string ToName;
+    std::string FromName;
+    std::string ToComputerName;
+    std::string FromComputerName;
+    bool operator==(const TMessageRecord&) const = default;
+};
 
 // The parsed messages layout, shared by every message record buffer.
 const TFieldLayout& MessagesLayout();
+// Every field of a message record buffer.
+TMessageRecord ReadMessageRecord(const TRecordBuffer& record);
+// Clears `record` and writes every field of `message` into it, each text cut
+// to its field.
+void WriteMessageRecord(TRecordBuffer& record, const TMessageRecord& message);
+
+// Caption of the message window when it shows a received message.
+inline constexpr const char* ReadMessageCaption = "Read Message...";
 
 // The message store. Messages are addressed to computer names; this computer's
 // messages are those whose ToComputerName equals the platform's computer name

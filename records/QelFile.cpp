@@ -13,7 +13,28 @@ const char* const UnableToCreate = "Unable to create QelDBase!";
 const char* const UnableToOpenAfterCreate = "Unable to open QelDBase after create!";
 const char* const UnableToAdd = "Unable to Add";
 
-void FillBuffer(TRecordBuffer& buffer, const TQelUser& user) {
+TBoardRow BoardRow(const TRecordBuffer& buffer) {
+    const TQelUser user = ReadUserRecord(buffer);
+    return {user.UserName,
+            {user.Status, user.Extension, user.Department, user.Comments, user.ComputerName},
+            StatusImageIndex(user.Status)};
+}
+
+} // namespace
+
+TQelUser ReadUserRecord(const TRecordBuffer& buffer) {
+    TQelUser user;
+    user.UserName = buffer.GetText(userfield::UserName);
+    user.Status = buffer.GetText(userfield::Status);
+    user.Extension = buffer.GetText(userfield::Extension);
+    user.Department = buffer.GetText(userfield::Department);
+    user.Comments = buffer.GetText(userfield::Comments);
+    user.ComputerName = buffer.GetText(userfield::ComputerName);
+    user.Administrator = buffer.GetInt(userfield::Administrator);
+    return user;
+}
+
+void WriteUserRecord(TRecordBuffer& buffer, const TQelUser& user) {
     buffer.Clear();
     buffer.SetInt(userfield::Administrator, user.Administrator);
     buffer.SetText(userfield::UserName, user.UserName);
@@ -23,18 +44,6 @@ void FillBuffer(TRecordBuffer& buffer, const TQelUser& user) {
     buffer.SetText(userfield::Comments, user.Comments);
     buffer.SetText(userfield::ComputerName, user.ComputerName);
 }
-
-TBoardRow BoardRow(const TRecordBuffer& buffer) {
-    TBoardRow row;
-    row.Caption = buffer.GetText(userfield::UserName);
-    const std::string status = buffer.GetText(userfield::Status);
-    row.SubItems = {status, buffer.GetText(userfield::Extension), buffer.GetText(userfield::Department),
-                    buffer.GetText(userfield::Comments), buffer.GetText(userfield::ComputerName)};
-    row.ImageIndex = StatusImageIndex(status);
-    return row;
-}
-
-} // namespace
 
 const TFieldLayout& UsersLayout() {
     static const TFieldLayout layout = *TFieldLayout::Parse(UsersLayoutText);
@@ -81,7 +90,7 @@ void TQelFile::AddThisComputer(int16_t administrator) {
     record.ComputerName = User.ComputerName;
     record.Administrator = administrator;
     TRecordBuffer buffer(UsersLayout());
-    FillBuffer(buffer, record);
+    WriteUserRecord(buffer, record);
     if (!Isam.AddRecord(buffer.Data(), ""))
         FContext.Boxes.ShowPlain(UnableToAdd);
 }
@@ -119,15 +128,8 @@ void TQelFile::LoadCurrentUser() {
     TRecordBuffer buffer(UsersLayout());
     if (Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         FContext.StatusPanel.SetStatusText("");
-        TQelUser& user = FContext.CurrentUser;
-        user.UserName = buffer.GetText(userfield::UserName);
-        user.Status = buffer.GetText(userfield::Status);
-        user.Extension = buffer.GetText(userfield::Extension);
-        user.Department = buffer.GetText(userfield::Department);
-        user.Comments = buffer.GetText(userfield::Comments);
-        user.ComputerName = buffer.GetText(userfield::ComputerName);
-        user.Administrator = buffer.GetInt(userfield::Administrator);
-        StoredStatus = user.Status;
+        FContext.CurrentUser = ReadUserRecord(buffer);
+        StoredStatus = FContext.CurrentUser.Status;
     } else {
         FContext.StatusPanel.SetStatusText(EngineErrorLine(Isam));
     }
@@ -143,7 +145,7 @@ void TQelFile::SaveUser() {
         Isam.CloseDataset();
         return;
     }
-    FillBuffer(buffer, FContext.CurrentUser);
+    WriteUserRecord(buffer, FContext.CurrentUser);
     if (!Isam.UpdateRecord(buffer.Data(), Isam.CurrentKey()))
         FContext.Boxes.ShowError(EngineErrorText(Isam));
     Isam.CloseDataset();
@@ -160,14 +162,11 @@ void TQelFile::SaveStatus() {
     // Everything but the status comes from the record, so an administrator's
     // changes made meanwhile are kept.
     TQelUser& user = FContext.CurrentUser;
-    user.UserName = buffer.GetText(userfield::UserName);
-    user.Extension = buffer.GetText(userfield::Extension);
-    user.Department = buffer.GetText(userfield::Department);
-    user.Comments = buffer.GetText(userfield::Comments);
-    user.ComputerName = buffer.GetText(userfield::ComputerName);
-    user.Administrator = buffer.GetInt(userfield::Administrator);
+    const std::string status = user.Status;
+    user = ReadUserRecord(buffer);
+    user.Status = status;
 
-    FillBuffer(buffer, user);
+    WriteUserRecord(buffer, user);
     FContext.IsAdministrator = user.Administrator == 1;
     FContext.Tray.SetTrayImage(StatusImageIndex(user.Status));
     if (!Isam.UpdateRecord(buffer.Data(), Isam.CurrentKey()))
@@ -224,13 +223,14 @@ void TQelFile::ShowUser(const INumberedList& list, IUserDetailsView& view) {
         Isam.CloseDataset();
         return;
     }
-    view.SetTxtName(buffer.GetText(userfield::UserName));
-    view.SetTxtStatus(buffer.GetText(userfield::Status));
-    view.SetTxtComments(buffer.GetText(userfield::Comments));
-    view.SetTxtExtension(buffer.GetText(userfield::Extension));
-    view.SetTxtDepartment(buffer.GetText(userfield::Department));
-    view.SetTxtComputerName(buffer.GetText(userfield::ComputerName));
-    view.SetChkboxAdministrator(buffer.GetInt(userfield::Administrator) == 1);
+    const TQelUser user = ReadUserRecord(buffer);
+    view.SetTxtName(user.UserName);
+    view.SetTxtStatus(user.Status);
+    view.SetTxtComments(user.Comments);
+    view.SetTxtExtension(user.Extension);
+    view.SetTxtDepartment(user.Department);
+    view.SetTxtComputerName(user.ComputerName);
+    view.SetChkboxAdministrator(user.Administrator == 1);
     Isam.CloseDataset();
 }
 

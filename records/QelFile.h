@@ -33,6 +33,12 @@ inline constexpr int16_t ComputerNameIndex = 7;
 // The parsed users layout, shared by every users record buffer.
 const TFieldLayout& UsersLayout();
 
+// The seven fields of a users record buffer as a TQelUser.
+TQelUser ReadUserRecord(const TRecordBuffer& buffer);
+// Clears `buffer` and writes every field of `user` into it, each text cut to
+// its field.
+void WriteUserRecord(TRecordBuffer& buffer, const TQelUser& user);
+
 // Image of a status on the board and in the tray. Exact, case-sensitive match:
 // "At lunch" 0, "Available" 1, "Away from desk" 2, "DND" 3, "Gone home" 4,
 // "In meeting" 5, "On holiday" 6, "Out of office" 7, "Off sick" 10,
