@@ -3,12 +3,9 @@
 // of 100,000 messages of which 1,000 are for this computer. Prints the
 // ratios at the end.
 
-#include "platform/FakePlatform.h"
 #include "records/MessageObj.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsKeys.h"
 #include "tests/support/MessageReference.h"
-#include "tests/support/Recorders.h"
+#include "tests/support/Station.h"
 
 #include <benchmark/benchmark.h>
 
@@ -66,13 +63,13 @@ struct TBenchData {
         for (int i = 0; i < TotalMessages; ++i) {
             // Round robin: every computer's messages are spread over the whole key range.
             const std::string to = ComputerName(i % Computers);
-            TMessageDraft draft;
-            draft.To = to;
-            draft.From = ComputerName(static_cast<int>(random() % Computers));
-            draft.Subject = "Subject " + std::to_string(i);
-            draft.Text = "Message text number " + std::to_string(i) + ", long enough to look like a real one.";
+            TMessageDraft draft{.To = to,
+                                .From = ComputerName(static_cast<int>(random() % Computers)),
+                                .Subject = "Subject " + std::to_string(i),
+                                .Text = "Message text number " + std::to_string(i) +
+                                        ", long enough to look like a real one.",
+                                .ToName = "User " + to};
             draft.FromName = "User " + draft.From;
-            draft.ToName = "User " + to;
             if (to == OwnComputer)
                 draft.State = ++ours > 1000 - NewForUs ? MessageStateNew : MessageStateOld;
             else
@@ -98,19 +95,10 @@ TBenchData& Data() {
 }
 
 // This computer running the program over the shared folder.
-struct TStation {
-    TScratchFolder Root;
-    TFakePlatform Platform{Root.Path()};
-    TIniFile Settings{Platform, keys::ProfileFileName};
-    TUiRecorder Ui;
-    TQelContext Context{Platform, Settings, Ui, Ui, Ui, Ui, nullptr, {}, {}, false};
+struct TOwnStation : TStation {
+    TOwnStation() : TStation(OwnComputer, Data().Folder), Location(Data().Folder) {}
     std::string Location;
-    std::unique_ptr<TQelMessage> Messages;
-
-    TStation() : Location(Data().Folder) {
-        Platform.ComputerNameValue = OwnComputer;
-        Messages = std::make_unique<TQelMessage>(Context, Location);
-    }
+    std::unique_ptr<TQelMessage> Messages = std::make_unique<TQelMessage>(Context, Location);
 };
 
 class TNoWindow : public IMessageWindow {
@@ -121,7 +109,7 @@ public:
 
 // The two readers must agree before their speed means anything.
 bool ResultsAgree() {
-    TStation station;
+    TOwnStation station;
     TInBoxRecorder inBox;
     station.Messages->LoadInBox(inBox, inBox);
     const TReferenceInBox reference = ReferenceInBox(Data().Folder, OwnComputer);
@@ -135,7 +123,7 @@ bool ResultsAgree() {
 }
 
 void BM_HasNewMessages_RecipientIndex(benchmark::State& state) {
-    TStation station;
+    TOwnStation station;
     for (auto _ : state)
         benchmark::DoNotOptimize(station.Messages->HasNewMessages());
 }
@@ -146,7 +134,7 @@ void BM_HasNewMessages_FullPass(benchmark::State& state) {
 }
 
 void BM_LoadInBox_RecipientIndex(benchmark::State& state) {
-    TStation station;
+    TOwnStation station;
     TInBoxRecorder inBox;
     for (auto _ : state) {
         station.Messages->LoadInBox(inBox, inBox);
@@ -162,7 +150,7 @@ void BM_LoadInBox_FullPass(benchmark::State& state) {
 }
 
 void BM_ShowNewMessages_RecipientIndex(benchmark::State& state) {
-    TStation station;
+    TOwnStation station;
     TNoWindow window;
     for (auto _ : state)
         station.Messages->ShowNewMessages(window);

@@ -1,11 +1,11 @@
 #pragma once
 
 // Direct access to the messages and users datasets for tests and benchmarks:
-// a writer that stores message and user records without going through the
-// message store, a reader that dumps every stored message byte for byte, and
-// the reference reader: the plain pass over the whole dataset in index order
-// that the message store's recipient-index reads must match exactly.
-// Header-only.
+// a writer that stores records without the message store, a dump of every
+// stored message, and the plain reader: passes over the whole dataset that
+// the message store's recipient-index reads must match exactly. Only the
+// reading and writing of a record's fields is shared with the code under
+// test. Header-only.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -13,59 +13,41 @@
 #include "records/QelFile.h"
 #include "records/UiPorts.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace qel::test {
 
-// One message as the dataset holds it.
-struct TStoredMessage {
+// Calls `each(record, key)` for every record of the messages dataset in
+// `folder` in the order of `index`, first to last or last to first; nothing
+// when the dataset cannot be opened.
+template <class F> void ForEachStoredMessage(const std::string& folder, int16_t index, bool backward, F each) {
+    TIsamFile isam;
+    if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
+        return;
+    TRecordBuffer record(MessagesLayout());
+    backward ? isam.GoBottom(index) : isam.GoTop(index);
+    while (backward ? isam.GetPriorRecord(record.Data(), index, {}, 16)
+                    : isam.GetNextRecord(record.Data(), index, {}, 16))
+        each(static_cast<const TRecordBuffer&>(record), isam.CurrentKey());
+    isam.CloseDataset();
+}
+
+// One message as the dataset holds it, with its key and every byte.
+struct TStoredMessage : TMessageRecord {
     std::string Key;
-    int16_t Reserved = 0;
-    std::string Received;
-    std::string Subject;
-    std::string MessageType;
-    std::string MessageText;
-    std::string ToName;
-    std::string FromName;
-    std::string ToComputerName;
-    std::string FromComputerName;
-    // The whole record as read.
     std::vector<unsigned char> Bytes;
     bool operator==(const TStoredMessage&) const = default;
 };
 
-inline TStoredMessage DecodeMessage(const TRecordBuffer& record, const std::string& key) {
-    TStoredMessage m;
-    m.Key = key;
-    m.Reserved = record.GetInt(msgfield::Reserved);
-    m.Received = record.GetText(msgfield::Received);
-    m.Subject = record.GetText(msgfield::Subject);
-    m.MessageType = record.GetText(msgfield::MessageType);
-    m.MessageText = record.GetText(msgfield::MessageText);
-    m.ToName = record.GetText(msgfield::ToName);
-    m.FromName = record.GetText(msgfield::FromName);
-    m.ToComputerName = record.GetText(msgfield::ToComputerName);
-    m.FromComputerName = record.GetText(msgfield::FromComputerName);
-    const auto* bytes = static_cast<const unsigned char*>(record.Data());
-    m.Bytes.assign(bytes, bytes + record.Size());
-    return m;
-}
-
-// Every stored message in key order; empty when the dataset cannot be opened.
+// Every stored message in key order.
 inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     std::vector<TStoredMessage> all;
-    TIsamFile isam;
-    if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
-        return all;
-    TRecordBuffer record(MessagesLayout());
-    isam.GoTop(0);
-    while (isam.GetNextRecord(record.Data(), 0, {}, 16))
-        all.push_back(DecodeMessage(record, isam.CurrentKey()));
-    isam.CloseDataset();
+    ForEachStoredMessage(folder, 0, false, [&](const TRecordBuffer& record, const std::string& key) {
+        const auto* bytes = static_cast<const unsigned char*>(record.Data());
+        all.push_back({ReadMessageRecord(record), key, {bytes, bytes + record.Size()}});
+    });
     return all;
 }
 
@@ -82,154 +64,94 @@ struct TMessageDraft {
     int16_t Reserved = 0;
 };
 
-// Stores messages and users through one open handle per dataset; close it
-// (or let it die) before the code under test runs.
+// Stores messages and users through one open handle per dataset, creating
+// the dataset first when needed; let it die before the code under test runs.
 class TDatasetWriter {
 public:
     explicit TDatasetWriter(const std::string& folder) : FFolder(folder) {}
-    ~TDatasetWriter() { Close(); }
+    ~TDatasetWriter() {
+        for (TIsamFile* isam : {&FMessages, &FUsers})
+            if (isam->IsOpen())
+                isam->CloseDataset();
+    }
 
     // Adds a message with the next key; returns the key (empty on failure).
-    std::string AddMessage(const TMessageDraft& draft) {
-        if (!FMessages.IsOpen()) {
-            FMessages.CreateDataset(FFolder + MessagesDatasetName, 10, MessagesLayoutText);
-            if (!FMessages.OpenDataset(FFolder + MessagesDatasetName, 3))
-                return {};
-        }
+    std::string AddMessage(const TMessageDraft& d) {
         TRecordBuffer record(MessagesLayout());
-        record.SetInt(msgfield::Reserved, draft.Reserved);
-        record.SetText(msgfield::Received, draft.Received);
-        record.SetText(msgfield::Subject, draft.Subject);
-        record.SetText(msgfield::MessageType, draft.State);
-        record.SetText(msgfield::MessageText, draft.Text);
-        record.SetText(msgfield::ToName, draft.ToName);
-        record.SetText(msgfield::FromName, draft.FromName);
-        record.SetText(msgfield::ToComputerName, draft.To);
-        record.SetText(msgfield::FromComputerName, draft.From);
-        if (!FMessages.AddRecord(record.Data(), {}))
-            return {};
-        return FMessages.CurrentKey();
+        WriteMessageRecord(record,
+                           {d.Reserved, d.Received, d.Subject, d.State, d.Text, d.ToName, d.FromName, d.To, d.From});
+        return Add(FMessages, MessagesDatasetName, MessagesLayoutText, record) ? FMessages.CurrentKey() : "";
     }
 
-    // Adds a users record; returns false when it cannot be stored.
+    // Adds a users record, status "Available"; false when it cannot be stored.
     bool AddUser(const std::string& userName, const std::string& computerName) {
-        if (!FUsers.IsOpen()) {
-            FUsers.CreateDataset(FFolder + UsersDatasetName, 10, UsersLayoutText);
-            if (!FUsers.OpenDataset(FFolder + UsersDatasetName, 3))
-                return false;
-        }
+        TQelUser user;
+        user.UserName = userName;
+        user.ComputerName = computerName;
         TRecordBuffer record(UsersLayout());
-        record.SetText(userfield::UserName, userName);
-        record.SetText(userfield::Status, "Available");
-        record.SetText(userfield::ComputerName, computerName);
-        return FUsers.AddRecord(record.Data(), {});
-    }
-
-    void Close() {
-        if (FMessages.IsOpen())
-            FMessages.CloseDataset();
-        if (FUsers.IsOpen())
-            FUsers.CloseDataset();
+        WriteUserRecord(record, user);
+        return Add(FUsers, UsersDatasetName, UsersLayoutText, record);
     }
 
 private:
+    bool Add(TIsamFile& isam, const char* dataset, const char* layout, TRecordBuffer& record) {
+        if (!isam.IsOpen()) {
+            isam.CreateDataset(FFolder + dataset, 10, layout);
+            if (!isam.OpenDataset(FFolder + dataset, 3))
+                return false;
+        }
+        return isam.AddRecord(record.Data(), {});
+    }
+
     std::string FFolder;
     TIsamFile FMessages;
     TIsamFile FUsers;
 };
 
-// The plain reader: a pass over every record of the recipient index for the
-// new-message check and the start-up reader, and a backward pass over every
-// record of the primary index for the in-box, each record compared with
-// `ownComputer` exactly. Each function opens and closes the dataset itself.
+// The plain reader. Every record is read and its recipient compared with
+// `own` exactly.
 
-// The new-message check: every record of the recipient index is read, as the
-// check always reads to the end.
-inline bool ReferenceHasNewMessages(const std::string& folder, const std::string& ownComputer) {
-    TIsamFile isam;
-    if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
-        return false;
-    TRecordBuffer record(MessagesLayout());
+// The new-message check reads the recipient index to its end.
+inline bool ReferenceHasNewMessages(const std::string& folder, const std::string& own) {
     bool found = false;
-    isam.GoTop(RecipientIndex);
-    while (isam.GetNextRecord(record.Data(), RecipientIndex, {}, 16))
-        if (record.GetText(msgfield::ToComputerName) == ownComputer &&
-            record.GetText(msgfield::MessageType) == MessageStateNew)
+    ForEachStoredMessage(folder, RecipientIndex, false, [&](const TRecordBuffer& record, const std::string&) {
+        const TMessageRecord m = ReadMessageRecord(record);
+        if (m.ToComputerName == own && m.MessageType == MessageStateNew)
             found = true;
-    isam.CloseDataset();
+    });
     return found;
 }
 
 // The start-up reader: the new messages in recipient-index order, as the
 // message window shows them.
-inline std::vector<TMessageWindowFields> ReferenceShownMessages(const std::string& folder,
-                                                                const std::string& ownComputer) {
+inline std::vector<TMessageWindowFields> ReferenceShownMessages(const std::string& folder, const std::string& own) {
     std::vector<TMessageWindowFields> shown;
-    TIsamFile isam;
-    if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
-        return shown;
-    TRecordBuffer record(MessagesLayout());
-    isam.GoTop(RecipientIndex);
-    while (isam.GetNextRecord(record.Data(), RecipientIndex, {}, 16)) {
-        if (record.GetText(msgfield::ToComputerName) != ownComputer ||
-            record.GetText(msgfield::MessageType) != MessageStateNew)
-            continue;
-        shown.push_back({ReadMessageCaption, isam.CurrentKey(), record.GetText(msgfield::FromName),
-                         record.GetText(msgfield::ToName), record.GetText(msgfield::Received),
-                         record.GetText(msgfield::Subject), record.GetText(msgfield::MessageText)});
-    }
-    isam.CloseDataset();
+    ForEachStoredMessage(folder, RecipientIndex, false, [&](const TRecordBuffer& record, const std::string& key) {
+        const TMessageRecord m = ReadMessageRecord(record);
+        if (m.ToComputerName == own && m.MessageType == MessageStateNew)
+            shown.push_back({ReadMessageCaption, key, m.FromName, m.ToName, m.Received, m.Subject, m.MessageText});
+    });
     return shown;
 }
 
-// The in-box, newest first, and its counters.
+// The in-box: a backward pass over the primary index, and its counters.
 struct TReferenceInBox {
     std::vector<TInBoxRow> Rows;
     int NewCount = 0;
     int OldCount = 0;
 };
 
-inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::string& ownComputer) {
+inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::string& own) {
     TReferenceInBox inBox;
-    TIsamFile isam;
-    if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
-        return inBox;
-    TRecordBuffer record(MessagesLayout());
-    isam.GoBottom(0);
-    while (isam.GetPriorRecord(record.Data(), 0, {}, 16)) {
-        if (record.GetText(msgfield::ToComputerName) != ownComputer)
-            continue;
-        const std::string state = record.GetText(msgfield::MessageType);
-        if (state == MessageStateNew)
-            ++inBox.NewCount;
-        else if (state == MessageStateOld)
-            ++inBox.OldCount;
-        inBox.Rows.push_back(
-            {record.GetText(msgfield::FromName),
-             {record.GetText(msgfield::Subject), state, isam.CurrentKey(), record.GetText(msgfield::Received)}});
-    }
-    isam.CloseDataset();
+    ForEachStoredMessage(folder, 0, true, [&](const TRecordBuffer& record, const std::string& key) {
+        const TMessageRecord m = ReadMessageRecord(record);
+        if (m.ToComputerName != own)
+            return;
+        inBox.NewCount += m.MessageType == MessageStateNew;
+        inBox.OldCount += m.MessageType == MessageStateOld;
+        inBox.Rows.push_back({m.FromName, {m.Subject, m.MessageType, key, m.Received}});
+    });
     return inBox;
-}
-
-// Everything the plain reader finds for one computer.
-struct TReferenceResult {
-    bool HasNew = false;
-    std::vector<TMessageWindowFields> Shown;
-    std::vector<TInBoxRow> InBox;
-    int NewCount = 0;
-    int OldCount = 0;
-};
-
-inline TReferenceResult ReferenceFullPass(const std::string& folder, const std::string& ownComputer) {
-    TReferenceResult result;
-    result.HasNew = ReferenceHasNewMessages(folder, ownComputer);
-    result.Shown = ReferenceShownMessages(folder, ownComputer);
-    TReferenceInBox inBox = ReferenceInBox(folder, ownComputer);
-    result.InBox = std::move(inBox.Rows);
-    result.NewCount = inBox.NewCount;
-    result.OldCount = inBox.OldCount;
-    return result;
 }
 
 // The message window as a test drives it: records what it was given and runs
@@ -245,37 +167,22 @@ public:
     std::function<void(const TMessageWindowFields&)> OnShow;
 };
 
-// Records the in-box list and its status bar.
+// Records the in-box list and its three counters.
 class TInBoxRecorder : public IInBoxList, public IStatusPanels {
 public:
-    void BeginUpdate() override {
-        ++UpdateDepth;
-        Log.push_back("begin");
-    }
-    void Clear() override {
-        Rows.clear();
-        Log.push_back("clear");
-    }
+    void BeginUpdate() override { ++UpdateDepth; }
+    void Clear() override { Rows.clear(); }
     void AddItem(const TInBoxRow& row) override {
-        if (UpdateDepth <= 0)
-            ++RowsOutsideUpdate;
+        RowsOutsideUpdate += UpdateDepth <= 0;
         Rows.push_back(row);
     }
-    void EndUpdate() override {
-        --UpdateDepth;
-        Log.push_back("end");
-    }
-    void SetPanelText(int panel, const std::string& text) override {
-        if (panel >= 0 && panel < 3)
-            Panels[panel] = text;
-        Log.push_back("panel " + std::to_string(panel) + ": " + text);
-    }
+    void EndUpdate() override { --UpdateDepth; }
+    void SetPanelText(int panel, const std::string& text) override { Panels.at(static_cast<size_t>(panel)) = text; }
 
     std::vector<TInBoxRow> Rows;
-    std::string Panels[3];
+    std::vector<std::string> Panels = std::vector<std::string>(3);
     int UpdateDepth = 0;
     int RowsOutsideUpdate = 0;
-    std::vector<std::string> Log;
 };
 
 } // namespace qel::test

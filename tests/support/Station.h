@@ -1,0 +1,38 @@
+#pragma once
+
+// One simulated computer: its own folders, platform (computer name), Qel.ini
+// pointing at a database folder, screen recorder and program-wide objects.
+// The record-class tests and the message benchmark build their computers on
+// it. Header-only.
+
+#include "platform/FakePlatform.h"
+#include "records/QelContext.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
+#include "tests/support/Recorders.h"
+
+#include <string>
+
+namespace qel::test {
+
+struct TStation {
+    // `engineFolder` empty finds the engine beside the program.
+    TStation(const std::string& computerName, const std::string& databaseFolder, const std::string& engineFolder = {})
+        : Context{Platform, Settings, Ui, Ui, Ui, Ui, nullptr, engineFolder, {}, false} {
+        Platform.ComputerNameValue = computerName;
+        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
+    }
+
+    // The station's own folders; its Qel.ini lies in Root/config/.
+    TScratchFolder Root;
+    TFakePlatform Platform{Root.Path()};
+    TIniFile Settings{Platform, keys::ProfileFileName};
+    TUiRecorder Ui;
+    TQelContext Context;
+};
+
+inline TShownBox ErrorBox(const std::string& text) {
+    return {TBoxKind::Error, text, TBoxButtons::Ok};
+}
+
+} // namespace qel::test
