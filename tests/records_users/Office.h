@@ -1,19 +1,17 @@
 #pragma once
 
-// A small simulated office: several computers, each with its own platform
-// (computer and login name), its own Qel.ini in its own folder and its own
-// screen recorder, all sharing one temporary database folder.
+// A small simulated office for the user register: each computer a station
+// with its own login name and register, all sharing one database folder.
 
-#include "platform/FakePlatform.h"
 #include "records/QelFile.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsKeys.h"
-#include "tests/support/Recorders.h"
+#include "tests/support/Station.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace qel {
 
@@ -27,22 +25,12 @@ inline void PrintTo(const TQelUser& user, std::ostream* out) {
 
 namespace qel::test {
 
-// Scratch folders remove themselves with everything in them.
-using TTempFolder = TScratchFolder;
-
-// One workstation running the program.
-class TComputer {
+class TComputer : public TStation {
 public:
-    // `databaseFolder` is written to the settings as given; `engineFolder`
-    // empty finds the engine beside the test program.
     TComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder,
               const std::string& engineFolder = {})
-        : Platform(Root.Path()),
-          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui,           Ui, Ui,
-                                                             Ui,       nullptr,  engineFolder, {}, false} {
-        Platform.ComputerNameValue = computerName;
+        : TStation(computerName, databaseFolder, engineFolder) {
         Platform.UserNameValue = userName;
-        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
         Users = std::make_unique<TQelFile>(Context);
     }
 
@@ -55,7 +43,6 @@ public:
         Users->SaveStatus();
     }
 
-    // The board as this computer's refresh would fill it.
     std::vector<TBoardRow> Board() {
         Users->ListUsers(Ui);
         return Ui.Rows;
@@ -63,12 +50,6 @@ public:
 
     TQelUser& Current() { return Context.CurrentUser; }
 
-    // This computer's own folders (its Qel.ini lies in Root/config/).
-    TTempFolder Root;
-    TFakePlatform Platform;
-    TIniFile Settings;
-    TUiRecorder Ui;
-    TQelContext Context;
     std::unique_ptr<TQelFile> Users;
 };
 
@@ -77,7 +58,7 @@ inline TBoardRow FreshRow(const std::string& userName, const std::string& comput
     return {userName, {"Available", "", "", "", computerName}, 1};
 }
 
-// A user record with every field given, in record order but Administrator last.
+// A user record with every field given, Administrator last.
 inline TQelUser UserRecord(const std::string& userName, const std::string& status, const std::string& extension,
                            const std::string& department, const std::string& comments, const std::string& computerName,
                            int16_t administrator) {
@@ -90,10 +71,6 @@ inline TQelUser UserRecord(const std::string& userName, const std::string& statu
     user.ComputerName = computerName;
     user.Administrator = administrator;
     return user;
-}
-
-inline TShownBox ErrorBox(const std::string& text) {
-    return {TBoxKind::Error, text, TBoxButtons::Ok};
 }
 
 } // namespace qel::test

@@ -1,7 +1,9 @@
-// Registering computers, reading and writing this computer's record, with
-// several computers sharing one database folder.
+// Registering computers, reading and writing this computer's record with
+// several computers sharing one database folder, and the start-up failures.
 
 #include "Office.h"
+
+#include "isam/IsamFile.h"
 
 #include <filesystem>
 
@@ -10,7 +12,7 @@ namespace {
 
 class UserRegisterTest : public ::testing::Test {
 protected:
-    TTempFolder Database;
+    TScratchFolder Database;
 };
 
 TEST_F(UserRegisterTest, FirstRunCreatesTheDatasetAndMakesThisComputerItsAdministrator) {
@@ -18,15 +20,11 @@ TEST_F(UserRegisterTest, FirstRunCreatesTheDatasetAndMakesThisComputerItsAdminis
     a.Users->LoadLocation();
     EXPECT_EQ(a.Users->Location, Database.Path());
     a.Users->RegisterComputer();
-
-    EXPECT_TRUE(std::filesystem::exists(Database.Path() + "QelDBase.isd"));
     EXPECT_TRUE(a.Context.IsAdministrator);
-    EXPECT_TRUE(a.Ui.Boxes.empty());
-    EXPECT_EQ(a.Ui.TerminateRequests, 0);
+    EXPECT_TRUE(a.Ui.Log.empty());
 
     a.Users->LoadCurrentUser();
-    const TQelUser expected = UserRecord("ALICE", "Available", "", "", "", "PC-A", 1);
-    EXPECT_EQ(a.Current(), expected);
+    EXPECT_EQ(a.Current(), UserRecord("ALICE", "Available", "", "", "", "PC-A", 1));
     EXPECT_EQ(a.Users->StoredStatus, "Available");
     EXPECT_EQ(a.Ui.PanelTexts, std::vector<std::string>{""});
 
@@ -38,36 +36,33 @@ TEST_F(UserRegisterTest, FirstRunCreatesTheDatasetAndMakesThisComputerItsAdminis
 
 TEST_F(UserRegisterTest, LaterComputersJoinAsPlainUsersInKeyOrderOnEveryBoard) {
     TComputer a("PC-A", "ALICE", Database.Path());
-    a.Start();
     TComputer b("PC-B", "BOB", Database.Path());
-    b.Start();
     // Names from the platform are stored in upper case whatever it reports.
     TComputer c("pc-c", "carol", Database.Path());
-    c.Start();
+    for (TComputer* computer : {&a, &b, &c})
+        computer->Start();
 
+    EXPECT_TRUE(a.Context.IsAdministrator);
     EXPECT_FALSE(b.Context.IsAdministrator);
     EXPECT_FALSE(c.Context.IsAdministrator);
-    EXPECT_TRUE(a.Context.IsAdministrator);
+    b.Users->LoadCurrentUser();
+    EXPECT_EQ(b.Current(), UserRecord("BOB", "Available", "", "", "", "PC-B", 0));
     for (TComputer* computer : {&a, &b, &c}) {
         EXPECT_TRUE(computer->Ui.Boxes.empty());
         EXPECT_EQ(computer->Ui.TrayImages, std::vector<int>{1});
+        EXPECT_EQ(computer->Board(), (std::vector<TBoardRow>{FreshRow("ALICE", "PC-A"), FreshRow("BOB", "PC-B"),
+                                                             FreshRow("CAROL", "PC-C")}));
     }
-
-    b.Users->LoadCurrentUser();
-    EXPECT_EQ(b.Current(), UserRecord("BOB", "Available", "", "", "", "PC-B", 0));
-
-    const std::vector<TBoardRow> expected{FreshRow("ALICE", "PC-A"), FreshRow("BOB", "PC-B"),
-                                          FreshRow("CAROL", "PC-C")};
-    for (TComputer* computer : {&a, &b, &c})
-        EXPECT_EQ(computer->Board(), expected);
 
     // A status change rewrites the record in place: the order stays.
     c.Current().Status = "Gone home";
     c.Users->SaveStatus();
     EXPECT_EQ(c.Ui.TrayImages.back(), 4);
-    const std::vector<TBoardRow> rows = a.Board();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[2], (TBoardRow{"CAROL", {"Gone home", "", "", "", "PC-C"}, 4}));
+    EXPECT_EQ(a.Board().back(), (TBoardRow{"CAROL", {"Gone home", "", "", "", "PC-C"}, 4}));
+    // Images follow the exact text: another case is a custom status.
+    c.Current().Status = "gone home";
+    c.Users->SaveStatus();
+    EXPECT_EQ(c.Ui.TrayImages.back(), 9);
 }
 
 TEST_F(UserRegisterTest, SaveStatusKeepsWhatAnAdministratorChangedMeanwhile) {
@@ -85,14 +80,14 @@ TEST_F(UserRegisterTest, SaveStatusKeepsWhatAnAdministratorChangedMeanwhile) {
 
     b.Current().Status = "In meeting";
     b.Users->SaveStatus();
-
     EXPECT_EQ(b.Current(), UserRecord("ROBERT", "In meeting", "4711", "Sales", "back at 3", "PC-B", 1));
     EXPECT_TRUE(b.Context.IsAdministrator);
     EXPECT_EQ(b.Ui.TrayImages.back(), 5);
     EXPECT_FALSE(b.Users->Isam.IsOpen());
     EXPECT_EQ(admin.Board()[1], (TBoardRow{"ROBERT", {"In meeting", "4711", "Sales", "back at 3", "PC-B"}, 5}));
 
-    // Taking the flag away takes effect at B's next status change.
+    // Taking the flag away takes effect at B's next status change; a custom
+    // status shows the image of custom statuses.
     admin.Current() = b.Current();
     admin.Current().Administrator = 0;
     admin.Users->SaveUser();
@@ -126,16 +121,13 @@ TEST_F(UserRegisterTest, ADeletedRecordIsReportedAndNothingIsWrittenForIt) {
     const TQelUser before = b.Current();
     b.Ui.Reset();
     b.Users->LoadCurrentUser();
-    EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{"Object not found "});
-    EXPECT_TRUE(b.Ui.Boxes.empty());
+    EXPECT_EQ(b.Ui.Log, std::vector<std::string>{"panel: Object not found "});
     EXPECT_EQ(b.Current(), before);
-    EXPECT_FALSE(b.Users->Isam.IsOpen());
 
     // A status change or a save cannot find the record: one error box each,
     // nothing copied, nothing written, the tray left alone.
     b.Current().Status = "DND";
     b.Users->SaveStatus();
-    EXPECT_FALSE(b.Users->Isam.IsOpen());
     b.Current().Comments = "";
     b.Users->SaveUser();
     EXPECT_EQ(b.Ui.Boxes, (std::vector<TShownBox>{ErrorBox("Object not found\r"), ErrorBox("Object not found\r")}));
@@ -146,14 +138,58 @@ TEST_F(UserRegisterTest, ADeletedRecordIsReportedAndNothingIsWrittenForIt) {
     EXPECT_EQ(b.Current(), expected);
     EXPECT_EQ(admin.Board(), std::vector<TBoardRow>{FreshRow("ALICE", "PC-A")});
     EXPECT_FALSE(b.Users->Isam.IsOpen());
+}
 
-    // The next start registers B again, as a plain user at the end.
-    b.Ui.Reset();
-    b.Start();
-    b.Users->LoadCurrentUser();
-    EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{""});
-    EXPECT_EQ(b.Current(), UserRecord("BOB", "Available", "", "", "", "PC-B", 0));
-    EXPECT_EQ(admin.Board(), (std::vector<TBoardRow>{FreshRow("ALICE", "PC-A"), FreshRow("BOB", "PC-B")}));
+TEST_F(UserRegisterTest, MissingEngineIsReportedOnceAndEndsTheProgram) {
+    TScratchFolder noEngine;
+    TComputer a("PC-A", "ALICE", Database.Path(), noEngine.Path());
+    EXPECT_EQ(a.Ui.Log, (std::vector<std::string>{std::string("box Error: ") + EngineMissingText, "terminate"}));
+    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>{ErrorBox(EngineMissingText)});
+    EXPECT_NE(std::string(EngineMissingText).find("libqelisam.so"), std::string::npos);
+}
+
+TEST_F(UserRegisterTest, AFolderThatCannotHoldTheDatasetEndsTheProgram) {
+    const std::string missing = Database.Path() + "not-there/";
+    TComputer a("PC-A", "ALICE", missing);
+    a.Users->LoadLocation();
+    a.Users->RegisterComputer();
+    EXPECT_EQ(a.Ui.Log, (std::vector<std::string>{"box Error: Unable to create QelDBase!", "terminate"}));
+    EXPECT_FALSE(a.Context.IsAdministrator);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(UserRegisterTest, ALookupThatFailsForAnotherReasonAddsNothing) {
+    // A "QelDBase" that is some other dataset, without a computer-name index.
+    TIsamFile isam;
+    ASSERT_TRUE(isam.CreateDataset(Database.Path() + "QelDBase", 10, "X$*21"));
+    TComputer a("PC-A", "ALICE", Database.Path());
+    a.Users->LoadLocation();
+    a.Users->RegisterComputer();
+    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>{ErrorBox("Invalid parameter value\r")});
+    ASSERT_TRUE(isam.OpenDataset(Database.Path() + "QelDBase", 3));
+    EXPECT_EQ(isam.RecordCount(), 0);
+}
+
+TEST_F(UserRegisterTest, LoadLocationAsksTheWizardOnlyWhenNoFolderIsSet) {
+    struct TWizard : IDatabaseWizard {
+        void Execute() override { ++Runs; }
+        int Runs = 0;
+    } wizard;
+    TComputer a("PC-A", "ALICE", "Not_Entered");
+    a.Context.Wizard = &wizard;
+    a.Users->LoadLocation();
+    EXPECT_EQ(wizard.Runs, 1);
+    EXPECT_EQ(a.Users->Location, "");
+
+    // A folder written by hand without the trailing separator still works.
+    std::string bare = Database.Path();
+    bare.pop_back();
+    a.Settings.WriteString("Locations", "Qel_DBaseLocation", bare);
+    a.Users->LoadLocation();
+    EXPECT_EQ(wizard.Runs, 1);
+    EXPECT_EQ(a.Users->Location, Database.Path());
+    a.Users->RegisterComputer();
+    EXPECT_EQ(a.Board(), std::vector<TBoardRow>{FreshRow("ALICE", "PC-A")});
 }
 
 } // namespace
