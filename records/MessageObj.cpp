@@ -16,6 +16,19 @@ namespace qel {
 
 namespace {
 constexpr int16_t PrimaryIndex = 0;
+
+constexpr TRecordFields<TMessageRecord, 8> MessageFields{
+    msgfield::Reserved,
+    &TMessageRecord::Reserved,
+    {{{msgfield::Received, &TMessageRecord::Received},
+      {msgfield::Subject, &TMessageRecord::Subject},
+      {msgfield::MessageType, &TMessageRecord::MessageType},
+      {msgfield::MessageText, &TMessageRecord::MessageText},
+      {msgfield::ToName, &TMessageRecord::ToName},
+      {msgfield::FromName, &TMessageRecord::FromName},
+      {msgfield::ToComputerName, &TMessageRecord::ToComputerName},
+      {msgfield::FromComputerName, &TMessageRecord::FromComputerName}}}};
+
 // The engine's code for a key or record that is not there.
 constexpr int16_t IsamNotFound = 1;
 
@@ -64,24 +77,11 @@ const TFieldLayout& MessagesLayout() {
 }
 
 TMessageRecord ReadMessageRecord(const TRecordBuffer& record) {
-    return {record.GetInt(msgfield::Reserved),         record.GetText(msgfield::Received),
-            record.GetText(msgfield::Subject),         record.GetText(msgfield::MessageType),
-            record.GetText(msgfield::MessageText),     record.GetText(msgfield::ToName),
-            record.GetText(msgfield::FromName),        record.GetText(msgfield::ToComputerName),
-            record.GetText(msgfield::FromComputerName)};
+    return ReadFields(record, MessageFields);
 }
 
 void WriteMessageRecord(TRecordBuffer& record, const TMessageRecord& message) {
-    record.Clear();
-    record.SetInt(msgfield::Reserved, message.Reserved);
-    record.SetText(msgfield::Received, message.Received);
-    record.SetText(msgfield::Subject, message.Subject);
-    record.SetText(msgfield::MessageType, message.MessageType);
-    record.SetText(msgfield::MessageText, message.MessageText);
-    record.SetText(msgfield::ToName, message.ToName);
-    record.SetText(msgfield::FromName, message.FromName);
-    record.SetText(msgfield::ToComputerName, message.ToComputerName);
-    record.SetText(msgfield::FromComputerName, message.FromComputerName);
+    WriteFields(record, message, MessageFields);
 }
 
 TQelMessage::TQelMessage(TQelContext& context, const std::string& Location)

@@ -13,6 +13,15 @@ const char* const UnableToCreate = "Unable to create QelDBase!";
 const char* const UnableToOpenAfterCreate = "Unable to open QelDBase after create!";
 const char* const UnableToAdd = "Unable to Add";
 
+constexpr TRecordFields<TQelUser, 6> UserFields{userfield::Administrator,
+                                                &TQelUser::Administrator,
+                                                {{{userfield::UserName, &TQelUser::UserName},
+                                                  {userfield::Status, &TQelUser::Status},
+                                                  {userfield::Extension, &TQelUser::Extension},
+                                                  {userfield::Department, &TQelUser::Department},
+                                                  {userfield::Comments, &TQelUser::Comments},
+                                                  {userfield::ComputerName, &TQelUser::ComputerName}}}};
+
 TBoardRow BoardRow(const TRecordBuffer& buffer) {
     const TQelUser user = ReadUserRecord(buffer);
     return {user.UserName,
@@ -23,26 +32,11 @@ TBoardRow BoardRow(const TRecordBuffer& buffer) {
 } // namespace
 
 TQelUser ReadUserRecord(const TRecordBuffer& buffer) {
-    TQelUser user;
-    user.UserName = buffer.GetText(userfield::UserName);
-    user.Status = buffer.GetText(userfield::Status);
-    user.Extension = buffer.GetText(userfield::Extension);
-    user.Department = buffer.GetText(userfield::Department);
-    user.Comments = buffer.GetText(userfield::Comments);
-    user.ComputerName = buffer.GetText(userfield::ComputerName);
-    user.Administrator = buffer.GetInt(userfield::Administrator);
-    return user;
+    return ReadFields(buffer, UserFields);
 }
 
 void WriteUserRecord(TRecordBuffer& buffer, const TQelUser& user) {
-    buffer.Clear();
-    buffer.SetInt(userfield::Administrator, user.Administrator);
-    buffer.SetText(userfield::UserName, user.UserName);
-    buffer.SetText(userfield::Status, user.Status);
-    buffer.SetText(userfield::Extension, user.Extension);
-    buffer.SetText(userfield::Department, user.Department);
-    buffer.SetText(userfield::Comments, user.Comments);
-    buffer.SetText(userfield::ComputerName, user.ComputerName);
+    WriteFields(buffer, user, UserFields);
 }
 
 const TFieldLayout& UsersLayout() {
