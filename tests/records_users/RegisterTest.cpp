@@ -15,6 +15,18 @@ protected:
     TScratchFolder Database;
 };
 
+// The administrator and one user, both started; the user has read its record.
+class AdminAndUserTest : public UserRegisterTest {
+protected:
+    void SetUp() override {
+        Admin.Start();
+        B.Start();
+        B.Users->LoadCurrentUser();
+    }
+    TComputer Admin{"PC-A", "ALICE", Database.Path()};
+    TComputer B{"PC-B", "BOB", Database.Path()};
+};
+
 TEST_F(UserRegisterTest, FirstRunCreatesTheDatasetAndMakesThisComputerItsAdministrator) {
     TComputer a("PC-A", "ALICE", Database.Path());
     a.Users->LoadLocation();
@@ -65,79 +77,69 @@ TEST_F(UserRegisterTest, LaterComputersJoinAsPlainUsersInKeyOrderOnEveryBoard) {
     EXPECT_EQ(c.Ui.TrayImages.back(), 9);
 }
 
-TEST_F(UserRegisterTest, SaveStatusKeepsWhatAnAdministratorChangedMeanwhile) {
-    TComputer admin("PC-A", "ALICE", Database.Path());
-    admin.Start();
-    TComputer b("PC-B", "BOB", Database.Path());
-    b.Start();
-    b.Users->LoadCurrentUser();
-    b.Current().Comments = "typed but not saved";
+TEST_F(AdminAndUserTest, SaveStatusKeepsWhatAnAdministratorChangedMeanwhile) {
+    B.Current().Comments = "typed but not saved";
 
     // The administrator edits B's record through the shared working copy.
-    admin.Current() = UserRecord("ROBERT", "Available", "4711", "Sales", "back at 3", "PC-B", 1);
-    admin.Users->SaveUser();
-    EXPECT_TRUE(admin.Ui.Boxes.empty());
+    Admin.Current() = UserRecord("ROBERT", "Available", "4711", "Sales", "back at 3", "PC-B", 1);
+    Admin.Users->SaveUser();
+    EXPECT_TRUE(Admin.Ui.Boxes.empty());
 
-    b.Current().Status = "In meeting";
-    b.Users->SaveStatus();
-    EXPECT_EQ(b.Current(), UserRecord("ROBERT", "In meeting", "4711", "Sales", "back at 3", "PC-B", 1));
-    EXPECT_TRUE(b.Context.IsAdministrator);
-    EXPECT_EQ(b.Ui.TrayImages.back(), 5);
-    EXPECT_FALSE(b.Users->Isam.IsOpen());
-    EXPECT_EQ(admin.Board()[1], (TBoardRow{"ROBERT", {"In meeting", "4711", "Sales", "back at 3", "PC-B"}, 5}));
+    B.Current().Status = "In meeting";
+    B.Users->SaveStatus();
+    EXPECT_EQ(B.Current(), UserRecord("ROBERT", "In meeting", "4711", "Sales", "back at 3", "PC-B", 1));
+    EXPECT_TRUE(B.Context.IsAdministrator);
+    EXPECT_EQ(B.Ui.TrayImages.back(), 5);
+    EXPECT_FALSE(B.Users->Isam.IsOpen());
+    EXPECT_EQ(Admin.Board()[1], (TBoardRow{"ROBERT", {"In meeting", "4711", "Sales", "back at 3", "PC-B"}, 5}));
 
     // Taking the flag away takes effect at B's next status change; a custom
     // status shows the image of custom statuses.
-    admin.Current() = b.Current();
-    admin.Current().Administrator = 0;
-    admin.Users->SaveUser();
-    b.Current().Status = "My own words";
-    b.Users->SaveStatus();
-    EXPECT_FALSE(b.Context.IsAdministrator);
-    EXPECT_EQ(b.Ui.TrayImages.back(), 9);
+    Admin.Current() = B.Current();
+    Admin.Current().Administrator = 0;
+    Admin.Users->SaveUser();
+    B.Current().Status = "My own words";
+    B.Users->SaveStatus();
+    EXPECT_FALSE(B.Context.IsAdministrator);
+    EXPECT_EQ(B.Ui.TrayImages.back(), 9);
 
     // The administrator's own identity is untouched by editing someone else.
-    admin.Users->LoadCurrentUser();
-    EXPECT_EQ(admin.Current(), UserRecord("ALICE", "Available", "", "", "", "PC-A", 1));
+    Admin.Users->LoadCurrentUser();
+    EXPECT_EQ(Admin.Current(), UserRecord("ALICE", "Available", "", "", "", "PC-A", 1));
 }
 
-TEST_F(UserRegisterTest, ADeletedRecordIsReportedAndNothingIsWrittenForIt) {
-    TComputer admin("PC-A", "ALICE", Database.Path());
-    admin.Start();
-    TComputer b("PC-B", "BOB", Database.Path());
-    b.Start();
-    b.Users->LoadCurrentUser();
-    b.Current().Comments = "in the lab";
-    b.Users->SaveUser();
+TEST_F(AdminAndUserTest, ADeletedRecordIsReportedAndNothingIsWrittenForIt) {
+    B.Current().Comments = "in the lab";
+    B.Users->SaveUser();
 
     TNumberedItems list;
-    admin.Users->FillUserList(list);
+    Admin.Users->FillUserList(list);
     list.Selected = 1;
-    admin.Users->DeleteUser(list);
-    EXPECT_TRUE(admin.Ui.Boxes.empty());
+    Admin.Users->DeleteUser(list);
+    EXPECT_TRUE(Admin.Ui.Boxes.empty());
 
     // The refresh reads the record: the engine's words go to panel 0 and B
     // keeps working with what it had.
-    const TQelUser before = b.Current();
-    b.Ui.Reset();
-    b.Users->LoadCurrentUser();
-    EXPECT_EQ(b.Ui.Log, std::vector<std::string>{"panel: Object not found "});
-    EXPECT_EQ(b.Current(), before);
+    const TQelUser before = B.Current();
+    B.Ui.Reset();
+    B.Users->LoadCurrentUser();
+    EXPECT_EQ(B.Ui.Log, std::vector<std::string>{"panel: Object not found "});
+    EXPECT_EQ(B.Current(), before);
 
     // A status change or a save cannot find the record: one error box each,
     // nothing copied, nothing written, the tray left alone.
-    b.Current().Status = "DND";
-    b.Users->SaveStatus();
-    b.Current().Comments = "";
-    b.Users->SaveUser();
-    EXPECT_EQ(b.Ui.Boxes, (std::vector<TShownBox>{ErrorBox("Object not found\r"), ErrorBox("Object not found\r")}));
-    EXPECT_TRUE(b.Ui.TrayImages.empty());
+    B.Current().Status = "DND";
+    B.Users->SaveStatus();
+    B.Current().Comments = "";
+    B.Users->SaveUser();
+    EXPECT_EQ(B.Ui.Boxes, (std::vector<TShownBox>{ErrorBox("Object not found\r"), ErrorBox("Object not found\r")}));
+    EXPECT_TRUE(B.Ui.TrayImages.empty());
     TQelUser expected = before;
     expected.Status = "DND";
     expected.Comments = "";
-    EXPECT_EQ(b.Current(), expected);
-    EXPECT_EQ(admin.Board(), std::vector<TBoardRow>{FreshRow("ALICE", "PC-A")});
-    EXPECT_FALSE(b.Users->Isam.IsOpen());
+    EXPECT_EQ(B.Current(), expected);
+    EXPECT_EQ(Admin.Board(), std::vector<TBoardRow>{FreshRow("ALICE", "PC-A")});
+    EXPECT_FALSE(B.Users->Isam.IsOpen());
 }
 
 TEST_F(UserRegisterTest, MissingEngineIsReportedOnceAndEndsTheProgram) {
