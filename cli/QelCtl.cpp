@@ -164,6 +164,19 @@ private:
     // Exit code for an administrator command: ExitOk when this computer's
     // record carries the flag.
     int CheckAdministrator();
+    // OpenDatabase, then CheckAdministrator: the exit code of the first
+    // that refuses, else ExitOk.
+    int OpenAsAdministrator();
+
+    // The board row of one computer, read for an administrator command.
+    struct TUserLookup {
+        int Code = ExitFailure;      // the exit code when Row is empty
+        std::optional<TUserRow> Row; // empty after the error
+        size_t BoardSize = 0;        // users on the board
+    };
+    // Opens the database as administrator, reads the board and finds the
+    // computer named `typed` (any letter case).
+    TUserLookup LookUpUser(const std::string& typed);
 
     int InitOrJoin(const std::string& command, const std::vector<std::string>& args, bool create);
     int Board(const std::string& command, const std::vector<std::string>& args, bool watch);
@@ -232,6 +245,27 @@ int TSession::CheckAdministrator() {
     return ExitOk;
 }
 
+int TSession::OpenAsAdministrator() {
+    return OpenDatabase() ? CheckAdministrator() : ExitFailure;
+}
+
+TSession::TUserLookup TSession::LookUpUser(const std::string& typed) {
+    TUserLookup lookup;
+    if (lookup.Code = OpenAsAdministrator(); lookup.Code != ExitOk)
+        return lookup;
+    lookup.Code = ExitFailure;
+    const auto rows = ReadBoard();
+    if (!rows)
+        return lookup;
+    const std::string computer = UpperAscii(typed);
+    if (const TUserRow* row = FindComputer(*rows, computer))
+        lookup.Row = *row;
+    else
+        Fail("no user has the computer name " + computer);
+    lookup.BoardSize = rows->size();
+    return lookup;
+}
+
 // The wizard's folder dialog, answered with the folder from the command line.
 class TGivenFolder : public IFolderPicker {
 public:
@@ -281,6 +315,17 @@ int TSession::InitOrJoin(const std::string& command, const std::vector<std::stri
     return ExitOk;
 }
 
+// The members a board entry and a users entry share, "user" to "computer".
+std::string UserJsonMembers(const TQelUser& user) {
+    return "\"user\":" + JsonString(user.UserName) + ",\"status\":" + JsonString(user.Status) +
+           ",\"extension\":" + JsonString(user.Extension) + ",\"department\":" + JsonString(user.Department) +
+           ",\"comments\":" + JsonString(user.Comments) + ",\"computer\":" + JsonString(user.ComputerName);
+}
+
+std::string AdministratorJsonMember(const TQelUser& user) {
+    return std::string(",\"administrator\":") + (user.Administrator == 1 ? "true" : "false");
+}
+
 std::optional<std::vector<TUserRow>> TSession::ReadBoard() {
     std::string error;
     auto rows = ReadUsers(FUsers->Location + UsersDatasetName, FEnv.EngineFolder, &error);
@@ -304,11 +349,8 @@ std::string TSession::BoardText(const std::vector<TUserRow>& rows, const std::op
         }
         text += first ? "{" : ",{";
         first = false;
-        text += "\"user\":" + JsonString(user.UserName) + ",\"status\":" + JsonString(user.Status) +
-                ",\"extension\":" + JsonString(user.Extension) + ",\"department\":" + JsonString(user.Department) +
-                ",\"comments\":" + JsonString(user.Comments) + ",\"computer\":" + JsonString(user.ComputerName) +
-                ",\"image\":" + std::to_string(StatusImageIndex(user.Status)) +
-                ",\"administrator\":" + (user.Administrator == 1 ? "true" : "false") + "}";
+        text += UserJsonMembers(user) + ",\"image\":" + std::to_string(StatusImageIndex(user.Status)) +
+                AdministratorJsonMember(user) + "}";
     }
     if (json)
         text += "]\n";
@@ -590,9 +632,7 @@ int TSession::Catalogue(const std::string& command, const std::vector<std::strin
 int TSession::Users(const std::vector<std::string>& args) {
     const TCommandLine line = ParseCommandLine("users", args, {"--json"}, {});
     RequirePositional("users", line, 0);
-    if (!OpenDatabase())
-        return ExitFailure;
-    if (const int code = CheckAdministrator(); code != ExitOk)
+    if (const int code = OpenAsAdministrator(); code != ExitOk)
         return code;
     const auto rows = ReadBoard();
     if (!rows)
@@ -608,11 +648,7 @@ int TSession::Users(const std::vector<std::string>& args) {
             continue;
         }
         text += text.size() == 1 ? "{" : ",{";
-        text += "\"key\":" + JsonString(row.Key) + ",\"user\":" + JsonString(user.UserName) +
-                ",\"status\":" + JsonString(user.Status) + ",\"extension\":" + JsonString(user.Extension) +
-                ",\"department\":" + JsonString(user.Department) + ",\"comments\":" + JsonString(user.Comments) +
-                ",\"computer\":" + JsonString(user.ComputerName) +
-                ",\"administrator\":" + (user.Administrator == 1 ? "true" : "false") + "}";
+        text += "\"key\":" + JsonString(row.Key) + "," + UserJsonMembers(user) + AdministratorJsonMember(user) + "}";
     }
     FEnv.Out << text << (json ? "]\n" : "");
     return ExitOk;
@@ -639,19 +675,11 @@ int TSession::SetUser(const std::vector<std::string>& args) {
     for (const TEdit& edit : edits)
         if (const auto value = line.Value(edit.Option); value && !FitsField(edit.What, *value, edit.Size))
             return ExitFailure;
-    if (!OpenDatabase())
-        return ExitFailure;
-    if (const int code = CheckAdministrator(); code != ExitOk)
-        return code;
-    const auto rows = ReadBoard();
-    if (!rows)
-        return ExitFailure;
-    const std::string computer = UpperAscii(line.Positional[0]);
-    const TUserRow* row = FindComputer(*rows, computer);
-    if (!row)
-        return Fail("no user has the computer name " + computer);
+    const TUserLookup lookup = LookUpUser(line.Positional[0]);
+    if (!lookup.Row)
+        return lookup.Code;
     TQelUser& user = FContext.CurrentUser;
-    user = row->User;
+    user = lookup.Row->User;
     for (const TEdit& edit : edits)
         if (const auto value = line.Value(edit.Option))
             user.*edit.Field = *value;
@@ -664,21 +692,13 @@ int TSession::SetUser(const std::vector<std::string>& args) {
 int TSession::DeleteUser(const std::vector<std::string>& args) {
     const TCommandLine line = ParseCommandLine("delete-user", args, {}, {});
     RequirePositional("delete-user", line, 1);
-    if (!OpenDatabase())
-        return ExitFailure;
-    if (const int code = CheckAdministrator(); code != ExitOk)
-        return code;
-    const auto rows = ReadBoard();
-    if (!rows)
-        return ExitFailure;
-    const std::string computer = UpperAscii(line.Positional[0]);
-    const TUserRow* row = FindComputer(*rows, computer);
-    if (!row)
-        return Fail("no user has the computer name " + computer);
-    if (rows->size() <= 1)
+    const TUserLookup lookup = LookUpUser(line.Positional[0]);
+    if (!lookup.Row)
+        return lookup.Code;
+    if (lookup.BoardSize <= 1)
         return Fail("the last user cannot be deleted");
     TNumberedItems list;
-    list.Add(row->User.UserName, KeyToNumber(row->Key));
+    list.Add(lookup.Row->User.UserName, KeyToNumber(lookup.Row->Key));
     list.Selected = 0;
     FUsers->DeleteUser(list);
     return Verdict();
