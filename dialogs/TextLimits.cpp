@@ -2,26 +2,18 @@
 
 #include "util/StringUtils.h"
 
+#include <string_view>
+
 namespace qel {
 
 namespace {
 
-// Length in bytes of the UTF-8 sequence starting at `text[i]`, 1 for a byte
-// that does not start a complete, valid sequence.
-size_t SequenceLength(const std::string& text, size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
+// Length in bytes of the character at `text[at]`, as Utf8Prefix reads UTF-8:
+// the fewest bytes from there that it keeps whole.
+size_t CharacterLength(std::string_view text, size_t at) {
     size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (i + length > text.size())
-        return 1;
-    for (size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 1;
+    while (Utf8Prefix(text.substr(at), length).empty())
+        ++length;
     return length;
 }
 
@@ -29,7 +21,7 @@ size_t SequenceLength(const std::string& text, size_t i) {
 size_t BytesOfChars(const std::string& text, size_t chars) {
     size_t i = 0;
     for (size_t n = 0; n < chars && i < text.size(); ++n)
-        i += SequenceLength(text, i);
+        i += CharacterLength(text, i);
     return i;
 }
 
@@ -37,7 +29,7 @@ size_t BytesOfChars(const std::string& text, size_t chars) {
 
 size_t Utf8Length(const std::string& text) {
     size_t count = 0;
-    for (size_t i = 0; i < text.size(); i += SequenceLength(text, i))
+    for (size_t i = 0; i < text.size(); i += CharacterLength(text, i))
         ++count;
     return count;
 }
