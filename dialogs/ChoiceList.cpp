@@ -16,6 +16,14 @@ int SelectExactText(IChoiceList& list, const std::string& text) {
     return -1;
 }
 
+int IChoiceList::InsertPosition(const std::string& text, bool sorted) const {
+    const int count = Count();
+    int at = sorted ? 0 : count;
+    while (at < count && !SortsBefore(text, TextAt(at)))
+        ++at;
+    return at;
+}
+
 bool SortsBefore(const std::string& a, const std::string& b) {
     const auto lower = [](unsigned char c) { return std::tolower(c); };
     const bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
@@ -35,10 +43,7 @@ void TChoiceItems::Clear() {
 }
 
 void TChoiceItems::Add(const std::string& text, int number) {
-    auto at = Items.end();
-    if (FSorted)
-        at = std::find_if(Items.begin(), Items.end(), [&](const auto& item) { return SortsBefore(text, item.Text); });
-    Items.insert(at, {text, number});
+    Items.insert(Items.begin() + InsertPosition(text, FSorted), {text, number});
 }
 
 bool TChoiceItems::SelectText(const std::string& text) {

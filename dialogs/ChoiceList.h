@@ -20,6 +20,10 @@ public:
         const int index = SelectedIndex();
         return index < 0 ? std::string() : TextAt(index);
     }
+
+    // Where a new entry `text` goes: at the end, or when `sorted` before the
+    // first entry that sorts after it (SortsBefore).
+    int InsertPosition(const std::string& text, bool sorted) const;
 };
 
 // Selects the first entry of `list` whose text equals `text` exactly (letter

@@ -16,14 +16,6 @@ namespace {
 
 constexpr int NumberRole = Qt::UserRole;
 
-// Where a new entry goes in a sorted list of `count` entries read by `textAt`.
-template <class F> int SortedPosition(int count, const std::string& text, F textAt) {
-    int at = 0;
-    while (at < count && !SortsBefore(text, textAt(at)))
-        ++at;
-    return at;
-}
-
 } // namespace
 
 void TListBoxChoices::BeginUpdate() {
@@ -41,8 +33,7 @@ void TListBoxChoices::Clear() {
 void TListBoxChoices::Add(const std::string& text, int number) {
     auto* item = new QListWidgetItem(Q(text));
     item->setData(NumberRole, number);
-    const int at = FSorted ? SortedPosition(Count(), text, [this](int i) { return TextAt(i); }) : Count();
-    FList->insertItem(at, item);
+    FList->insertItem(InsertPosition(text, FSorted), item);
 }
 
 int TListBoxChoices::SelectedIndex() const {
@@ -76,8 +67,7 @@ void TComboChoices::Clear() {
 }
 
 void TComboChoices::Add(const std::string& text, int number) {
-    const int at = FSorted ? SortedPosition(Count(), text, [this](int i) { return TextAt(i); }) : Count();
-    FCombo->insertItem(at, Q(text), number);
+    FCombo->insertItem(InsertPosition(text, FSorted), Q(text), number);
     // Inserting into an empty box would select the new entry.
     FCombo->setCurrentIndex(-1);
 }
