@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qel::engine {
 
@@ -162,6 +163,13 @@ int16_t BuildDataset(const std::string& temp, int keyLength, const TFieldLayout&
 std::string IntKey(int16_t value) {
     const auto bits = static_cast<uint16_t>(static_cast<uint16_t>(value) ^ 0x8000u);
     return std::string{static_cast<char>(bits >> 8), static_cast<char>(bits & 0xFF)};
+}
+
+// The bytes of a column of the current row; empty for NULL.
+std::string ColumnBytes(sqlite3_stmt* statement, int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    const auto size = static_cast<size_t>(sqlite3_column_bytes(statement, column));
+    return bytes ? std::string(bytes, size) : std::string();
 }
 
 } // namespace
@@ -469,6 +477,11 @@ int16_t TDataset::BeginRead() {
     return code;
 }
 
+int16_t TDataset::StartRead(int index, TIndexStatements** statements) {
+    const int16_t code = Statements(index, statements);
+    return code == ISM_OK ? BeginRead() : code;
+}
+
 void TDataset::DropCursor(TIndexStatements& statements) {
     if (statements.Cursor) {
         sqlite3_reset(statements.Cursor);
@@ -512,21 +525,14 @@ int16_t TDataset::Fetch(sqlite3_stmt* statement, TRecord* record) {
         return ISM_NOT_FOUND;
     if (rc != SQLITE_ROW)
         return EngineCode(rc);
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, 1));
-    const auto dataSize = static_cast<size_t>(sqlite3_column_bytes(statement, 1));
-    if (dataSize != FLayout.RecordSize() || (dataSize > 0 && !data))
+    // A record that is not exactly the layout's size (or that SQLite could not
+    // hand over) is damage.
+    std::string data = ColumnBytes(statement, 1);
+    if (data.size() != FLayout.RecordSize())
         return ISM_CORRUPT;
-    const auto* key = static_cast<const char*>(sqlite3_column_blob(statement, 0));
-    const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
-    record->Key.assign(key ? key : "", key ? keySize : 0);
-    record->Data.assign(data ? data : "", dataSize);
-    if (sqlite3_column_count(statement) > 2) {
-        const auto* value = static_cast<const char*>(sqlite3_column_blob(statement, 2));
-        const auto valueSize = static_cast<size_t>(sqlite3_column_bytes(statement, 2));
-        record->Value.assign(value ? value : "", value ? valueSize : 0);
-    } else {
-        record->Value.assign(record->Key);
-    }
+    record->Key = ColumnBytes(statement, 0);
+    record->Data = std::move(data);
+    record->Value = sqlite3_column_count(statement) > 2 ? ColumnBytes(statement, 2) : record->Key;
     return ISM_OK;
 }
 
@@ -535,9 +541,7 @@ int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record)
     if (!SearchValue(index, text, &value))
         return ISM_NOT_FOUND;
     TIndexStatements* statements = nullptr;
-    int16_t code = Statements(index, &statements);
-    if (code == ISM_OK)
-        code = BeginRead();
+    int16_t code = StartRead(index, &statements);
     if (code != ISM_OK)
         return code;
     DropCursor(*statements);
@@ -569,9 +573,7 @@ int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
         return ISM_NOT_FOUND;
     }
     TIndexStatements* statements = nullptr;
-    int16_t code = Statements(index, &statements);
-    if (code == ISM_OK)
-        code = BeginRead();
+    int16_t code = StartRead(index, &statements);
     if (code != ISM_OK)
         return code;
     // Within one read transaction nobody can commit, so the statement that

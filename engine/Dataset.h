@@ -104,6 +104,8 @@ private:
     int16_t Prepare(const std::string& sql, sqlite3_stmt** statement);
     int16_t Statements(int index, TIndexStatements** statements);
     int16_t BeginRead();
+    // The statements of `index`, inside the handle's read transaction.
+    int16_t StartRead(int index, TIndexStatements** statements);
     int16_t Exec(sqlite3_stmt* statement);
     void Rollback();
     // Steps `statement` once: 0 with the row in *record, 1 when done.

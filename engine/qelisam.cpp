@@ -61,6 +61,21 @@ void EndReadsOfOthers(TDataset* writer) {
             dataset->EndRead();
 }
 
+// IsmBOF (`first`) and IsmEOF.
+int16_t ToEnd(const uint32_t* handle, const int16_t* index, bool first) {
+    const std::lock_guard lock(gMutex);
+    TDataset* dataset = Find(handle);
+    if (!dataset)
+        return ISM_BAD_HANDLE;
+    if (!index || !dataset->ValidIndex(*index))
+        return ISM_BAD_PARAMETER;
+    if (first)
+        dataset->ToFirst(*index);
+    else
+        dataset->ToLast(*index);
+    return ISM_OK;
+}
+
 } // namespace
 
 extern "C" {
@@ -218,25 +233,11 @@ ISMAPI int16_t ISMCALL IsmDelete(uint32_t* handle, IsmStr* key) {
 }
 
 ISMAPI int16_t ISMCALL IsmBOF(uint32_t* handle, int16_t* index) {
-    const std::lock_guard lock(gMutex);
-    TDataset* dataset = Find(handle);
-    if (!dataset)
-        return ISM_BAD_HANDLE;
-    if (!index || !dataset->ValidIndex(*index))
-        return ISM_BAD_PARAMETER;
-    dataset->ToFirst(*index);
-    return ISM_OK;
+    return ToEnd(handle, index, true);
 }
 
 ISMAPI int16_t ISMCALL IsmEOF(uint32_t* handle, int16_t* index) {
-    const std::lock_guard lock(gMutex);
-    TDataset* dataset = Find(handle);
-    if (!dataset)
-        return ISM_BAD_HANDLE;
-    if (!index || !dataset->ValidIndex(*index))
-        return ISM_BAD_PARAMETER;
-    dataset->ToLast(*index);
-    return ISM_OK;
+    return ToEnd(handle, index, false);
 }
 
 ISMAPI int16_t ISMCALL IsmInfo(uint32_t* handle, IsmInfoRec* info) {

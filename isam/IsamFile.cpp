@@ -80,6 +80,16 @@ bool LoadedEngine(TEngineTable& engine, int16_t& lastError) {
     return engine.Complete;
 }
 
+// The same for an operation that needs the object open (`wantOpen`) or
+// closed: it fails first with 4 or 23 when the object is not.
+bool EngineFor(bool isOpen, bool wantOpen, TEngineTable& engine, int16_t& lastError) {
+    if (isOpen != wantOpen) {
+        lastError = wantOpen ? CodeNoDataset : CodeAlreadyOpen;
+        return false;
+    }
+    return LoadedEngine(engine, lastError);
+}
+
 template <typename F> bool Resolve(void* library, const char* name, F& slot) {
     slot = reinterpret_cast<F>(dlsym(library, name));
     return slot != nullptr;
@@ -260,12 +270,8 @@ TIsamFile::~TIsamFile() {
 }
 
 bool TIsamFile::OpenDataset(const std::string& Name, int16_t Mode) {
-    if (FIsOpen) {
-        FLastError = CodeAlreadyOpen;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, false, engine, FLastError))
         return false;
     TIsmText name(Name);
     int16_t reserved = 0;
@@ -280,12 +286,8 @@ bool TIsamFile::OpenDataset(const std::string& Name, int16_t Mode) {
 }
 
 bool TIsamFile::CloseDataset() {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     uint32_t handle = FHandle;
     FLastError = engine.Close(&handle);
@@ -298,12 +300,8 @@ bool TIsamFile::CloseDataset() {
 }
 
 bool TIsamFile::CreateDataset(const std::string& Name, int16_t KeySize, const std::string& Layout) {
-    if (FIsOpen) {
-        FLastError = CodeAlreadyOpen;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, false, engine, FLastError))
         return false;
     TIsmText name(Name);
     TIsmText layout(Layout);
@@ -315,12 +313,8 @@ bool TIsamFile::CreateDataset(const std::string& Name, int16_t KeySize, const st
 }
 
 bool TIsamFile::AddRecord(const void* Buffer, const std::string& Key) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     if (!Key.empty()) {
         FCurrentKey = Key;
@@ -338,12 +332,8 @@ bool TIsamFile::AddRecord(const void* Buffer, const std::string& Key) {
 }
 
 bool TIsamFile::UpdateRecord(const void* Buffer, const std::string& Key) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     FCurrentKey = Key;
     FLastError = Put(engine, FHandle, Key, Buffer, PutReplace);
@@ -351,12 +341,8 @@ bool TIsamFile::UpdateRecord(const void* Buffer, const std::string& Key) {
 }
 
 bool TIsamFile::DeleteRecord(const std::string& Key) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     uint32_t handle = FHandle;
     TIsmText key(Key);
@@ -377,18 +363,14 @@ bool TIsamFile::GetPriorRecord(void* Buffer, int16_t Index, const std::string& K
 }
 
 bool TIsamFile::Read(void* Buffer, int16_t Index, int ReadMode, const std::string& Key) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
-    if (ReadMode < INT16_MIN || ReadMode > INT16_MAX) {
+    if (FIsOpen && (ReadMode < INT16_MIN || ReadMode > INT16_MAX)) {
         FCurrentKey.clear();
         FIndexValue.clear();
         FLastError = CodeBadParameter;
         return false;
     }
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     uint32_t handle = FHandle;
     int16_t mode = static_cast<int16_t>(ReadMode);
@@ -402,49 +384,40 @@ bool TIsamFile::Read(void* Buffer, int16_t Index, int ReadMode, const std::strin
 }
 
 bool TIsamFile::GoTop(int16_t Index) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
-    TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
-        return false;
-    uint32_t handle = FHandle;
-    FLastError = engine.Bof(&handle, &Index);
-    return FLastError == 0;
+    return ToEnd(Index, true);
 }
 
 bool TIsamFile::GoBottom(int16_t Index) {
-    if (!FIsOpen) {
-        FLastError = CodeNoDataset;
-        return false;
-    }
+    return ToEnd(Index, false);
+}
+
+bool TIsamFile::ToEnd(int16_t Index, bool First) {
     TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
+    if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     uint32_t handle = FHandle;
-    FLastError = engine.Eof(&handle, &Index);
+    FLastError = (First ? engine.Bof : engine.Eof)(&handle, &Index);
     return FLastError == 0;
 }
 
 int32_t TIsamFile::RecordCount() {
-    TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
-        return -1;
     int32_t recordCount = 0;
     int16_t keyLength = 0;
-    FLastError = Info(engine, FHandle, recordCount, keyLength);
-    return FLastError == 0 ? recordCount : -1;
+    return ReadInfo(recordCount, keyLength) ? recordCount : -1;
 }
 
 int16_t TIsamFile::KeyLength() {
-    TEngineTable engine;
-    if (!LoadedEngine(engine, FLastError))
-        return -1;
     int32_t recordCount = 0;
     int16_t keyLength = 0;
-    FLastError = Info(engine, FHandle, recordCount, keyLength);
-    return FLastError == 0 ? keyLength : -1;
+    return ReadInfo(recordCount, keyLength) ? keyLength : -1;
+}
+
+bool TIsamFile::ReadInfo(int32_t& RecordCount, int16_t& KeyLength) {
+    TEngineTable engine;
+    if (!LoadedEngine(engine, FLastError))
+        return false;
+    FLastError = Info(engine, FHandle, RecordCount, KeyLength);
+    return FLastError == 0;
 }
 
 std::string TIsamFile::NextKey() {

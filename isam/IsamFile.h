@@ -88,6 +88,10 @@ public:
 private:
     // `ReadMode` is checked against the 16-bit range before the engine sees it.
     bool Read(void* Buffer, int16_t Index, int ReadMode, const std::string& Key);
+    // BOF (`First`) or EOF on the open dataset.
+    bool ToEnd(int16_t Index, bool First);
+    // IsmInfo on the handle; false with LastError() set when it fails.
+    bool ReadInfo(int32_t& RecordCount, int16_t& KeyLength);
 
     bool FIsOpen = false;
     uint32_t FHandle = 0;
