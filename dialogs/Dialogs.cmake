@@ -20,6 +20,7 @@ if(TARGET qel_records AND TARGET qel_settings AND TARGET qel_platform)
     if(Qt6_FOUND)
         add_library(qel_dialogs STATIC
             ${qel_dialogs_dir}/WidgetAdapters.cpp
+            ${qel_dialogs_dir}/QelDialog.cpp
             ${qel_dialogs_dir}/Settings.cpp
             ${qel_dialogs_dir}/QelMessages.cpp
             ${qel_dialogs_dir}/QelMessageInBox.cpp

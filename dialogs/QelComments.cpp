@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -38,7 +37,7 @@ void TAngledLabel::paintEvent(QPaintEvent*) {
     painter.drawText(QPointF(-metrics.horizontalAdvance(FText) / 2.0, metrics.ascent() / 2.0), FText);
 }
 
-TfrmQelComments::TfrmQelComments(TDialogServices& services, QWidget* parent) : QDialog(parent), FLogic(services) {
+TfrmQelComments::TfrmQelComments(TDialogServices& services, QWidget* parent) : TQelDialog(parent), FLogic(services) {
     setObjectName("frmQelComments");
     setWindowTitle(CommentsCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
@@ -70,13 +69,7 @@ TfrmQelComments::TfrmQelComments(TDialogServices& services, QWidget* parent) : Q
     connect(tmrQelZoom, &QTimer::timeout, this, &TfrmQelComments::tmrQelZoomTimer);
 }
 
-void TfrmQelComments::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmQelComments::FormShow() {
     txtComments->setText(Q(FLogic.Show()));
     txtComments->selectAll();
     txtComments->setFocus();

@@ -2,8 +2,8 @@
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
+#include "dialogs/QelDialog.h"
 
-#include <QDialog>
 #include <QWidget>
 
 class QLineEdit;
@@ -30,7 +30,7 @@ private:
 };
 
 // "Qel - Comments": edits this computer's comment.
-class TfrmQelComments : public QDialog {
+class TfrmQelComments : public TQelDialog {
     Q_OBJECT
 public:
     TfrmQelComments(TDialogServices& services, QWidget* parent = nullptr);
@@ -48,7 +48,7 @@ public:
     QTimer* tmrQelZoom = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
 
 private:
     TCommentsLogic FLogic;

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QShowEvent>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -44,7 +43,7 @@ void TLabelPanels::SetPanelText(int panel, const std::string& text) {
 }
 
 TfrmQelMessageInBox::TfrmQelMessageInBox(TDialogServices& services, QWidget* parent)
-    : QDialog(parent), FServices(services), FLogic(services) {
+    : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmQelMessageInBox");
     setWindowTitle(InBoxCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -123,13 +122,7 @@ TfrmQelMessageInBox::TfrmQelMessageInBox(TDialogServices& services, QWidget* par
 
 TfrmQelMessageInBox::~TfrmQelMessageInBox() = default;
 
-void TfrmQelMessageInBox::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmQelMessageInBox::FormShow() {
     FLogic.Show(*FListView, StatusBarMain);
     resize(width() + 1, height());
     memoMessageConntent->clear();
@@ -164,10 +157,8 @@ void TfrmQelMessageInBox::actDeleteMessageExecute() {
     UpdateActions();
 }
 
-void TfrmQelMessageInBox::done(int result) {
-    if (isVisible())
-        FLogic.Close();
-    QDialog::done(result);
+void TfrmQelMessageInBox::FormClose() {
+    FLogic.Close();
 }
 
 } // namespace qel

@@ -2,9 +2,8 @@
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/MessageLogic.h"
+#include "dialogs/QelDialog.h"
 #include "records/UiPorts.h"
-
-#include <QDialog>
 
 #include <memory>
 
@@ -38,7 +37,7 @@ public:
 
 // The in-box: every message for this computer, the text of the one
 // selected, and deleting.
-class TfrmQelMessageInBox : public QDialog {
+class TfrmQelMessageInBox : public TQelDialog {
     Q_OBJECT
 public:
     // Columns of ListViewInBox.
@@ -60,10 +59,9 @@ public:
     QPlainTextEdit* memoMessageConntent = nullptr;
     TLabelPanels StatusBarMain;
 
-    void done(int result) override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void FormClose() override;
 
 private:
     TDialogServices& FServices;

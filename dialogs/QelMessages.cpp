@@ -8,14 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace qel {
 
 TfrmQelMessages::TfrmQelMessages(TDialogServices& services, QWidget* parent)
-    : QDialog(parent), FServices(services), FLogic(services) {
+    : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmQelMessages");
     setWindowTitle(SendModeCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -87,13 +86,7 @@ void TfrmQelMessages::ShowSend(const TMessageWindowFields& fields, const std::st
     exec();
 }
 
-void TfrmQelMessages::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmQelMessages::FormShow() {
     const TMessageWindowState state = FLogic.Show();
     actSend->setEnabled(state.SendEnabled);
     actCancel->setEnabled(state.CancelEnabled);
@@ -120,10 +113,8 @@ void TfrmQelMessages::actDeleteExecute() {
     accept();
 }
 
-void TfrmQelMessages::done(int result) {
-    if (isVisible())
-        FLogic.Close();
-    QDialog::done(result);
+void TfrmQelMessages::FormClose() {
+    FLogic.Close();
 }
 
 } // namespace qel

@@ -2,9 +2,8 @@
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/MessageLogic.h"
+#include "dialogs/QelDialog.h"
 #include "records/UiPorts.h"
-
-#include <QDialog>
 
 class QAction;
 class QLabel;
@@ -16,7 +15,7 @@ namespace qel {
 // The message window: writes a message to another user ("Send Message...")
 // or shows one that has arrived ("Read Message..."). The caption set before
 // the window is shown is its mode.
-class TfrmQelMessages : public QDialog, public IMessageWindow {
+class TfrmQelMessages : public TQelDialog, public IMessageWindow {
     Q_OBJECT
 public:
     TfrmQelMessages(TDialogServices& services, QWidget* parent = nullptr);
@@ -42,10 +41,9 @@ public:
     QLineEdit* txtSubject = nullptr;
     QPlainTextEdit* MemoMessage = nullptr;
 
-    void done(int result) override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void FormClose() override;
 
 private:
     void actSendExecute();

@@ -8,13 +8,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
 
 TfrmQelCatalogue::TfrmQelCatalogue(TDialogServices& services, TCatalogueDialogKind kind, QWidget* parent)
-    : QDialog(parent), FLogic(services, kind) {
+    : TQelDialog(parent), FLogic(services, kind) {
     const TCatalogueDialogTexts& texts = FLogic.Texts();
     setObjectName(QString(texts.FormName).mid(1));
     setWindowTitle(texts.Caption);
@@ -84,13 +83,7 @@ void TfrmQelCatalogue::UpdateActions() {
     btnUpdate->setEnabled(FLogic.UpdateEnabled(ItemSelected(), text));
 }
 
-void TfrmQelCatalogue::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmQelCatalogue::FormShow() {
     FLogic.Show(*FItems);
     Edit->clear();
     Edit->setFocus();

@@ -2,8 +2,7 @@
 
 #include "dialogs/CatalogueLogic.h"
 #include "dialogs/MainWindowHooks.h"
-
-#include <QDialog>
+#include "dialogs/QelDialog.h"
 
 #include <memory>
 
@@ -19,7 +18,7 @@ class TListBoxChoices;
 // (TfrmQelStatuses) or "Administer Departments" (TfrmQelDepartments), one
 // class configured by its kind. A sorted list of the catalogue, an edit box
 // for a name, and Add, Delete and Update.
-class TfrmQelCatalogue : public QDialog {
+class TfrmQelCatalogue : public TQelDialog {
     Q_OBJECT
 public:
     TfrmQelCatalogue(TDialogServices& services, TCatalogueDialogKind kind, QWidget* parent = nullptr);
@@ -44,7 +43,7 @@ public:
     QPushButton* btnHelp = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
 
 private:
     bool ItemSelected() const;

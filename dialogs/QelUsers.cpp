@@ -10,12 +10,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
 
-TfrmQelUsers::TfrmQelUsers(TDialogServices& services, QWidget* parent) : QDialog(parent), FLogic(services) {
+TfrmQelUsers::TfrmQelUsers(TDialogServices& services, QWidget* parent) : TQelDialog(parent), FLogic(services) {
     setObjectName("frmQelUsers");
     setWindowTitle(UsersCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -108,13 +107,7 @@ void TfrmQelUsers::SetChkboxAdministrator(bool checked) {
     chkboxAdministrator->setChecked(checked);
 }
 
-void TfrmQelUsers::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmQelUsers::FormShow() {
     txtName->clear();
     txtComputerName->clear();
     txtComments->clear();

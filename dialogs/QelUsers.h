@@ -1,10 +1,9 @@
 #pragma once
 
 #include "dialogs/MainWindowHooks.h"
+#include "dialogs/QelDialog.h"
 #include "dialogs/UsersLogic.h"
 #include "records/QelFile.h"
-
-#include <QDialog>
 
 #include <memory>
 
@@ -20,7 +19,7 @@ class TComboChoices;
 class TListBoxChoices;
 
 // "Administer Qel Users": an administrator edits or deletes any user's entry.
-class TfrmQelUsers : public QDialog, public IUserDetailsView {
+class TfrmQelUsers : public TQelDialog, public IUserDetailsView {
     Q_OBJECT
 public:
     TfrmQelUsers(TDialogServices& services, QWidget* parent = nullptr);
@@ -56,7 +55,7 @@ public:
     QPushButton* btnHelp = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
 
 private:
     TUsersLogic FLogic;

@@ -6,13 +6,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace qel {
 
 TfrmSelectDepartment::TfrmSelectDepartment(TDialogServices& services, QWidget* parent)
-    : QDialog(parent), FLogic(services) {
+    : TQelDialog(parent), FLogic(services) {
     setObjectName("frmSelectDepartment");
     setWindowTitle(SelectDepartmentCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -33,13 +32,7 @@ TfrmSelectDepartment::TfrmSelectDepartment(TDialogServices& services, QWidget* p
 
 TfrmSelectDepartment::~TfrmSelectDepartment() = default;
 
-void TfrmSelectDepartment::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmSelectDepartment::FormShow() {
     FLogic.Show(*FItems);
 }
 

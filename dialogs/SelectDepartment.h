@@ -2,8 +2,7 @@
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
-
-#include <QDialog>
+#include "dialogs/QelDialog.h"
 
 #include <memory>
 
@@ -16,7 +15,7 @@ class TListBoxChoices;
 
 // "Please select Department": a click filters the board to one department;
 // Close without a choice shows every department again.
-class TfrmSelectDepartment : public QDialog {
+class TfrmSelectDepartment : public TQelDialog {
     Q_OBJECT
 public:
     TfrmSelectDepartment(TDialogServices& services, QWidget* parent = nullptr);
@@ -30,7 +29,7 @@ public:
     QPushButton* btnClose = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -15,7 +15,7 @@
 namespace qel {
 
 TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
-    : QDialog(parent), FServices(services), FLogic(services) {
+    : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmSelectStatus");
     setWindowTitle(SelectStatusCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -37,12 +37,8 @@ TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
 TfrmSelectStatus::~TfrmSelectStatus() = default;
 
 void TfrmSelectStatus::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    if (!FPlacementRestored) {
+    // The saved place is taken before the first opening shows the window.
+    if (!event->spontaneous() && !FPlacementRestored) {
         FPlacementRestored = true;
         const TFormStateStore store(FServices.Settings);
         if (const auto placement = store.ReadPlacement(keys::FrmSelectStatus);
@@ -50,7 +46,10 @@ void TfrmSelectStatus::showEvent(QShowEvent* event) {
             setGeometry(placement->Left, placement->Top, placement->Right - placement->Left,
                         placement->Bottom - placement->Top);
     }
-    QDialog::showEvent(event);
+    TQelDialog::showEvent(event);
+}
+
+void TfrmSelectStatus::FormShow() {
     FLogic.Show(*FItems);
 }
 
@@ -61,21 +60,18 @@ void TfrmSelectStatus::ListBoxSelectStatusClick() {
     FLogic.Click(*FItems);
 }
 
-void TfrmSelectStatus::done(int result) {
-    if (isVisible()) {
-        const QRect frame = geometry();
-        TWindowPlacement placement;
-        placement.Left = frame.left();
-        placement.Top = frame.top();
-        placement.Right = frame.left() + frame.width();
-        placement.Bottom = frame.top() + frame.height();
-        try {
-            TFormStateStore(FServices.Settings).WritePlacement(keys::FrmSelectStatus, placement);
-        } catch (const EIniFileError& error) {
-            FServices.Context.Boxes.ShowError(error.what());
-        }
+void TfrmSelectStatus::FormClose() {
+    const QRect frame = geometry();
+    TWindowPlacement placement;
+    placement.Left = frame.left();
+    placement.Top = frame.top();
+    placement.Right = frame.left() + frame.width();
+    placement.Bottom = frame.top() + frame.height();
+    try {
+        TFormStateStore(FServices.Settings).WritePlacement(keys::FrmSelectStatus, placement);
+    } catch (const EIniFileError& error) {
+        FServices.Context.Boxes.ShowError(error.what());
     }
-    QDialog::done(result);
 }
 
 } // namespace qel

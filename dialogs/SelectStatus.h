@@ -2,8 +2,7 @@
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
-
-#include <QDialog>
+#include "dialogs/QelDialog.h"
 
 #include <memory>
 
@@ -17,7 +16,7 @@ class TListBoxChoices;
 // "Please select status": a click on a catalogue status makes it this
 // computer's status and closes the picker. Its position is kept in the
 // settings file (section "TfrmSelectStatus").
-class TfrmSelectStatus : public QDialog {
+class TfrmSelectStatus : public TQelDialog {
     Q_OBJECT
 public:
     TfrmSelectStatus(TDialogServices& services, QWidget* parent = nullptr);
@@ -29,10 +28,10 @@ public:
     QListWidget* ListBoxSelectStatus = nullptr;
     QPushButton* btnClose = nullptr;
 
-    void done(int result) override;
-
 protected:
     void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void FormClose() override;
 
 private:
     TDialogServices& FServices;

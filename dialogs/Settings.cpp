@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -32,7 +31,7 @@ void ButtonFace(QLineEdit* edit) {
 
 } // namespace
 
-TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : QDialog(parent), FLogic(services) {
+TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDialog(parent), FLogic(services) {
     setObjectName("frmSettings");
     setWindowTitle(SettingsCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
@@ -196,13 +195,7 @@ void TfrmSettings::SetOptions(const TSettingsOptions& options) {
     edtWavFileSelected->setText(Q(options.WavFileSelected));
 }
 
-void TfrmSettings::showEvent(QShowEvent* event) {
-    // A window the desktop shows again (restored, uncovered) is not opened afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
-    QDialog::showEvent(event);
+void TfrmSettings::FormShow() {
     PageControlSettings->setCurrentIndex(0);
     const TSettingsPage page = FLogic.Show(*FDepartments);
     txtName->setText(Q(page.Name));
@@ -238,10 +231,8 @@ void TfrmSettings::CheckBoxMiniViewClick() {
     FLogic.MiniViewClicked(CheckBoxMiniView->isChecked());
 }
 
-void TfrmSettings::done(int result) {
-    if (isVisible())
-        FLogic.Close(Options());
-    QDialog::done(result);
+void TfrmSettings::FormClose() {
+    FLogic.Close(Options());
 }
 
 } // namespace qel

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "dialogs/MainWindowHooks.h"
+#include "dialogs/QelDialog.h"
 #include "dialogs/SettingsLogic.h"
-
-#include <QDialog>
 
 #include <memory>
 
@@ -23,7 +22,7 @@ class TComboChoices;
 // and columns, autostart and the message options. The check boxes of the
 // Options and Messages pages and the sound file are stored in the settings
 // file on every close and restored when the dialog is made.
-class TfrmSettings : public QDialog {
+class TfrmSettings : public TQelDialog {
     Q_OBJECT
 public:
     TfrmSettings(TDialogServices& services, QWidget* parent = nullptr);
@@ -65,10 +64,9 @@ public:
     QPushButton* btnUpdate = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    void done(int result) override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
+    void FormClose() override;
 
 private:
     TSettingsLogic FLogic;
