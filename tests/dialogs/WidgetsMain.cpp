@@ -1,5 +1,6 @@
-// The dialog windows need an application object; they run on the offscreen
-// platform so that no display is needed.
+// Test programs that open windows (the board, the dialogs) need an
+// application object; they run on the offscreen platform, so no display is
+// needed.
 
 #include <QApplication>
 
