@@ -63,14 +63,4 @@ public:
     virtual IMessageWindow* MessageWindow() = 0;
 };
 
-// No dialog exists: every command that needs one stays disabled.
-class TNoDialogs : public IMainDialogs {
-public:
-    bool Available(TMainDialog) const override { return false; }
-    void Show(TMainDialog) override {}
-    void ShowSendMessage(const TMessageWindowFields&, const std::string&) override {}
-    bool MessageDialogOnScreen() const override { return false; }
-    IMessageWindow* MessageWindow() override { return nullptr; }
-};
-
 } // namespace qel

@@ -2,11 +2,9 @@
 
 #include "app/Main.h"
 #include "app/MainController.h"
+#include "app/MainDialogs.h"
 #include "app/MainView.h"
 #include "app/QuitOnSignal.h"
-#ifdef QEL_WITH_DIALOGS
-#include "app/MainDialogs.h"
-#endif
 #include "dialogs/DatabaseWizard.h"
 #include "platform/Platform.h"
 
@@ -20,18 +18,11 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     qel::TPlatform& platform = qel::DefaultPlatform();
-#ifdef QEL_WITH_DIALOGS
     qel::TQtMainDialogs dialogs;
-#else
-    // Built without the other dialogs: their commands stay disabled.
-    qel::TNoDialogs dialogs;
-#endif
     qel::TfrmMain frmMain(platform, dialogs);
     if (!frmMain.FormCreate())
         return 0;
-#ifdef QEL_WITH_DIALOGS
     dialogs.Create(frmMain);
-#endif
 
     // Declared after the main window, so it is gone before the main window
     // deletes the dialogs it still owns.

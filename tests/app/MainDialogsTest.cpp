@@ -2,16 +2,14 @@
 // alive once the dialogs exist, and the dialogs act on the board through the
 // window's hooks.
 
-#include "app/MainDialogs.h"
+#include "WindowTest.h"
+
 #include "app/IdleUpdates.h"
 #include "app/Main.h"
 #include "app/MainController.h"
-#include "platform/FakePlatform.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsKeys.h"
+#include "app/MainDialogs.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -19,19 +17,7 @@
 namespace qel::test {
 namespace {
 
-class MainDialogsTest : public ::testing::Test {
-protected:
-    MainDialogsTest() : Platform(Root.Path()) {
-        TIniFile ini(Platform, keys::ProfileFileName);
-        ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
-        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
-    }
-
-    TScratchFolder Root;
-    TScratchFolder Database;
-    TFakePlatform Platform;
-    TQtMainDialogs Dialogs;
-};
+using MainDialogsTest = TWindowTest<TQtMainDialogs>;
 
 TEST_F(MainDialogsTest, CommandsFollowTheDialogsAndTheirHooks) {
     TfrmMain window(Platform, Dialogs);
@@ -71,11 +57,3 @@ TEST_F(MainDialogsTest, CommandsFollowTheDialogsAndTheirHooks) {
 
 } // namespace
 } // namespace qel::test
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,6 +2,8 @@
 // them (captions, shortcuts, images, enabled state), the board's columns, and
 // the first show against a real database folder.
 
+#include "WindowTest.h"
+
 #include "app/IdleUpdates.h"
 #include "app/Images.h"
 #include "app/Main.h"
@@ -29,19 +31,7 @@
 namespace qel::test {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest() : Platform(Root.Path()) {
-        TIniFile ini(Platform, keys::ProfileFileName);
-        ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
-        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
-    }
-
-    TScratchFolder Root;
-    TScratchFolder Database;
-    TFakePlatform Platform;
-    TNoDialogs Dialogs;
-};
+using MainWindowTest = TWindowTest<TNoDialogs>;
 
 struct TExpectedAction {
     QAction* TfrmMain::*Member;
@@ -256,12 +246,3 @@ TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
 
 } // namespace
 } // namespace qel::test
-
-int main(int argc, char** argv) {
-    // The window needs a GUI platform; tests never open a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
