@@ -3,24 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qel::cli {
 namespace {
 
+// Each input with the JSON literal expected for it, as it reads in the output.
+void ExpectJson(const std::vector<std::pair<std::string, std::string>>& cases) {
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(JsonString(text), json) << "for the input " << ::testing::PrintToString(text);
+}
+
 TEST(JsonString, EscapesQuotesBackslashesAndNamedControls) {
-    EXPECT_EQ(JsonString(""), "\"\"");
-    EXPECT_EQ(JsonString("plain text"), "\"plain text\"");
-    EXPECT_EQ(JsonString("say \"hi\""), "\"say \\\"hi\\\"\"");
-    EXPECT_EQ(JsonString("C:\\Qel\\"), "\"C:\\\\Qel\\\\\"");
-    EXPECT_EQ(JsonString("a\nb\tc\rd\be\ff"), "\"a\\nb\\tc\\rd\\be\\ff\"");
-    EXPECT_EQ(JsonString("/"), "\"/\"");
+    ExpectJson({{"", R"("")"},
+                {"plain text", R"("plain text")"},
+                {"say \"hi\"", R"("say \"hi\"")"},
+                {"C:\\Qel\\", R"("C:\\Qel\\")"},
+                {"a\nb\tc\rd\be\ff", R"("a\nb\tc\rd\be\ff")"},
+                {"/", R"("/")"}});
 }
 
 TEST(JsonString, EscapesOtherControlCharactersAsUnicode) {
-    EXPECT_EQ(JsonString(std::string("\x01\x1f", 2)), "\"\\u0001\\u001f\"");
-    EXPECT_EQ(JsonString(std::string("a\0b", 3)), "\"a\\u0000b\"");
-    // DEL is not a control character for JSON.
-    EXPECT_EQ(JsonString("\x7f"), "\"\x7f\"");
+    ExpectJson({{std::string("\x01\x1f", 2), R"("\u0001\u001f")"},
+                {std::string("a\0b", 3), R"("a\u0000b")"},
+                // DEL is not a control character for JSON.
+                {"\x7f", "\"\x7f\""}});
 }
 
 TEST(JsonString, PassesValidUtf8Through) {
@@ -35,13 +43,13 @@ TEST(JsonString, ReplacesBytesThatAreNotUtf8) {
     // end of a field, an overlong slash, a surrogate and a value above
     // U+10FFFF: each bad byte becomes one replacement character and the
     // text around it survives.
-    EXPECT_EQ(JsonString("a\x80z"), "\"a\\ufffdz\"");
-    EXPECT_EQ(JsonString("a\xC3z"), "\"a\\ufffdz\"");
-    EXPECT_EQ(JsonString("ab\xE2\x82"), "\"ab\\ufffd\\ufffd\"");
-    EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
-    EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
-    EXPECT_EQ(JsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
-    EXPECT_EQ(JsonString("\xFF\xC3\xBC"), "\"\\ufffd\xC3\xBC\"");
+    ExpectJson({{"a\x80z", R"("a\ufffdz")"},
+                {"a\xC3z", R"("a\ufffdz")"},
+                {"ab\xE2\x82", R"("ab\ufffd\ufffd")"},
+                {"\xC0\xAF", R"("\ufffd\ufffd")"},
+                {"\xED\xA0\x80", R"("\ufffd\ufffd\ufffd")"},
+                {"\xF4\x90\x80\x80", R"("\ufffd\ufffd\ufffd\ufffd")"},
+                {"\xFF\xC3\xBC", "\"\\ufffd\xC3\xBC\""}});
 }
 
 TEST(TsvField, KeepsRowsAndColumnsWhole) {
