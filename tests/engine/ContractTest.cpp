@@ -181,7 +181,7 @@ TEST_F(EngineContract, RecordBytesComeBackExactly) {
     EXPECT_EQ(full.Value, record.substr(16, 4));
 }
 
-TEST_F(EngineContract, ReadArgumentsAreChecked) {
+TEST_F(EngineContract, ReadArgumentsAreCheckedAndFailedReadsChangeNothing) {
     Add("k1", "a");
     for (int16_t index : {1, 2, 5, -1, 300})
         EXPECT_EQ(Next(Handle, RecordSize, index).Code, ISM_BAD_PARAMETER) << index;
@@ -191,10 +191,8 @@ TEST_F(EngineContract, ReadArgumentsAreChecked) {
     int16_t index = 1;
     EXPECT_EQ(IsmBOF(&Handle, &index), ISM_BAD_PARAMETER);
     EXPECT_EQ(IsmEOF(&Handle, &index), ISM_BAD_PARAMETER);
-}
 
-TEST_F(EngineContract, FailedReadsLeaveBufferAndClearOutputs) {
-    Add("k1", "a");
+    // Failed reads leave the buffer alone and hand back no texts.
     const TRead missing = Get(Handle, 0, ISM_READ_EQUAL, RecordSize, "zz");
     EXPECT_EQ(missing.Code, ISM_NOT_FOUND);
     EXPECT_EQ(missing.Key, "(null)");

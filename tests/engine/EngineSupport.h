@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,6 +151,26 @@ inline std::vector<std::string> ScanKeys(uint32_t handle, size_t recordSize, int
     }
 }
 
+// Every record of the dataset, read through a fresh handle: key -> bytes.
+// `code` gets the first failure, or 0 when the scan reached the end.
+inline std::map<std::string, std::string> Contents(const std::string& name, size_t recordSize, int16_t* code) {
+    std::map<std::string, std::string> contents;
+    uint32_t handle = 0;
+    *code = Open(name, &handle);
+    if (*code != ISM_OK)
+        return contents;
+    for (;;) {
+        const TRead read = Next(handle, recordSize);
+        if (read.Code != ISM_OK) {
+            *code = read.Code == ISM_NOT_FOUND ? int16_t{ISM_OK} : read.Code;
+            break;
+        }
+        contents[read.Key] = read.Buffer;
+    }
+    Close(handle);
+    return contents;
+}
+
 // SQLite's own verdict on a file: "ok" or the first complaint.
 inline std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
@@ -169,23 +192,12 @@ inline std::string IntegrityCheck(const std::string& file) {
 }
 
 inline std::string FileBytes(const std::string& file) {
-    std::string bytes;
-    if (FILE* f = std::fopen(file.c_str(), "rb")) {
-        char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            bytes.append(chunk, got);
-        std::fclose(f);
-    }
-    return bytes;
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void WriteFile(const std::string& file, const std::string& bytes) {
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f)
-        std::abort();
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(file, std::ios::binary) << bytes;
 }
 
 } // namespace qel::test

@@ -7,20 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <deque>
 #include <map>
-#include <ostream>
 
 using namespace qel::test;
 
 namespace {
 
 enum class TFault { None, Write, Sync, Lock, Full };
-
-void PrintTo(TFault kind, std::ostream* out) {
-    const char* names[] = {"None", "Write", "Sync", "Lock", "Full"};
-    *out << names[static_cast<int>(kind)];
-}
 
 struct TFaultPlan {
     TFault Kind = TFault::None;
@@ -41,89 +37,50 @@ bool Strike(TFault kind) {
     return false;
 }
 
-struct TFaultFile {
-    sqlite3_file Base;
-    sqlite3_file* Real;
-};
-
+// The fault VFS opens files with the default VFS and gives them a copy of
+// their methods in which write, sync and lock can fail first.
 sqlite3_vfs* gRealVfs = nullptr;
 sqlite3_vfs gFaultVfs;
-sqlite3_io_methods gMethods;
+struct TMethods {
+    const sqlite3_io_methods* Real;
+    sqlite3_io_methods Fault;
+};
+std::deque<TMethods> gMethods; // one per kind of file the default VFS opens
 
-sqlite3_file* RealOf(sqlite3_file* file) {
-    return reinterpret_cast<TFaultFile*>(file)->Real;
+const sqlite3_io_methods* Real(sqlite3_file* file) {
+    for (const TMethods& methods : gMethods)
+        if (&methods.Fault == file->pMethods)
+            return methods.Real;
+    std::abort();
 }
 
-int FaultClose(sqlite3_file* file) {
-    sqlite3_file* real = RealOf(file);
-    return real->pMethods ? real->pMethods->xClose(real) : SQLITE_OK;
-}
-int FaultRead(sqlite3_file* file, void* data, int amount, sqlite3_int64 offset) {
-    return RealOf(file)->pMethods->xRead(RealOf(file), data, amount, offset);
-}
 int FaultWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
     if (Strike(TFault::Write))
         return SQLITE_IOERR_WRITE;
     if (Strike(TFault::Full))
         return SQLITE_FULL;
-    return RealOf(file)->pMethods->xWrite(RealOf(file), data, amount, offset);
-}
-int FaultTruncate(sqlite3_file* file, sqlite3_int64 size) {
-    return RealOf(file)->pMethods->xTruncate(RealOf(file), size);
+    return Real(file)->xWrite(file, data, amount, offset);
 }
 int FaultSync(sqlite3_file* file, int flags) {
-    if (Strike(TFault::Sync))
-        return SQLITE_IOERR_FSYNC;
-    return RealOf(file)->pMethods->xSync(RealOf(file), flags);
-}
-int FaultFileSize(sqlite3_file* file, sqlite3_int64* size) {
-    return RealOf(file)->pMethods->xFileSize(RealOf(file), size);
+    return Strike(TFault::Sync) ? SQLITE_IOERR_FSYNC : Real(file)->xSync(file, flags);
 }
 int FaultLock(sqlite3_file* file, int level) {
-    if (Strike(TFault::Lock))
-        return SQLITE_IOERR_LOCK;
-    return RealOf(file)->pMethods->xLock(RealOf(file), level);
-}
-int FaultUnlock(sqlite3_file* file, int level) {
-    return RealOf(file)->pMethods->xUnlock(RealOf(file), level);
-}
-int FaultCheckReservedLock(sqlite3_file* file, int* result) {
-    return RealOf(file)->pMethods->xCheckReservedLock(RealOf(file), result);
-}
-int FaultFileControl(sqlite3_file* file, int op, void* arg) {
-    return RealOf(file)->pMethods->xFileControl(RealOf(file), op, arg);
-}
-int FaultSectorSize(sqlite3_file* file) {
-    return RealOf(file)->pMethods->xSectorSize(RealOf(file));
-}
-int FaultDeviceCharacteristics(sqlite3_file* file) {
-    return RealOf(file)->pMethods->xDeviceCharacteristics(RealOf(file));
-}
-int FaultShmMap(sqlite3_file* file, int page, int size, int extend, void volatile** map) {
-    return RealOf(file)->pMethods->xShmMap(RealOf(file), page, size, extend, map);
-}
-int FaultShmLock(sqlite3_file* file, int offset, int n, int flags) {
-    return RealOf(file)->pMethods->xShmLock(RealOf(file), offset, n, flags);
-}
-void FaultShmBarrier(sqlite3_file* file) {
-    RealOf(file)->pMethods->xShmBarrier(RealOf(file));
-}
-int FaultShmUnmap(sqlite3_file* file, int deleteFlag) {
-    return RealOf(file)->pMethods->xShmUnmap(RealOf(file), deleteFlag);
-}
-int FaultFetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** pointer) {
-    return RealOf(file)->pMethods->xFetch(RealOf(file), offset, amount, pointer);
-}
-int FaultUnfetch(sqlite3_file* file, sqlite3_int64 offset, void* pointer) {
-    return RealOf(file)->pMethods->xUnfetch(RealOf(file), offset, pointer);
+    return Strike(TFault::Lock) ? SQLITE_IOERR_LOCK : Real(file)->xLock(file, level);
 }
 
 int FaultOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
-    auto* wrapper = reinterpret_cast<TFaultFile*>(file);
-    wrapper->Real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
-    wrapper->Real->pMethods = nullptr;
-    const int rc = gRealVfs->xOpen(gRealVfs, name, wrapper->Real, flags, outFlags);
-    file->pMethods = wrapper->Real->pMethods ? &gMethods : nullptr;
+    const int rc = gRealVfs->xOpen(gRealVfs, name, file, flags, outFlags);
+    if (!file->pMethods)
+        return rc;
+    auto methods = std::find_if(gMethods.begin(), gMethods.end(),
+                                [&](const TMethods& known) { return known.Real == file->pMethods; });
+    if (methods == gMethods.end()) {
+        methods = gMethods.insert(gMethods.end(), {file->pMethods, *file->pMethods});
+        methods->Fault.xWrite = FaultWrite;
+        methods->Fault.xSync = FaultSync;
+        methods->Fault.xLock = FaultLock;
+    }
+    file->pMethods = &methods->Fault;
     return rc;
 }
 
@@ -133,29 +90,9 @@ void InstallFaultVfs() {
         return;
     gRealVfs = sqlite3_vfs_find(nullptr);
     ASSERT_NE(gRealVfs, nullptr);
-    gMethods = sqlite3_io_methods{3,
-                                  FaultClose,
-                                  FaultRead,
-                                  FaultWrite,
-                                  FaultTruncate,
-                                  FaultSync,
-                                  FaultFileSize,
-                                  FaultLock,
-                                  FaultUnlock,
-                                  FaultCheckReservedLock,
-                                  FaultFileControl,
-                                  FaultSectorSize,
-                                  FaultDeviceCharacteristics,
-                                  FaultShmMap,
-                                  FaultShmLock,
-                                  FaultShmBarrier,
-                                  FaultShmUnmap,
-                                  FaultFetch,
-                                  FaultUnfetch};
     gFaultVfs = *gRealVfs;
     gFaultVfs.pNext = nullptr;
     gFaultVfs.zName = "qel-fault";
-    gFaultVfs.szOsFile = static_cast<int>(sizeof(TFaultFile)) + gRealVfs->szOsFile;
     gFaultVfs.xOpen = FaultOpen;
     ASSERT_EQ(sqlite3_vfs_register(&gFaultVfs, 1), SQLITE_OK);
     ASSERT_EQ(sqlite3_vfs_find(nullptr), &gFaultVfs);
@@ -206,28 +143,8 @@ TOutcome RunWithFault(TFault kind, int nth, bool persistent) {
     for (int step = 1; step <= 12; ++step) {
         const std::string added = "new" + std::to_string(step);
         const std::string changed = "base" + std::to_string(step % 5);
-        int16_t code = ISM_OK;
-        switch (step % 4) {
-        case 0:
-            code = Put(handle, added, Record(step, added));
-            if (code == ISM_OK)
-                model[added] = Record(step, added);
-            break;
-        case 1:
-            code = Put(handle, changed, Record(step, changed), ISM_PUT_REPLACE);
-            if (code == ISM_OK)
-                model[changed] = Record(step, changed);
-            else if (code == ISM_NOT_FOUND && !model.count(changed))
-                code = ISM_OK;
-            break;
-        case 2:
-            code = Delete(handle, changed);
-            if (code == ISM_OK)
-                model.erase(changed);
-            else if (code == ISM_NOT_FOUND && !model.count(changed))
-                code = ISM_OK;
-            break;
-        case 3: {
+        const int what = step % 4; // 0, 3: add; 1: replace; 2: delete
+        if (what == 3) {
             // Reads and an open of a second handle, under the same faults.
             ScanKeys(handle, RecordSize, 2);
             uint32_t other = 0;
@@ -235,12 +152,18 @@ TOutcome RunWithFault(TFault kind, int nth, bool persistent) {
                 Get(other, 0, ISM_READ_EQUAL, RecordSize, "base1");
                 Close(other);
             }
-            code = Put(handle, added, Record(step, added));
-            if (code == ISM_OK)
-                model[added] = Record(step, added);
-            break;
         }
-        }
+        const bool existing = what == 1 || what == 2;
+        const std::string& key = existing ? changed : added;
+        int16_t code = what == 2  ? Delete(handle, key)
+                       : existing ? Put(handle, key, Record(step, key), ISM_PUT_REPLACE)
+                                  : Put(handle, key, Record(step, key));
+        if (code == ISM_OK && what == 2)
+            model.erase(key);
+        else if (code == ISM_OK)
+            model[key] = Record(step, key);
+        else if (code == ISM_NOT_FOUND && existing && !model.count(key))
+            code = ISM_OK; // removed by an earlier step
         ++outcome.Codes[code];
     }
     Disarm();
@@ -249,19 +172,9 @@ TOutcome RunWithFault(TFault kind, int nth, bool persistent) {
     EXPECT_EQ(Close(handle), ISM_OK);
 
     // A fresh handle, no faults: exactly the acknowledged writes.
-    uint32_t check = 0;
-    EXPECT_EQ(Open(name, &check), ISM_OK);
-    std::map<std::string, std::string> stored;
-    for (;;) {
-        const TRead read = Next(check, RecordSize);
-        if (read.Code != ISM_OK) {
-            EXPECT_EQ(read.Code, ISM_NOT_FOUND);
-            break;
-        }
-        stored[read.Key] = read.Buffer;
-    }
-    Close(check);
-    EXPECT_EQ(stored, model);
+    int16_t code = -1;
+    EXPECT_EQ(Contents(name, RecordSize, &code), model);
+    EXPECT_EQ(code, ISM_OK);
     EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
     return outcome;
 }
@@ -304,7 +217,9 @@ TEST_F(EngineFaults, FullDiskIsReportedAsSuch) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<std::tuple<TFault, bool>>& info) {
-    return ::testing::PrintToString(std::get<0>(info.param)) + (std::get<1>(info.param) ? "FromThenOn" : "Once");
+    const char* kinds[] = {"None", "Write", "Sync", "Lock", "Full"};
+    return kinds[static_cast<int>(std::get<0>(info.param))] +
+           std::string(std::get<1>(info.param) ? "FromThenOn" : "Once");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFaults, EngineFaults,

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -65,25 +64,6 @@ std::string ReadAll(int fd) {
     return text;
 }
 
-// Every record of the dataset: key -> bytes.
-std::map<std::string, std::string> Contents(const std::string& name, int16_t* code) {
-    std::map<std::string, std::string> contents;
-    uint32_t handle = 0;
-    *code = Open(name, &handle);
-    if (*code != ISM_OK)
-        return contents;
-    for (;;) {
-        const TRead read = Next(handle, RecordSize);
-        if (read.Code != ISM_OK) {
-            *code = read.Code == ISM_NOT_FOUND ? int16_t{ISM_OK} : read.Code;
-            break;
-        }
-        contents[read.Key] = read.Buffer;
-    }
-    Close(handle);
-    return contents;
-}
-
 // A child that adds `count` records and checks what it reads meanwhile;
 // reports each acknowledged key as "writer key". Exit status 0 when all held.
 [[noreturn]] void AddAndRead(const std::string& name, int writer, int count, int fd) {
@@ -136,7 +116,7 @@ TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
     }
 
     int16_t code = -1;
-    const auto contents = Contents(name, &code);
+    const auto contents = Contents(name, RecordSize, &code);
     ASSERT_EQ(code, ISM_OK);
     std::istringstream lines(acknowledged);
     int writer = 0, acks = 0;
@@ -150,39 +130,6 @@ TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
     EXPECT_EQ(contents.size(), static_cast<size_t>(Writers * PerWriter));
     EXPECT_EQ(contents.rbegin()->first, Key(Writers * PerWriter)) << "keys numbered without gaps";
     EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
-}
-
-TEST(EngineProcesses, PositionsSeeWhatOtherProcessesChanged) {
-    TTempDir dir;
-    const std::string name = dir / "moving";
-    ASSERT_EQ(Create(name, Layout), ISM_OK);
-    uint32_t handle = 0;
-    ASSERT_EQ(Open(name, &handle), ISM_OK);
-    for (int i : {1, 3, 5, 7})
-        ASSERT_EQ(Put(handle, Key(i), Record(0, "r" + std::to_string(i))), ISM_OK);
-
-    ASSERT_EQ(Bof(handle), ISM_OK);
-    ASSERT_EQ(Next(handle, RecordSize).Key, Key(1));
-    ASSERT_EQ(Next(handle, RecordSize).Key, Key(3));
-    // Positioning another index ends this run of reads; the position in the
-    // primary index stays on Key(3).
-    ASSERT_EQ(Bof(handle, 2), ISM_OK);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        uint32_t other = 0;
-        const bool done = Open(name, &other) == ISM_OK && Put(other, Key(4), Record(9, "r4")) == ISM_OK &&
-                          Delete(other, Key(5)) == ISM_OK && Delete(other, Key(3)) == ISM_OK;
-        _exit(done ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
-    EXPECT_EQ(Next(handle, RecordSize).Key, Key(4));
-    EXPECT_EQ(Next(handle, RecordSize).Key, Key(7));
-    EXPECT_EQ(Next(handle, RecordSize).Code, ISM_NOT_FOUND);
-    EXPECT_EQ(Get(handle, 2, ISM_READ_EQUAL, RecordSize, "r4").Key, Key(4));
-    Close(handle);
 }
 
 TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
@@ -282,7 +229,7 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
         }
 
         int16_t code = -1;
-        const auto contents = Contents(name, &code);
+        const auto contents = Contents(name, RecordSize, &code);
         ASSERT_EQ(code, ISM_OK) << "round " << round;
         for (const std::string& key : added) {
             ASSERT_TRUE(contents.count(key)) << "acknowledged " << key << " lost in round " << round;

@@ -84,11 +84,9 @@ ISMAPI void SysFreeString(IsmStr text) {
     std::free(text - sizeof(uint32_t));
 }
 
-ISMAPI int16_t IsmCreate(IsmStr* name, int16_t* keyLength, int32_t* r1, int16_t* r2, int16_t* r3, IsmStr* layout) {
-    TFakeCall& call = Record("IsmCreate", nullptr);
-    call.Text = ArgText(name);
-    call.Numbers = {*keyLength, *r1, *r2, *r3};
-    call.Layout = ArgText(layout);
+ISMAPI int16_t IsmCreate(IsmStr* name, int16_t*, int32_t*, int16_t*, int16_t*, IsmStr* layout) {
+    Record("IsmCreate", nullptr).Text = ArgText(name);
+    ArgText(layout);
     return NextCode("IsmCreate");
 }
 

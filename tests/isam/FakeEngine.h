@@ -15,7 +15,6 @@ struct TFakeCall {
     uint32_t Handle = 0;
     std::vector<int32_t> Numbers; // the numeric arguments after the handle, in order
     std::string Text;             // the first text argument: name, key or search key
-    std::string Layout;           // IsmCreate only
     const void* Buffer = nullptr;
 };
 
