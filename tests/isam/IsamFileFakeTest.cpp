@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
@@ -230,77 +231,54 @@ TEST_F(IsamFileFake, NextKeyIsEmptyWhenItCannotReadTheEnd) {
     EXPECT_EQ(File.LastError(), 14);
 }
 
-TEST_F(IsamFileFake, AddNumbersTheRecordAndKeepsTheKeyEvenWhenThePutFails) {
-    Open();
-    HighestKey("0000000007");
-    ASSERT_TRUE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.CurrentKey(), "0000000008");
-    const TFakeCall& put = Fake().Calls.back();
-    EXPECT_EQ(put.Name, "IsmPut");
-    EXPECT_EQ(put.Text, "0000000008");
-    EXPECT_EQ(put.Numbers, (std::vector<int32_t>{1}));
-    EXPECT_EQ(put.Buffer, Record);
-
-    Fake().Calls.clear();
-    HighestKey("0000000008");
-    Fake().Codes["IsmPut"] = {11};
-    EXPECT_FALSE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.LastError(), 11);
-    EXPECT_EQ(File.CurrentKey(), "0000000009");
-    EXPECT_EQ(Fake().CallNames(), (Names{"IsmEOF", "IsmInfo", "IsmGet", "IsmPut"}));
-}
-
-TEST_F(IsamFileFake, AddThatLostItsKeyTriesTheNextOne) {
-    Open();
-    HighestKey("0000000004");
-    HighestKey("0000000005");
-    Fake().Codes["IsmPut"] = {2, 0};
-    ASSERT_TRUE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.LastError(), 0);
-    EXPECT_EQ(File.CurrentKey(), "0000000006");
-    std::vector<std::string> keys;
-    for (const TFakeCall& call : Fake().Calls)
-        if (call.Name == "IsmPut")
+// AddRecord numbers the record from the highest key when given none, and
+// tries a fresh number (five tries in all) only when its own number was taken.
+TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
+    struct TCase {
+        const char* Name;
+        std::string Key; // the key given to AddRecord
+        Names Highest;   // what each NextKey finds
+        std::deque<int16_t> PutCodes;
+        int16_t Error; // LastError after the add; it succeeds when 0
+        std::string CurrentKey;
+        Names PutKeys; // the keys of the puts, in order
+    };
+    const TCase cases[] = {
+        {"numbered", "", {"0000000007"}, {}, 0, "0000000008", {"0000000008"}},
+        {"put fails", "", {"0000000008"}, {11}, 11, "0000000009", {"0000000009"}},
+        {"number lost", "", {"0000000004", "0000000005"}, {2, 0}, 0, "0000000006", {"0000000005", "0000000006"}},
+        {"five lost",
+         "",
+         {"0000000010", "0000000011", "0000000012", "0000000013", "0000000014", "0000000015"},
+         {2, 2, 2, 2, 2, 2},
+         2,
+         "0000000015",
+         {"0000000011", "0000000012", "0000000013", "0000000014", "0000000015"}},
+        {"given key taken", "0000000005", {}, {2}, 2, "0000000005", {"0000000005"}},
+        {"other failure", "", {"0000000005", "0000000006"}, {3, 0}, 3, "0000000006", {"0000000006"}},
+        {"no key to form", "", {"2147483647"}, {}, 7, "", {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Open();
+        for (const std::string& key : c.Highest)
+            HighestKey(key);
+        Fake().Codes["IsmPut"] = c.PutCodes;
+        EXPECT_EQ(File.AddRecord(Record, c.Key), c.Error == 0);
+        EXPECT_EQ(File.LastError(), c.Error);
+        EXPECT_EQ(File.CurrentKey(), c.CurrentKey);
+        Names keys;
+        for (const TFakeCall& call : Fake().Calls) {
+            if (call.Name != "IsmPut")
+                continue;
             keys.push_back(call.Text);
-    EXPECT_EQ(keys, (Names{"0000000005", "0000000006"}));
-}
-
-TEST_F(IsamFileFake, AddGivesUpAfterFiveLostKeys) {
-    Open();
-    for (int i = 1; i <= 6; ++i)
-        HighestKey("000000001" + std::to_string(i - 1));
-    Fake().Codes["IsmPut"] = {2, 2, 2, 2, 2, 2};
-    EXPECT_FALSE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.LastError(), 2);
-    EXPECT_EQ(File.CurrentKey(), "0000000015");
-    EXPECT_EQ(Fake().Codes["IsmPut"].size(), 1u);
-}
-
-TEST_F(IsamFileFake, AddIsNotRetriedForAnExplicitKeyOrAnotherFailure) {
-    Open();
-    Fake().Codes["IsmPut"] = {2};
-    EXPECT_FALSE(File.AddRecord(Record, "0000000005"));
-    EXPECT_EQ(File.LastError(), 2);
-    EXPECT_EQ(File.CurrentKey(), "0000000005");
-    EXPECT_EQ(Fake().CallNames(), Names{"IsmPut"});
-
-    Fake().Calls.clear();
-    HighestKey("0000000005");
-    HighestKey("0000000006");
-    Fake().Codes["IsmPut"] = {3, 0};
-    EXPECT_FALSE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.LastError(), 3);
-    EXPECT_EQ(File.CurrentKey(), "0000000006");
-    EXPECT_EQ(Fake().CallNames(), (Names{"IsmEOF", "IsmInfo", "IsmGet", "IsmPut"}));
-}
-
-TEST_F(IsamFileFake, AddWithoutAFormableKeyFailsWithoutAPut) {
-    Open();
-    HighestKey("2147483647");
-    EXPECT_FALSE(File.AddRecord(Record, ""));
-    EXPECT_EQ(File.LastError(), 7);
-    EXPECT_EQ(File.CurrentKey(), "");
-    EXPECT_EQ(Fake().CallNames(), (Names{"IsmEOF", "IsmInfo", "IsmGet"}));
+            EXPECT_EQ(call.Numbers, (std::vector<int32_t>{1}));
+            EXPECT_EQ(call.Buffer, Record);
+        }
+        EXPECT_EQ(keys, c.PutKeys);
+        ASSERT_TRUE(File.CloseDataset());
+        Fake().Reads.clear();
+    }
 }
 
 TEST_F(IsamFileFake, UpdateAndDeleteUseTheGivenKey) {
