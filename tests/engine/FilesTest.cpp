@@ -202,20 +202,18 @@ TEST(EngineFiles, DamagedDatasetsGiveCodesNotCrashes) {
     WriteFile(dir / "trampled.isd", trampled);
     EXPECT_EQ(OpenAndScan(dir / "trampled", BigRecordSize), ISM_CORRUPT);
 
-    // A description that is not ours any more.
-    sqlite3* db = nullptr;
-    WriteFile(dir / "nometa.isd", good);
-    ASSERT_EQ(sqlite3_open((dir / "nometa.isd").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE qelisam_meta", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-    EXPECT_EQ(OpenAndScan(dir / "nometa", BigRecordSize), ISM_CORRUPT);
-
-    WriteFile(dir / "badlayout.isd", good);
-    ASSERT_EQ(sqlite3_open((dir / "badlayout.isd").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "UPDATE qelisam_meta SET layout='%,$*21,X$*21,$*3000,X$*5'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-    EXPECT_EQ(OpenAndScan(dir / "badlayout", BigRecordSize), ISM_CORRUPT) << "an index column is missing";
+    // A description that is not ours any more, or names an index column that
+    // is missing.
+    auto altered = [&](const std::string& name, const char* sql) {
+        WriteFile(dir / name + ".isd", good);
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open((dir / name + ".isd").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+        return OpenAndScan(dir / name, BigRecordSize);
+    };
+    EXPECT_EQ(altered("nometa", "DROP TABLE qelisam_meta"), ISM_CORRUPT);
+    EXPECT_EQ(altered("badlayout", "UPDATE qelisam_meta SET layout='%,$*21,X$*21,$*3000,X$*5'"), ISM_CORRUPT);
 }
 
 TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
