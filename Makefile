@@ -34,9 +34,7 @@ build: configure
 	cmake --build $(BUILD_DIR)
 
 run: build
-	@if [ -x $(BUILD_DIR)/qel ]; then exec $(BUILD_DIR)/qel; \
-	elif [ -x $(BUILD_DIR)/qelctl ]; then exec $(BUILD_DIR)/qelctl board; \
-	else echo "Neither qel nor qelctl has been built yet; 'make test' runs what exists."; fi
+	$(BUILD_DIR)/qel
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
