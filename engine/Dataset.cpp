@@ -2,11 +2,14 @@
 
 #include "engine/qelisam.h"
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -34,6 +37,61 @@ std::string FolderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+// This computer's name as it goes into the names of files being built: its
+// letters, digits and dots only, so that "-" separates the parts.
+std::string ThisHost() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return "host";
+    std::string host;
+    for (const char* c = name; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.')
+            host += *c;
+    return host.empty() ? "host" : host;
+}
+
+// The name a create builds the dataset `path` under before giving it its
+// own: path.new-HOST-PID-N, and SQLite's journal of it with "-journal".
+std::string BuildName(const std::string& path, unsigned number) {
+    return path + ".new-" + ThisHost() + "-" + std::to_string(::getpid()) + "-" + std::to_string(number);
+}
+
+// The process a build file of this computer's named `rest` ("PID-N" or
+// "PID-N-journal") belongs to; 0 when `rest` is not of that form.
+pid_t BuilderOf(const std::string& rest) {
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos)
+        return 0;
+    std::string number = rest.substr(dash + 1);
+    if (number.size() > 8 && number.compare(number.size() - 8, 8, "-journal") == 0)
+        number.resize(number.size() - 8);
+    for (const std::string& digits : {rest.substr(0, dash), number})
+        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+// Removes what creates of `path` killed on this computer left: build files
+// whose process is gone. Those of live processes, and of other computers,
+// whose processes cannot be seen from here, are left alone.
+void RemoveLeftovers(const std::string& folder, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".new-" + ThisHost() + "-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const pid_t pid = BuilderOf(name.substr(prefix.size()));
+        if (pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
 }
 
 bool IsFolder(const std::string& path) {
@@ -236,6 +294,7 @@ int16_t CreateDataset(const std::string& path, int keyLength, const TFieldLayout
     const std::string folder = FolderOf(path);
     if (!IsFolder(folder))
         return ISM_FOLDER;
+    RemoveLeftovers(folder, path);
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0)
         return ISM_EXISTS;
@@ -246,7 +305,7 @@ int16_t CreateDataset(const std::string& path, int keyLength, const TFieldLayout
     int fd = -1;
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        temp = BuildName(path, ++counter);
         fd = ::open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return ErrnoCode(errno);
@@ -278,6 +337,7 @@ int16_t TDataset::Open(const std::string& path, std::unique_ptr<TDataset>* datas
     }
     if (!S_ISREG(info.st_mode))
         return ISM_NOT_ISAM;
+    RemoveLeftovers(FolderOf(path), path);
 
     sqlite3* db = nullptr;
     const int rc = OpenConnection(path, &db);
@@ -340,6 +400,7 @@ int16_t TDataset::Verify() {
             code = ISM_NOT_ISAM;
         } else if (layout && keyLength >= 1 && keyLength <= 64) {
             FLayout = std::move(*layout);
+            FLayoutText.assign(text, static_cast<size_t>(textSize));
             FKeyLength = keyLength;
             code = ISM_OK;
         }
@@ -436,10 +497,13 @@ int16_t TDataset::Statements(int index, TIndexStatements** statements) {
     if (cached.Equal)
         return ISM_OK;
     const std::string column = ColumnName(index);
-    // Columns: the key, then the value in this index (none for index 0, whose
-    // value is the key), then the record.
-    const std::string select =
-        index == 0 ? "SELECT key, data FROM records " : "SELECT key, data, " + column + " FROM records ";
+    // Columns: the key, the record, then every index value, so that each row
+    // read can be checked whole.
+    std::string select = "SELECT key, data";
+    for (int position = 1; position <= FLayout.FieldCount(); ++position)
+        if (FLayout.IsIndex(position))
+            select += ", " + ColumnName(position);
+    select += " FROM records ";
     const std::string ascending = index == 0 ? " ORDER BY key" : " ORDER BY " + column + ", key";
     const std::string descending = index == 0 ? " ORDER BY key DESC" : " ORDER BY " + column + " DESC, key DESC";
     // ?1 is the value in this index, ?2 the primary key. The sequential
@@ -526,20 +590,57 @@ void TDataset::BindValue(sqlite3_stmt* statement, int parameter, int index, cons
         sqlite3_bind_blob(statement, parameter, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }
 
-int16_t TDataset::Fetch(sqlite3_stmt* statement, TRecord* record) {
+bool TDataset::IndexValueMatches(int position, const unsigned char* data, sqlite3_stmt* statement, int column) const {
+    if (sqlite3_column_type(statement, column) != SQLITE_BLOB)
+        return false;
+    const auto* stored = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    const auto size = static_cast<size_t>(sqlite3_column_bytes(statement, column));
+    const TFieldDesc& field = FLayout.Field(position);
+    if (field.Kind == TFieldDesc::TKind::Int16) {
+        const std::string value = IndexValueOf(position, data);
+        return size == value.size() && std::memcmp(stored, value.data(), size) == 0;
+    }
+    const auto* text = reinterpret_cast<const char*>(data + field.Offset);
+    return size == strnlen(text, field.Size) && (size == 0 || std::memcmp(stored, text, size) == 0);
+}
+
+int16_t TDataset::Fetch(sqlite3_stmt* statement, int index, TRecord* record) {
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_DONE)
         return ISM_NOT_FOUND;
     if (rc != SQLITE_ROW)
         return EngineCode(rc);
-    // A record that is not exactly the layout's size (or that SQLite could not
-    // hand over) is damage.
-    std::string data = ColumnBytes(statement, 1);
-    if (data.size() != FLayout.RecordSize())
+    // The row is input from whoever wrote the file: a key that is not text of
+    // printable characters within the key length, a record that is not a
+    // blob of exactly the layout's size, or an index value that is not the
+    // one the record's data gives, is damage and none of it is handed out.
+    if (sqlite3_column_type(statement, 0) != SQLITE_TEXT || sqlite3_column_type(statement, 1) != SQLITE_BLOB)
         return ISM_CORRUPT;
-    record->Key = ColumnBytes(statement, 0);
-    record->Data = std::move(data);
-    record->Value = sqlite3_column_count(statement) > 2 ? ColumnBytes(statement, 2) : record->Key;
+    const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    const auto keySize = static_cast<size_t>(sqlite3_column_bytes(statement, 0));
+    if (!key || keySize == 0 || keySize > static_cast<size_t>(FKeyLength))
+        return ISM_CORRUPT;
+    for (size_t i = 0; i < keySize; ++i)
+        if (key[i] < 0x20 || key[i] > 0x7E)
+            return ISM_CORRUPT;
+    const auto* data = static_cast<const unsigned char*>(sqlite3_column_blob(statement, 1));
+    if (static_cast<size_t>(sqlite3_column_bytes(statement, 1)) != FLayout.RecordSize() || !data)
+        return ISM_CORRUPT;
+    int column = 2, valueColumn = -1;
+    for (int position = 1; position <= FLayout.FieldCount(); ++position)
+        if (FLayout.IsIndex(position)) {
+            if (!IndexValueMatches(position, data, statement, column))
+                return ISM_CORRUPT;
+            if (position == index)
+                valueColumn = column;
+            ++column;
+        }
+    record->Key.assign(key, keySize);
+    record->Data.assign(reinterpret_cast<const char*>(data), FLayout.RecordSize());
+    if (valueColumn < 0)
+        record->Value = record->Key;
+    else
+        record->Value = ColumnBytes(statement, valueColumn);
     return ISM_OK;
 }
 
@@ -553,7 +654,7 @@ int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record)
         return code;
     DropCursor(*statements);
     BindValue(statements->Equal, 1, index, value);
-    code = Fetch(statements->Equal, record);
+    code = Fetch(statements->Equal, index, record);
     sqlite3_reset(statements->Equal);
     sqlite3_clear_bindings(statements->Equal);
     if (code != ISM_OK && code != ISM_NOT_FOUND)
@@ -598,7 +699,7 @@ int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
         statements->Cursor = statement;
         statements->CursorForward = forward;
     }
-    code = Fetch(statement, record);
+    code = Fetch(statement, index, record);
     if (code == ISM_OK) {
         position.Set(*record);
     } else if (code == ISM_NOT_FOUND) {

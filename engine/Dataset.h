@@ -50,6 +50,8 @@ public:
     TDataset& operator=(const TDataset&) = delete;
 
     const TFieldLayout& Layout() const { return FLayout; }
+    // The layout text the dataset was created with.
+    const std::string& LayoutText() const { return FLayoutText; }
     int KeyLength() const { return FKeyLength; }
     // True when `index` is 0 or the position of an "X" field.
     bool ValidIndex(int index) const;
@@ -108,8 +110,12 @@ private:
     int16_t StartRead(int index, TIndexStatements** statements);
     int16_t Exec(sqlite3_stmt* statement);
     void Rollback();
-    // Steps `statement` once: 0 with the row in *record, 1 when done.
-    int16_t Fetch(sqlite3_stmt* statement, TRecord* record);
+    // Steps `statement` once: 0 with the row in *record (its value in
+    // `index`), 1 when done, 15 for a row that is not whole and consistent.
+    int16_t Fetch(sqlite3_stmt* statement, int index, TRecord* record);
+    // Whether result column `column` is the blob that index `position` holds
+    // for the record `data`.
+    bool IndexValueMatches(int position, const unsigned char* data, sqlite3_stmt* statement, int column) const;
     void DropCursor(TIndexStatements& statements);
     int16_t ReadStep(int index, TRecord* record, bool forward);
     // Runs one change in its own write transaction; with `mustChange` a
@@ -125,6 +131,7 @@ private:
     sqlite3* FDb;
     std::string FPath;
     TFieldLayout FLayout;
+    std::string FLayoutText;
     int FKeyLength;
     bool FInRead = false;
     std::vector<TIndexStatements> FIndexStatements;

@@ -276,8 +276,18 @@ ISMAPI int16_t ISMCALL IsmReadNote(uint32_t*, IsmStr*) {
 ISMAPI int16_t ISMCALL IsmWriteNote(uint32_t*, IsmStr*) {
     return ISM_NOT_AVAILABLE;
 }
-ISMAPI int16_t ISMCALL IsmFetchField(uint32_t*, int16_t*, IsmStr*) {
-    return ISM_NOT_AVAILABLE;
+ISMAPI int16_t ISMCALL IsmFetchField(uint32_t* handle, int16_t* field, IsmStr* value) {
+    const std::lock_guard lock(gMutex);
+    if (value)
+        *value = nullptr;
+    TDataset* dataset = Find(handle);
+    if (!dataset)
+        return ISM_BAD_HANDLE;
+    if (!field || !value || *field != 0)
+        return ISM_BAD_PARAMETER;
+    const std::string& text = dataset->LayoutText();
+    *value = SysAllocStringByteLen(text.data(), static_cast<uint32_t>(text.size()));
+    return *value ? ISM_OK : ISM_NO_MEMORY;
 }
 
 } // extern "C"

@@ -24,6 +24,12 @@
  * other processes wait (and get 3 after the busy timeout), so callers must not
  * keep a handle open across user interaction.
  *
+ * Reading. A sequential read that fails with 1 is the end; any other code is
+ * an error, never an end: a row that is not whole and consistent (a key that
+ * is not printable text within the key length, a record that is not exactly
+ * the layout's size, an index value that is not the one the record's data
+ * gives) is 15 and is never handed out, a failing disk is 14.
+ *
  * Result codes:
  *   0 success            1 not found           2 key already present
  *   3 busy / locked      4 bad handle          5 invalid layout text
@@ -106,12 +112,18 @@ ISMAPI void ISMCALL SysFreeString(IsmStr text);
 
 /* Creates the empty dataset *name with the given key length (1..64) and layout
  * text, exclusively: an existing file is left byte for byte as it was (9).
+ * The dataset is built under the name N.isd.new-HOST-PID-COUNT (HOST: this
+ * computer's name, its letters, digits and dots) and then given its own;
+ * such files of this computer whose process is gone are removed first.
  * A missing folder gives 13, a bad layout 5, a bad key length 7. The dataset
  * is left closed. r1, r2 and r3 are reserved (pass 0). */
 ISMAPI int16_t ISMCALL IsmCreate(IsmStr* name, int16_t* keyLength, int32_t* r1, int16_t* r2, int16_t* r3,
                                  IsmStr* layout);
 /* Opens *name in *mode (must be 3) and stores a new handle in *handle.
- * Missing dataset 1, not ours 8, damaged 15. r is reserved (pass 0). */
+ * Missing dataset 1, not ours 8 (any file that is not one of our datasets),
+ * damaged 15 (ours, but its description or size is not whole), folder
+ * missing or no permission 13. r is reserved (pass 0). Leftovers of killed
+ * creates of this dataset are removed as IsmCreate does. */
 ISMAPI int16_t ISMCALL IsmOpen(IsmStr* name, int16_t* r, int16_t* mode, uint32_t* handle);
 /* Releases the handle. Bad handle 4. */
 ISMAPI int16_t ISMCALL IsmClose(uint32_t* handle);
@@ -142,6 +154,10 @@ ISMAPI int16_t ISMCALL IsmUnlock(uint32_t* handle);
 ISMAPI int16_t ISMCALL IsmKill(IsmStr* name);
 ISMAPI int16_t ISMCALL IsmReadNote(uint32_t* handle, IsmStr* note);
 ISMAPI int16_t ISMCALL IsmWriteNote(uint32_t* handle, IsmStr* note);
+/* With *field 0, stores in *value a new text: the layout text the dataset was
+ * created with, so that a caller can refuse a dataset whose records are not
+ * the size of its buffers before reading any. Other fields give 7. (Engines
+ * before this one return 21 for every call.) */
 ISMAPI int16_t ISMCALL IsmFetchField(uint32_t* handle, int16_t* field, IsmStr* value);
 
 #ifdef __cplusplus

@@ -1,6 +1,7 @@
 #include "isam/IsamFile.h"
 
 #include "engine/qelisam.h"
+#include "isam/FieldLayout.h"
 #include "util/StringUtils.h"
 
 #include <dlfcn.h>
@@ -27,7 +28,15 @@ constexpr int16_t CodeBadParameter = 7; // read mode out of range, no next key t
 constexpr int16_t CodeNoEngine = 21;    // no complete engine loaded in this process
 constexpr int16_t CodeAlreadyOpen = 23; // the object already has a dataset open
 
+constexpr int16_t CodeNotFound = 1;
 constexpr int16_t CodeKeyTaken = 2;
+constexpr int16_t CodeOtherLayout = 5;
+constexpr int16_t CodeNotDataset = 8;
+constexpr int16_t CodeFolder = 13;
+constexpr int16_t CodeReadWrite = 14;
+constexpr int16_t CodeDamaged = 15;
+// IsmFetchField's field 0 is the dataset's layout text.
+constexpr int16_t LayoutField = 0;
 constexpr int16_t PutAdd = 1;
 constexpr int16_t PutReplace = 2;
 constexpr int ReadEqual = 0x1011;
@@ -193,20 +202,57 @@ int16_t Put(const TEngineTable& engine, uint32_t handle, const std::string& key,
     return engine.Put(&handle, keyText.Ref(), const_cast<void*>(buffer), &putMode);
 }
 
-// The integer value of a key of decimal digits; false for any other text or a
-// value above the signed 32-bit range.
-bool KeyValue(const std::string& key, int64_t& value) {
-    if (key.empty())
+// The integer value of a key of `length` decimal digits; false for any other
+// text or a value that leaves no room for a next key in signed 32 bits.
+bool KeyValue(const std::string& key, size_t length, int64_t& value) {
+    if (key.size() != length)
         return false;
     value = 0;
     for (const char c : key) {
         if (c < '0' || c > '9')
             return false;
         value = value * 10 + (c - '0');
-        if (value > INT32_MAX)
+        if (value >= INT32_MAX)
             return false;
     }
     return true;
+}
+
+bool SameLayout(const std::string& a, const std::string& b) {
+    const auto first = TFieldLayout::Parse(a);
+    const auto second = TFieldLayout::Parse(b);
+    if (!first || !second || first->FieldCount() != second->FieldCount())
+        return false;
+    for (int position = 1; position <= first->FieldCount(); ++position) {
+        const TFieldDesc& x = first->Field(position);
+        const TFieldDesc& y = second->Field(position);
+        if (x.Kind != y.Kind || x.Size != y.Size || x.Indexed != y.Indexed)
+            return false;
+    }
+    return true;
+}
+
+// What a failure about the file of dataset `name` means, naming the file;
+// empty for codes that are not about the file.
+std::string FileDetail(int16_t code, const std::string& name) {
+    const std::string file = name + ".isd";
+    switch (code) {
+    case CodeFolder: {
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+        if (!folder.empty() && !std::filesystem::is_directory(folder, error))
+            return "Folder not found: " + folder.string();
+        return "Permission denied: " + file;
+    }
+    case CodeNotDataset:
+        return "Not a dataset: " + file;
+    case CodeReadWrite:
+        return "Read / write error on " + file;
+    case CodeDamaged:
+        return "Damaged: " + file;
+    default:
+        return {};
+    }
 }
 
 const char* const ErrorTexts[] = {
@@ -253,6 +299,13 @@ std::string IsamErrorDetail(int16_t code) {
     return "There is no further information for this error";
 }
 
+bool TIsamFile::Result(int16_t Code, const std::string& Name) {
+    FLastError = Code;
+    FFileDetailCode = Code;
+    FFileDetail = FileDetail(Code, Name);
+    return Code == 0;
+}
+
 TIsamFile::TIsamFile(const std::string& EngineFolder) : FVersion("1.00") {
     void* library = LoadEngine(EngineFolder);
     if (!library)
@@ -276,13 +329,31 @@ bool TIsamFile::OpenDataset(const std::string& Name, int16_t Mode) {
     TIsmText name(Name);
     int16_t reserved = 0;
     uint32_t handle = 0;
-    FLastError = engine.Open(name.Ref(), &reserved, &Mode, &handle);
-    if (FLastError != 0)
+    if (!Result(engine.Open(name.Ref(), &reserved, &Mode, &handle), Name))
         return false;
     FHandle = handle;
     FIsOpen = true;
     FDatasetName = Name;
     return true;
+}
+
+bool TIsamFile::OpenDataset(const std::string& Name, int16_t Mode, const std::string& Layout) {
+    if (!OpenDataset(Name, Mode))
+        return false;
+    TEngineTable engine;
+    LoadedEngine(engine, FLastError);
+    uint32_t handle = FHandle;
+    int16_t field = LayoutField;
+    IsmStr stored = nullptr;
+    const int16_t code = engine.FetchField(&handle, &field, &stored);
+    const std::string storedLayout = TakeText(engine, stored);
+    if (code == 0 && SameLayout(storedLayout, Layout))
+        return true;
+    CloseDataset();
+    Result(code == 0 ? CodeOtherLayout : code, Name);
+    if (code == 0)
+        FFileDetail = Name + ".isd does not hold records of the layout this program uses";
+    return false;
 }
 
 bool TIsamFile::CloseDataset() {
@@ -308,8 +379,7 @@ bool TIsamFile::CreateDataset(const std::string& Name, int16_t KeySize, const st
     int32_t reserved1 = 0;
     int16_t reserved2 = 0;
     int16_t reserved3 = 0;
-    FLastError = engine.Create(name.Ref(), &KeySize, &reserved1, &reserved2, &reserved3, layout.Ref());
-    return FLastError == 0;
+    return Result(engine.Create(name.Ref(), &KeySize, &reserved1, &reserved2, &reserved3, layout.Ref()), Name);
 }
 
 bool TIsamFile::AddRecord(const void* Buffer, const std::string& Key) {
@@ -318,14 +388,13 @@ bool TIsamFile::AddRecord(const void* Buffer, const std::string& Key) {
         return false;
     if (!Key.empty()) {
         FCurrentKey = Key;
-        FLastError = Put(engine, FHandle, Key, Buffer, PutAdd);
-        return FLastError == 0;
+        return Result(Put(engine, FHandle, Key, Buffer, PutAdd), FDatasetName);
     }
     for (int attempt = 1;; ++attempt) {
         FCurrentKey = NextKey();
         if (FCurrentKey.empty())
             return false; // NextKey left its own code in LastError
-        FLastError = Put(engine, FHandle, FCurrentKey, Buffer, PutAdd);
+        Result(Put(engine, FHandle, FCurrentKey, Buffer, PutAdd), FDatasetName);
         if (FLastError != CodeKeyTaken || attempt == AddTries)
             return FLastError == 0;
     }
@@ -336,8 +405,7 @@ bool TIsamFile::UpdateRecord(const void* Buffer, const std::string& Key) {
     if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     FCurrentKey = Key;
-    FLastError = Put(engine, FHandle, Key, Buffer, PutReplace);
-    return FLastError == 0;
+    return Result(Put(engine, FHandle, Key, Buffer, PutReplace), FDatasetName);
 }
 
 bool TIsamFile::DeleteRecord(const std::string& Key) {
@@ -346,8 +414,7 @@ bool TIsamFile::DeleteRecord(const std::string& Key) {
         return false;
     uint32_t handle = FHandle;
     TIsmText key(Key);
-    FLastError = engine.Delete(&handle, key.Ref());
-    return FLastError == 0;
+    return Result(engine.Delete(&handle, key.Ref()), FDatasetName);
 }
 
 bool TIsamFile::GetRecord(void* Buffer, int16_t Index, const std::string& Key) {
@@ -377,7 +444,7 @@ bool TIsamFile::Read(void* Buffer, int16_t Index, int ReadMode, const std::strin
     TIsmText search(Key);
     IsmStr indexValue = nullptr;
     IsmStr key = nullptr;
-    FLastError = engine.Get(&handle, &Index, &mode, search.Ref(), &indexValue, &key, Buffer);
+    Result(engine.Get(&handle, &Index, &mode, search.Ref(), &indexValue, &key, Buffer), FDatasetName);
     FCurrentKey = TakeText(engine, key);
     FIndexValue = TakeText(engine, indexValue);
     return FLastError == 0;
@@ -396,8 +463,7 @@ bool TIsamFile::ToEnd(int16_t Index, bool First) {
     if (!EngineFor(FIsOpen, true, engine, FLastError))
         return false;
     uint32_t handle = FHandle;
-    FLastError = (First ? engine.Bof : engine.Eof)(&handle, &Index);
-    return FLastError == 0;
+    return Result((First ? engine.Bof : engine.Eof)(&handle, &Index), FDatasetName);
 }
 
 int32_t TIsamFile::RecordCount() {
@@ -416,8 +482,7 @@ bool TIsamFile::ReadInfo(int32_t& RecordCount, int16_t& KeyLength) {
     TEngineTable engine;
     if (!LoadedEngine(engine, FLastError))
         return false;
-    FLastError = Info(engine, FHandle, RecordCount, KeyLength);
-    return FLastError == 0;
+    return Result(Info(engine, FHandle, RecordCount, KeyLength), FDatasetName);
 }
 
 std::string TIsamFile::NextKey() {
@@ -437,29 +502,31 @@ std::string TIsamFile::NextKey() {
         return {};
     }
 
-    // The previous record from the end is the one with the highest key; only
-    // its key is read, so four bytes of scratch are enough.
-    char scratch[4] = {};
-    int16_t mode = ReadLastKeyOnly;
-    IsmStr search = nullptr;
-    IsmStr indexValue = nullptr;
-    IsmStr key = nullptr;
-    handle = FHandle;
-    index = 0;
-    const int16_t code = engine.Get(&handle, &index, &mode, &search, &indexValue, &key, scratch);
-    const std::string lastKey = TakeText(engine, key);
-    TakeText(engine, indexValue);
-
-    // Keys are signed 32-bit numbers: past 2147483647, or after a key that is
-    // not a number, no key can be formed and the result stays empty.
+    // Keys of the key length's digits sort as their numbers do, so reading
+    // back from the end, the first such key is the highest; the keys that sort
+    // after it (letters, 2147483647 and above) are passed over. Only keys are
+    // read, so four bytes of scratch are enough.
     int64_t next = 1;
-    if (code == 0) {
-        int64_t last = 0;
-        if (!KeyValue(lastKey, last) || last >= INT32_MAX) {
-            FLastError = CodeBadParameter;
+    for (;;) {
+        char scratch[4] = {};
+        int16_t mode = ReadLastKeyOnly;
+        IsmStr search = nullptr;
+        IsmStr indexValue = nullptr;
+        IsmStr key = nullptr;
+        handle = FHandle;
+        index = 0;
+        const int16_t code = engine.Get(&handle, &index, &mode, &search, &indexValue, &key, scratch);
+        const std::string previousKey = TakeText(engine, key);
+        TakeText(engine, indexValue);
+        if (code == CodeNotFound)
+            break;
+        if (!Result(code, FDatasetName))
             return {};
+        int64_t last = 0;
+        if (KeyValue(previousKey, static_cast<size_t>(length), last)) {
+            next = last + 1;
+            break;
         }
-        next = last + 1;
     }
     std::string result = std::to_string(next);
     if (result.size() > static_cast<size_t>(length)) {
@@ -475,7 +542,7 @@ std::string TIsamFile::ErrorText() const {
 }
 
 std::string TIsamFile::ErrorDetail() const {
-    return IsamErrorDetail(FLastError);
+    return FFileDetail.empty() || FFileDetailCode != FLastError ? IsamErrorDetail(FLastError) : FFileDetail;
 }
 
 } // namespace qel

@@ -35,6 +35,11 @@ public:
     // `Name` is the dataset's full path without extension. On success the
     // object is Open and DatasetName() is `Name`; on failure nothing changes.
     bool OpenDataset(const std::string& Name, int16_t Mode);
+    // The same for a caller whose record buffers are of `Layout`: a dataset
+    // that stores another layout is closed again and refused with 5 before
+    // any record is read, so no read can fill more than such a buffer holds.
+    // An engine that cannot report the stored layout refuses with its code.
+    bool OpenDataset(const std::string& Name, int16_t Mode, const std::string& Layout);
     // On success Handle() is 0 and DatasetName() empty; on failure the object
     // stays open.
     bool CloseDataset();
@@ -52,6 +57,10 @@ public:
     bool UpdateRecord(const void* Buffer, const std::string& Key);
     bool DeleteRecord(const std::string& Key);
 
+    // A read that fails with 1 is the end (or, for GetRecord, no such
+    // record); any other code is an error, never a shorter list: a damaged
+    // record (cut short, of the wrong type, oversize, or with index values
+    // unlike its data) gives 15, a failing disk 14.
     // Reads fill `Buffer` with the whole record on success and leave it
     // untouched on failure; CurrentKey() and IndexValue() get the returned
     // texts whatever the code (empty on failure). The sequential reads use mode
@@ -66,14 +75,18 @@ public:
     // From the engine's info record, open or not; -1 when the engine call fails.
     int32_t RecordCount();
     int16_t KeyLength();
-    // One above the highest key present, zero-padded to the key length
-    // ("0000000001" for an empty dataset). Empty when the position or the key
-    // length cannot be read (LastError() holds that code), and with 7 when no
-    // key can be formed: the highest key is 2147483647 or not a number, or the
-    // next one is longer than the key length.
+    // One above the highest numeric key present, zero-padded to the key
+    // length ("0000000001" when there is none). Keys that are not all digits,
+    // not of the key length, or not below 2147483647 are passed over. Empty
+    // when the position, the key length or a key cannot be read (LastError()
+    // holds that code), and with 7 when the next key would be longer than the
+    // key length.
     std::string NextKey();
 
     std::string ErrorText() const;
+    // IsamErrorDetail(LastError()), except that a failure about the dataset's
+    // file (permission denied, missing folder, not a dataset, damaged, a
+    // read/write error, another layout) says so and names the file.
     std::string ErrorDetail() const;
 
     bool IsOpen() const { return FIsOpen; }
@@ -92,6 +105,9 @@ private:
     bool ToEnd(int16_t Index, bool First);
     // IsmInfo on the handle; false with LastError() set when it fails.
     bool ReadInfo(int32_t& RecordCount, int16_t& KeyLength);
+    // Sets LastError() to `Code` from an operation on the file of dataset
+    // `Name`, with the detail that names the file when there is one.
+    bool Result(int16_t Code, const std::string& Name);
 
     bool FIsOpen = false;
     uint32_t FHandle = 0;
@@ -100,6 +116,8 @@ private:
     std::string FCurrentKey;
     std::string FIndexValue;
     int16_t FLastError = 0;
+    std::string FFileDetail; // the detail of code FFileDetailCode, naming a file
+    int16_t FFileDetailCode = 0;
     bool FEngineLoaded = false;
 };
 

@@ -120,7 +120,7 @@ template <class F> void TQelMessage::ForEachOwnMessage(F each) {
 
 void TQelMessage::Send(const std::string& ToComputer, const std::string& FromComputer, const std::string& Subject,
                        const std::string& MessageText) {
-    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode)) {
+    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
         // The engine creates exclusively: an existing file that cannot be
         // opened is left as it is and this create fails.
         if (!FMessages.CreateDataset(MessagesPath(), DatasetKeyLength, MessagesLayoutText)) {
@@ -128,11 +128,11 @@ void TQelMessage::Send(const std::string& ToComputer, const std::string& FromCom
             FContext.App.RequestTerminate();
             return;
         }
-        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText))
             FContext.Boxes.ShowError("Unable to open Qel Messages database after create!");
     }
     TCloseOnExit closeMessages{FMessages};
-    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode))
+    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode, UsersLayoutText))
         FContext.Boxes.ShowError("Unable to open Qel Users database!");
     TCloseOnExit closeUsers{FUsers};
 
@@ -165,7 +165,7 @@ void TQelMessage::Send(const std::string& ToComputer, const std::string& FromCom
 bool TQelMessage::HasNewMessages() {
     if (!MessagesFileExists())
         return false;
-    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode)) {
+    if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
         FContext.StatusPanel.SetStatusText("Attempting to check for new messages");
         return false;
     }
@@ -186,7 +186,7 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
     // what the windows mark or delete cannot disturb the pass.
     std::vector<TMessageWindowFields> pending;
     {
-        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText))
             FContext.Boxes.ShowError("Unable to open Qel Messages database!");
         TCloseOnExit closer{FMessages};
         if (FMessages.IsOpen())
@@ -202,7 +202,7 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
         // when the check itself cannot be made, the message is shown as read.
         bool gone = false;
         {
-            FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+            FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
             TCloseOnExit closer{FMessages};
             TRecordBuffer record(MessagesLayout());
             if (FMessages.GetRecord(record.Data(), PrimaryIndex, fields.PrimaryKey))
@@ -220,7 +220,7 @@ void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
     int newCount = 0;
     int oldCount = 0;
     {
-        FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+        FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
         TCloseOnExit closer{FMessages};
         TInBoxUpdate update(ListView);
         ListView.Clear();
@@ -248,7 +248,7 @@ void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
 }
 
 std::string TQelMessage::ReadMessageBody(const std::string& Key) {
-    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     TRecordBuffer record(MessagesLayout());
     if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
@@ -259,7 +259,7 @@ std::string TQelMessage::ReadMessageBody(const std::string& Key) {
 }
 
 void TQelMessage::MarkMessageOld(const std::string& Key) {
-    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     TRecordBuffer record(MessagesLayout());
     if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
@@ -273,14 +273,14 @@ void TQelMessage::MarkMessageOld(const std::string& Key) {
 }
 
 void TQelMessage::DeleteMessage(const std::string& Key) {
-    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode);
+    FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     if (!FMessages.DeleteRecord(Key))
         FContext.Boxes.ShowError("Unable to delete Qel Messages\r\r" + FMessages.ErrorText());
 }
 
 std::string TQelMessage::GetUserNameForComputer(const std::string& ComputerName) {
-    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode))
+    if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode, UsersLayoutText))
         FContext.Boxes.ShowError("Unable to open Users dataset " + FUsers.ErrorText());
     TCloseOnExit closer{FUsers};
     TRecordBuffer user(UsersLayout());

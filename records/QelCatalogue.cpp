@@ -45,7 +45,7 @@ bool TQelCatalogue::CreateEmptyDataset() {
 }
 
 bool TQelCatalogue::OpenDataset() {
-    return FIsam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    return FIsam.OpenDataset(DatasetPath(), DatasetOpenMode, FKind.Layout);
 }
 
 void TQelCatalogue::ShowEngineError() {

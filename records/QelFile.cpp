@@ -91,7 +91,7 @@ void TQelFile::AddThisComputer(int16_t administrator) {
 
 void TQelFile::RegisterComputer() {
     const std::string path = DatasetPath();
-    if (Isam.OpenDataset(path, DatasetOpenMode)) {
+    if (Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText)) {
         TRecordBuffer buffer(UsersLayout());
         if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
             // Only a missing record means a new computer; a busy or damaged
@@ -110,7 +110,7 @@ void TQelFile::RegisterComputer() {
         FContext.App.RequestTerminate();
         return;
     }
-    if (!Isam.OpenDataset(path, DatasetOpenMode))
+    if (!Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText))
         FContext.Boxes.ShowError(UnableToOpenAfterCreate);
     FContext.IsAdministrator = true;
     AddThisComputer(1);
@@ -118,7 +118,7 @@ void TQelFile::RegisterComputer() {
 }
 
 void TQelFile::LoadCurrentUser() {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     TRecordBuffer buffer(UsersLayout());
     if (Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         FContext.StatusPanel.SetStatusText("");
@@ -131,7 +131,7 @@ void TQelFile::LoadCurrentUser() {
 }
 
 void TQelFile::SaveUser() {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, FContext.CurrentUser.ComputerName)) {
         // No record was read, so there is no key to write under.
@@ -146,7 +146,7 @@ void TQelFile::SaveUser() {
 }
 
 void TQelFile::SaveStatus() {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         FContext.Boxes.ShowError(EngineErrorText(Isam));
@@ -170,7 +170,7 @@ void TQelFile::SaveStatus() {
 
 void TQelFile::ListBoard(IBoardList& board, const std::string* department) {
     // An open that fails leaves every read below failing, so the board ends up empty.
-    Isam.OpenDataset(Location + UsersDatasetName, DatasetOpenMode);
+    Isam.OpenDataset(Location + UsersDatasetName, DatasetOpenMode, UsersLayoutText);
     Isam.GoTop(PrimaryIndex);
     board.BeginUpdate();
     board.Clear();
@@ -193,7 +193,7 @@ void TQelFile::ListDepartmentUsers(IBoardList& board, const std::string& departm
 }
 
 void TQelFile::FillUserList(INumberedList& list) {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     Isam.GoTop(PrimaryIndex);
     list.BeginUpdate();
     list.Clear();
@@ -208,7 +208,7 @@ void TQelFile::ShowUser(const INumberedList& list, IUserDetailsView& view) {
     const int selected = list.SelectedIndex();
     if (selected < 0)
         return;
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     Isam.GoTop(PrimaryIndex);
     const std::string key = FormatKey(list.NumberAt(selected));
     TRecordBuffer buffer(UsersLayout());
@@ -232,7 +232,7 @@ void TQelFile::DeleteUser(const INumberedList& list) {
     const int selected = list.SelectedIndex();
     if (selected < 0)
         return;
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode);
+    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     if (!Isam.DeleteRecord(FormatKey(list.NumberAt(selected))))
         FContext.Boxes.ShowError(EngineErrorText(Isam));
     Isam.CloseDataset();

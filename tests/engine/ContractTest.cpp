@@ -68,14 +68,12 @@ TEST(EngineStrings, AllocateKeepsLengthPrefixAndNul) {
 
 TEST(EngineStrings, UnusedEntryPointsReportNotAvailable) {
     uint32_t handle = 1;
-    int16_t field = 1;
     IsmStr text = nullptr;
     EXPECT_EQ(IsmLock(&handle), ISM_NOT_AVAILABLE);
     EXPECT_EQ(IsmUnlock(&handle), ISM_NOT_AVAILABLE);
     EXPECT_EQ(IsmKill(&text), ISM_NOT_AVAILABLE);
     EXPECT_EQ(IsmReadNote(&handle, &text), ISM_NOT_AVAILABLE);
     EXPECT_EQ(IsmWriteNote(&handle, &text), ISM_NOT_AVAILABLE);
-    EXPECT_EQ(IsmFetchField(&handle, &field, &text), ISM_NOT_AVAILABLE);
 }
 
 TEST(EngineCreate, RejectsBadArguments) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
@@ -127,6 +129,40 @@ TEST(EngineFiles, CreateNeverTouchesAnExistingFile) {
     EXPECT_EQ(FileBytes(dir / "other.isd"), "not ours");
     EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"other.isd", "users.isd"}));
     EXPECT_EQ(OpenAndScan(name), ISM_OK);
+}
+
+// A killed create leaves N.isd.new-HOST-PID-COUNT (and its "-journal"); the
+// next create or open of N removes those of this computer whose process is
+// gone, and nothing else.
+TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
+    TTempDir dir;
+    char name[256] = {};
+    ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
+    std::string host;
+    for (const char* c = name; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.')
+            host += *c;
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+    const std::string mine = ".isd.new-" + host + "-", gone = std::to_string(dead), live = std::to_string(getpid());
+    const std::vector<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + live + "-2",
+                                           "users.isd.new-" + host + "x-" + gone + "-3",
+                                           "users.isd.new-" + gone + "-4"};
+    for (const std::string& file : kept)
+        WriteFile(dir / file, "half made");
+    for (bool open : {false, true}) {
+        WriteFile(dir / "users" + mine + gone + "-5", "half made");
+        WriteFile(dir / "users" + mine + gone + "-5-journal", "half made");
+        uint32_t handle = 0;
+        EXPECT_EQ(open ? Open(dir / "users", &handle) : Create(dir / "users", Layout), ISM_OK);
+        Close(handle);
+        std::vector<std::string> expected = kept;
+        expected.push_back("users.isd");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(FolderEntries(dir.Path()), expected) << (open ? "open" : "create");
+    }
 }
 
 TEST(EngineFiles, RacingCreatesMakeExactlyOneDataset) {

@@ -96,10 +96,11 @@ TEST_F(IsamFileEngine, NextKeyEdgeCases) {
     };
     const TCase cases[] = {
         {10, "2147483646", "2147483647"},
-        {10, "2147483647", ""}, // past the signed 32-bit range
-        {10, "9999999999", ""},
-        {10, "PC-0000001", ""}, // not a number
-        {6, "7", "000008"},     // padded to the key length
+        {10, "2147483647", "0000000001"}, // no room after it: passed over
+        {10, "9999999999", "0000000001"},
+        {10, "PC-0000001", "0000000001"}, // not a number
+        {6, "7", "000001"},               // not of the key length
+        {6, "000007", "000008"},
         {3, "099", "100"},
         {3, "999", ""}, // longer than the key length
     };

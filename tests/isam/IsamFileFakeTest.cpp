@@ -256,7 +256,7 @@ TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
          {"0000000011", "0000000012", "0000000013", "0000000014", "0000000015"}},
         {"given key taken", "0000000005", {}, {2}, 2, "0000000005", {"0000000005"}},
         {"other failure", "", {"0000000005", "0000000006"}, {3, 0}, 3, "0000000006", {"0000000006"}},
-        {"no key to form", "", {"2147483647"}, {}, 7, "", {}},
+        {"top key passed over", "", {"2147483647"}, {}, 0, "0000000001", {"0000000001"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -29,6 +29,7 @@ enum class TCraft {
     MismatchedIndex, // the last record's first index value unlike its data
     NonNumericKey,   // one more, intact, record under the key "ABCDEFGHIJ"
     TopKey,          // one more, intact, record under the key "2147483647"
+    Garbage,         // not a dataset at all: 8 KB of text
 };
 
 // What opening a crafted file with the program's own layout gives and, when
@@ -43,11 +44,17 @@ struct TCraftedFile {
 
 inline const std::vector<TCraftedFile>& CraftedFiles() {
     static const std::vector<TCraftedFile> files = {
-        {TCraft::LongerLayout, "longer layout", 5, 0},  {TCraft::ShorterLayout, "shorter layout", 5, 0},
-        {TCraft::Truncated, "truncated", 15, 0},        {TCraft::ZeroedPage, "zeroed page", 0, 15},
-        {TCraft::ShortRecord, "short record", 0, 15},   {TCraft::WrongColumnType, "wrong column type", 0, 15},
-        {TCraft::OversizeKey, "oversize key", 0, 15},   {TCraft::MismatchedIndex, "mismatched index", 0, 15},
-        {TCraft::NonNumericKey, "non-numeric key", 0, 1}, {TCraft::TopKey, "top key", 0, 1},
+        {TCraft::LongerLayout, "longer layout", 5, 0},
+        {TCraft::ShorterLayout, "shorter layout", 5, 0},
+        {TCraft::Truncated, "truncated", 15, 0},
+        {TCraft::ZeroedPage, "zeroed page", 0, 15},
+        {TCraft::ShortRecord, "short record", 0, 15},
+        {TCraft::WrongColumnType, "wrong column type", 0, 15},
+        {TCraft::OversizeKey, "oversize key", 0, 15},
+        {TCraft::MismatchedIndex, "mismatched index", 0, 15},
+        {TCraft::NonNumericKey, "non-numeric key", 0, 1},
+        {TCraft::TopKey, "top key", 0, 1},
+        {TCraft::Garbage, "garbage", 8, 0},
     };
     return files;
 }
@@ -130,6 +137,14 @@ inline std::string Craft(const std::string& name, const std::string& layout, con
         return "close: " + isam.ErrorText();
 
     const std::string file = name + ".isd";
+    if (kind == TCraft::Garbage) {
+        std::string text;
+        while (text.size() < 8192)
+            text += "This is no dataset, just a file that a peer left here.\n";
+        std::FILE* out = std::fopen(file.c_str(), "wb");
+        const bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+        return out && std::fclose(out) == 0 && written ? std::string() : "cannot write " + file;
+    }
     std::string column;
     for (int position = 1; position <= parsed->FieldCount() && column.empty(); ++position)
         if (parsed->IsIndex(position))
