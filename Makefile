@@ -7,7 +7,7 @@ PACKAGES   := build-essential cmake ninja-build pkg-config \
               qt6-base-dev qt6-svg-dev libqt6svg6 libsqlite3-dev \
               libgtest-dev libgmock-dev libbenchmark-dev strace
 
-.PHONY: all deps configure build run test bench install package clean
+.PHONY: all deps configure build run test check-asan bench install package clean
 
 all: build
 
@@ -39,6 +39,21 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
 
+# The engine, the wrapper, the record classes and qelctl built with
+# AddressSanitizer and UndefinedBehaviorSanitizer in a folder of their own, and
+# their tests run there: the first report ends the program that made it.
+ASAN_BUILD_DIR ?= $(BUILD_DIR)-asan
+SANITIZE := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all
+check-asan: deps
+	@if [ ! -f $(ASAN_BUILD_DIR)/build.ninja ]; then \
+	  cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	    -DCMAKE_C_FLAGS="$(SANITIZE)" -DCMAKE_CXX_FLAGS="$(SANITIZE)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE)"; \
+	fi
+	cmake --build $(ASAN_BUILD_DIR) --target sanitize_tests
+	cd $(ASAN_BUILD_DIR) && ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2 -L sanitize
+
 bench: build
 	cmake --build $(BUILD_DIR) --target run_benchmarks
 
@@ -60,4 +75,4 @@ package: deps
 	@ls -1 $(DEB_BUILD_DIR)/*.deb
 
 clean:
-	rm -rf $(BUILD_DIR) $(DEB_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(DEB_BUILD_DIR) $(ASAN_BUILD_DIR)
