@@ -2,14 +2,13 @@
 // names that are taken, and folders it may not write or that disappear.
 
 #include "EngineSupport.h"
+#include "tests/support/AsNobody.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <fcntl.h>
-#include <functional>
-#include <grp.h>
 #include <random>
 #include <sys/wait.h>
 
@@ -76,36 +75,6 @@ int16_t OpenAndScan(const std::string& name, size_t recordSize = RecordSize) {
     }
     Close(handle);
     return result;
-}
-
-// Runs `body` in a child process as the unprivileged user "nobody" and
-// returns what it returned; "skip" when the identity could not be taken.
-std::string RunAsNobody(const std::function<std::string()>& body) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(77);
-        const std::string answer = body();
-        if (write(fds[1], answer.data(), answer.size()) < 0)
-            _exit(2);
-        _exit(0);
-    }
-    ::close(fds[1]);
-    std::string answer;
-    char chunk[256];
-    ssize_t got;
-    while ((got = read(fds[0], chunk, sizeof chunk)) > 0)
-        answer.append(chunk, static_cast<size_t>(got));
-    ::close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
-        return "skip";
-    return answer;
 }
 
 TEST(EngineFiles, CreateNeverTouchesAnExistingFile) {

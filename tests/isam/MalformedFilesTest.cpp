@@ -3,19 +3,16 @@
 // engine: each ends in its exact code, with a detail that names the file.
 
 #include "isam/IsamFile.h"
+#include "tests/support/AsNobody.h"
 #include "tests/support/CraftedFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <functional>
 
 using namespace qel::test;
 using qel::TIsamFile;
@@ -75,31 +72,6 @@ TEST(MalformedFiles, EachEndsInItsCodeAndNoReadOverrunsTheRecord) {
             EXPECT_TRUE(file.DeleteRecord(crafted.Kind == TCraft::TopKey ? "2147483647" : "ABCDEFGHIJ"));
         }
     }
-}
-
-// Runs `body` as the unprivileged user "nobody" in a child process and
-// returns its answer; "skip" when that identity cannot be taken.
-std::string RunAsNobody(const std::function<std::string()>& body) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(77);
-        const std::string answer = body();
-        _exit(write(fds[1], answer.data(), answer.size()) < 0 ? 2 : 0);
-    }
-    ::close(fds[1]);
-    std::string answer;
-    char chunk[256];
-    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;)
-        answer.append(chunk, static_cast<size_t>(got));
-    ::close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 77 ? "skip" : answer;
 }
 
 TEST(MalformedFiles, PlacesThatCannotBeWrittenSayPermissionDeniedAndNameTheFile) {

@@ -1,0 +1,39 @@
+#pragma once
+
+// Runs a piece of a test as the unprivileged user "nobody" (uid and gid
+// 65534), in a child process, for what root may do and others may not.
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+namespace qel::test {
+
+// What `body` returned in the child; "skip" when the identity could not be taken.
+inline std::string RunAsNobody(const std::function<std::string()>& body) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return "pipe failed";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(77);
+        const std::string answer = body();
+        _exit(write(fds[1], answer.data(), answer.size()) < 0 ? 2 : 0);
+    }
+    ::close(fds[1]);
+    std::string answer;
+    char chunk[256];
+    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;)
+        answer.append(chunk, static_cast<size_t>(got));
+    ::close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 77 ? "skip" : answer;
+}
+
+} // namespace qel::test
