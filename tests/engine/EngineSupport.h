@@ -59,11 +59,15 @@ public:
         FPath = pattern;
         ::chmod(FPath.c_str(), 0755);
     }
+    // Folders a test made read-only are made writable again first.
     ~TTempDir() {
+        namespace fs = std::filesystem;
         std::error_code error;
-        std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                     error);
-        std::filesystem::remove_all(FPath, error);
+        fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, error);
+        for (auto it = fs::recursive_directory_iterator(FPath, error); !error && it != fs::end(it); it.increment(error))
+            if (it->is_directory(error))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        fs::remove_all(FPath, error);
     }
     const std::string& Path() const { return FPath; }
     std::string operator/(const std::string& name) const { return FPath + "/" + name; }

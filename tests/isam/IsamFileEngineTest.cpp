@@ -1,5 +1,5 @@
 // TIsamFile over the real engine, loaded from beside the test program: key
-// numbering, reads in index order, result texts and two writers at once.
+// numbering, reads in index order and result texts.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -9,10 +9,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <functional>
-#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 using qel::TFieldLayout;
@@ -161,33 +158,6 @@ TEST_F(IsamFileEngine, ResultCodesTurnIntoTexts) {
     EXPECT_EQ(qel::IsamErrorText(-1), "Unknown error");
     EXPECT_EQ(qel::IsamErrorDetail(24), "There is no further information for this error");
     EXPECT_EQ(qel::IsamErrorDetail(23), "");
-}
-
-TEST_F(IsamFileEngine, TwoWritersAtOnceLoseNothing) {
-    constexpr int PerWriter = 25;
-    auto writer = [&](const std::string& computer, Keys& keys) {
-        TIsamFile file;
-        ASSERT_TRUE(file.OpenDataset(Dataset, 3));
-        for (int i = 0; i < PerWriter; ++i)
-            keys.push_back(Add(file, "racer", computer));
-    };
-    Keys keysA;
-    Keys keysB;
-    std::thread a(writer, "A", std::ref(keysA));
-    std::thread b(writer, "B", std::ref(keysB));
-    a.join();
-    b.join();
-
-    std::set<std::string> distinct(keysA.begin(), keysA.end());
-    distinct.insert(keysB.begin(), keysB.end());
-    EXPECT_EQ(distinct.size(), 2u * PerWriter);
-    EXPECT_EQ(File.RecordCount(), 2 * PerWriter);
-    // Each key holds the record of the writer that was told it.
-    TRecordBuffer record(Layout);
-    for (const std::string& key : keysA) {
-        ASSERT_TRUE(File.GetRecord(record.Data(), 0, key));
-        EXPECT_EQ(record.GetText(2), "A");
-    }
 }
 
 } // namespace
