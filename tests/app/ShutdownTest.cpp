@@ -10,54 +10,58 @@ namespace {
 
 class ShutdownTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Pc.JoinQuietly(Database.Path());
-        ASSERT_TRUE(Pc.Start());
-        Pc.Controller->Context().CurrentUser.Comments = "till 4";
-        Pc.Controller->Users().SaveUser();
-        Pc.Controller->SetStatus("In meeting");
-        Pc.Ui.Reset();
+    void SetUp() override { Begin(Pc); }
+
+    // Starts `pc` "In meeting", commented "till 4".
+    void Begin(TBoardComputer& pc) {
+        pc.JoinQuietly(Database.Path());
+        ASSERT_TRUE(pc.Start());
+        pc.Controller->Context().CurrentUser.Comments = "till 4";
+        pc.Controller->Users().SaveUser();
+        pc.Controller->SetStatus("In meeting");
+        pc.Ui.Reset();
     }
 
-    // Another computer's view of this one after the program has gone.
-    TQelUser RecordAfterExit() {
-        Pc.MakeController();
-        Pc.Controller->FormCreate();
-        Pc.Controller->Users().LoadLocation();
-        return Pc.StoredRecord();
+    // The record of `pc` as the program finds it at its next start.
+    static TQelUser RecordAfterExit(TBoardComputer& pc) {
+        pc.MakeController();
+        pc.Controller->FormCreate();
+        pc.Controller->Users().LoadLocation();
+        return pc.StoredRecord();
     }
 
     TScratchFolder Database;
     TBoardComputer Pc{"ALPHA"};
 };
 
-TEST_F(ShutdownTest, ExitAnsweredYesKeepsStatusAndComments) {
-    Pc.Ui.QueueAnswer(TBoxAnswer::Yes);
-    Pc.Exit();
-    EXPECT_EQ(Pc.Ui.Boxes, std::vector<TShownBox>{Question(RetainStatusQuestionText)});
-    EXPECT_EQ(Pc.Ui.Boxes[0].Text, "Would you like to retain your current Status?\r\rNote : If you choose \"No\" "
-                                   "your status will be changed to \"Offline\"");
-    const TQelUser stored = RecordAfterExit();
-    EXPECT_EQ(stored.Status, "In meeting");
-    EXPECT_EQ(stored.Comments, "till 4");
-}
-
-TEST_F(ShutdownTest, ExitAnsweredNoGoesOfflineWithEmptyComments) {
-    Pc.Ui.QueueAnswer(TBoxAnswer::No);
-    Pc.Exit();
-    EXPECT_EQ(Pc.Ui.Boxes, std::vector<TShownBox>{Question(RetainStatusQuestionText)});
-    const TQelUser stored = RecordAfterExit();
-    EXPECT_EQ(stored.Status, "Offline");
-    EXPECT_EQ(stored.Comments, "");
-}
-
-TEST_F(ShutdownTest, ExitWithConfirmationUntickedAsksNothingAndGoesOffline) {
-    TFormStateStore(Pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", false);
-    Pc.Exit();
-    EXPECT_TRUE(Pc.Ui.Boxes.empty());
-    const TQelUser stored = RecordAfterExit();
-    EXPECT_EQ(stored.Status, "Offline");
-    EXPECT_EQ(stored.Comments, "");
+// Whatever the way out, the record is left as the question's answer says.
+TEST_F(ShutdownTest, ExitKeepsOrClearsTheStatusAsAnswered) {
+    const TShownBox question = Question("Would you like to retain your current Status?\r\rNote : If you choose "
+                                        "\"No\" your status will be changed to \"Offline\"");
+    struct TCase {
+        const char* Name;
+        bool Confirm;
+        TBoxAnswer Answer;
+        const char* Status;
+        const char* Comments;
+    };
+    const TCase cases[] = {
+        {"yes", true, TBoxAnswer::Yes, "In meeting", "till 4"},
+        {"no", true, TBoxAnswer::No, "Offline", ""},
+        {"not asked", false, TBoxAnswer::Yes, "Offline", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TBoardComputer pc(std::string("PC-") + c.Name);
+        Begin(pc);
+        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", c.Confirm);
+        pc.Ui.QueueAnswer(c.Answer);
+        pc.Exit();
+        EXPECT_EQ(pc.Ui.Boxes, c.Confirm ? std::vector<TShownBox>{question} : std::vector<TShownBox>{});
+        const TQelUser stored = RecordAfterExit(pc);
+        EXPECT_EQ(stored.Status, c.Status);
+        EXPECT_EQ(stored.Comments, c.Comments);
+    }
 }
 
 TEST_F(ShutdownTest, ShutdownMarkerClosesAtNextTickWithoutQuestion) {
@@ -71,7 +75,7 @@ TEST_F(ShutdownTest, ShutdownMarkerClosesAtNextTickWithoutQuestion) {
     Pc.Controller->FormDestroy();
     EXPECT_TRUE(Pc.Ui.Boxes.empty());
     std::filesystem::remove(Database.Path() + "QelDBase.smd");
-    const TQelUser stored = RecordAfterExit();
+    const TQelUser stored = RecordAfterExit(Pc);
     EXPECT_EQ(stored.Status, "Offline");
     EXPECT_EQ(stored.Comments, "");
 }
