@@ -63,10 +63,8 @@ board_field() {
 }
 board_computers() { pc "$1" board "${@:2}" | awk -F'\t' 'NR > 1 { printf "%s ", $6 }'; }
 
-HAVE_PYTHON=0
-command -v python3 >/dev/null 2>&1 && HAVE_PYTHON=1
 # json_eval FILE EXPRESSION: prints the Python expression over the parsed
-# JSON `d` (only where python3 exists; the callers skip otherwise).
+# JSON `d`.
 json_eval() { python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$1" "$2"; }
 
 long() { head -c "$1" /dev/zero | tr '\0' "${2:-x}"; }
@@ -125,13 +123,9 @@ check "TSV keeps the row whole, escapes visible" [ "$(board_field PC1 PC2 5)" = 
 expect 1 "comment of 41 bytes" pc PC2 comment "$(long 41)"
 check "refused comment leaves the old one" [ "$(board_field PC1 PC2 5)" = 'back\tat "3" \\ Müller' ]
 expect 0 "board --json" pc PC1 board --json
-if [ $HAVE_PYTHON = 1 ]; then
-    cp "$OUT" "$WORK/board.json"
-    check "JSON comment round-trips" [ "$(json_eval "$WORK/board.json" 'd[1]["comments"] == "back\tat \"3\" \\ Müller"')" = True ]
-    check "JSON image and administrator" [ "$(json_eval "$WORK/board.json" '[(u["computer"], u["image"], u["administrator"]) for u in d]')" = "[('PC1', 1, True), ('PC2', 5, False), ('PC3', 9, False)]" ]
-else
-    echo "note: python3 missing, JSON parse checks skipped"
-fi
+cp "$OUT" "$WORK/board.json"
+check "JSON comment round-trips" [ "$(json_eval "$WORK/board.json" 'd[1]["comments"] == "back\tat \"3\" \\ Müller"')" = True ]
+check "JSON image and administrator" [ "$(json_eval "$WORK/board.json" '[(u["computer"], u["image"], u["administrator"]) for u in d]')" = "[('PC1', 1, True), ('PC2', 5, False), ('PC3', 9, False)]" ]
 expect 0 "PC3 goes offline" pc PC3 offline
 check "offline status" [ "$(board_field PC1 PC3 2)" = "Offline" ]
 expect 0 "PC3 comment" pc PC3 comment "back at 2"
@@ -207,12 +201,8 @@ expect 1 "PC1 cannot read PC2's message" pc PC1 read "$key"
 expect 0 "PC2 reads the parcel message" pc PC2 read "$key"
 check "text printed whole" out_is $'At the desk\nsecond line'
 expect 0 "PC2's in-box after reading" pc PC2 inbox --json
-if [ $HAVE_PYTHON = 1 ]; then
-    cp "$OUT" "$WORK/inbox.json"
-    check "counters after reading" [ "$(json_eval "$WORK/inbox.json" '(d["new"], d["old"], d["total"], [m["type"] for m in d["messages"]])')" = "(1, 1, 2, ['Old', 'New'])" ]
-else
-    check "counters after reading" out_has '"new":1,"old":1,"total":2'
-fi
+cp "$OUT" "$WORK/inbox.json"
+check "counters after reading" [ "$(json_eval "$WORK/inbox.json" '(d["new"], d["old"], d["total"], [m["type"] for m in d["messages"]])')" = "(1, 1, 2, ['Old', 'New'])" ]
 expect 0 "PC2 deletes the message" pc PC2 delete-message "$key"
 expect 1 "deleted message cannot be read" pc PC2 read "$key"
 expect 0 "PC2's in-box after delete" pc PC2 inbox

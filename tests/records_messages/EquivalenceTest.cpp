@@ -68,8 +68,9 @@ TEST(FastReadTest, AgreesWhenTheOnlyMessagesAreAtTheEdgesOfTheIndex) {
     {
         TDatasetWriter writer(database.Path());
         for (const auto& [to, state] : {std::pair{"AAA", "New"}, {"ZZZ", "Old"}, {"AAA", "Old"}, {"ZZZ", "New"}})
-            writer.AddMessage({.To = to, .State = state});
+            ASSERT_FALSE(writer.AddMessage({.To = to, .State = state}).empty());
     }
+    ASSERT_EQ(ReferenceInBox(database.Path(), "ZZZ").Rows.size(), 2u);
     for (const char* computer : {"AAA", "ZZZ", "MMM", "A", "ZZZZ"})
         ExpectSameAsPlainPass(database.Path(), computer);
 }

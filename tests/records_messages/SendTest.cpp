@@ -1,5 +1,5 @@
 // Sending: what is stored, what is refused, and that nothing already stored
-// is ever lost; the user-name lookup, the missing engine and the sound.
+// is ever lost; the user-name lookup and the missing engine.
 
 #include "MessageOffice.h"
 
@@ -140,24 +140,6 @@ TEST(MessageStoreStartTest, AMissingEngineIsReportedForEachHandle) {
     TMessageComputer pc1("PC1", database.Path(), noEngine.Path());
     const std::string box = std::string("box Error: ") + EngineMissingText;
     EXPECT_EQ(pc1.Ui.Log, (std::vector<std::string>{box, "terminate", box, "terminate"}));
-}
-
-TEST(MessageSoundTest, PlaysTheChosenFileOrBeeps) {
-    struct TOptions : ISoundOptions {
-        bool PlayWavFile() const override { return Ticked; }
-        std::string WavFileSelected() const override { return "/usr/share/sounds/ding.wav"; }
-        bool Ticked = false;
-    } options;
-    TScratchFolder database;
-    TMessageComputer pc1("PC1", database.Path());
-    pc1.Messages->PlayNewMessageSound(options);
-    EXPECT_EQ(pc1.Platform.BeepCount, 1);
-    EXPECT_TRUE(pc1.Platform.PlayedSounds.empty());
-
-    options.Ticked = true;
-    pc1.Messages->PlayNewMessageSound(options);
-    EXPECT_EQ(pc1.Platform.BeepCount, 1);
-    EXPECT_EQ(pc1.Platform.PlayedSounds, std::vector<std::string>{options.WavFileSelected()});
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 // The images of the board, the tool bars and the tray, as the program loads
 // them from the resource system.
-//
-// Set QEL_ICON_SHEET to a file name to get a contact sheet of every image at
-// 16x16 and 64x64, for looking at them.
 
 #include <QDirIterator>
 #include <QFile>
@@ -72,29 +69,6 @@ int DifferentPixels(const QImage& a, const QImage& b) {
     return count;
 }
 
-void WriteContactSheet(const QString& fileName) {
-    // Each cell: the image at 16x16 on white and on a dark panel (as in many
-    // notification areas), the same pixels enlarged four times, and the image
-    // drawn at 64x64.
-    const QStringList paths = AllImages();
-    constexpr int kWidth = 164, kHeight = 90, kColumns = 5;
-    QImage sheet(kWidth * kColumns, kHeight * ((paths.size() + kColumns - 1) / kColumns), QImage::Format_ARGB32);
-    sheet.fill(Qt::white);
-    QPainter painter(&sheet);
-    for (int i = 0; i < paths.size(); ++i) {
-        const QPoint cell((i % kColumns) * kWidth, (i / kColumns) * kHeight);
-        const QImage small = Render(paths[i], 16);
-        painter.drawImage(cell + QPoint(4, 4), small);
-        painter.fillRect(QRect(cell + QPoint(2, 26), QSize(20, 20)), QColor(0x20, 0x20, 0x24));
-        painter.drawImage(cell + QPoint(4, 28), small);
-        painter.drawImage(cell + QPoint(24, 4), small.scaled(64, 64));
-        painter.drawImage(cell + QPoint(94, 4), Render(paths[i], 64));
-        painter.drawText(cell + QPoint(4, kHeight - 6), paths[i].mid(8));
-    }
-    painter.end();
-    sheet.save(fileName);
-}
-
 // Qt's SVG handler reports what it cannot draw through the "qt.svg" category.
 QStringList svgWarnings;
 
@@ -109,12 +83,7 @@ public:
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QGuiApplication>(argc_, argv_);
     }
-    void TearDown() override {
-        const QString sheet = qEnvironmentVariable("QEL_ICON_SHEET");
-        if (!sheet.isEmpty())
-            WriteContactSheet(sheet);
-        app_.reset();
-    }
+    void TearDown() override { app_.reset(); }
 
 private:
     int argc_ = 1;
