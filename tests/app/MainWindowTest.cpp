@@ -37,8 +37,9 @@ TEST_F(MainWindowTest, CommandsHaveImagesAndDistinctShortcuts) {
     TfrmMain window(Platform, Dialogs);
     QStringList keys;
     for (QAction* action : window.actions()) {
-        if (action != window.actHelpAbout)
+        if (action != window.actHelpAbout) {
             EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+        }
         if (!action->shortcut().isEmpty())
             keys << action->shortcut().toString();
     }

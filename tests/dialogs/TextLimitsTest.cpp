@@ -47,8 +47,9 @@ TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {
         bool keepAfter = !c.KeepAfter;
         EXPECT_EQ(FitEdit(c.Before, c.After, c.Limit, &keepAfter), c.Fitted);
         EXPECT_EQ(keepAfter, c.KeepAfter);
-        if (c.After.empty())
+        if (c.After.empty()) {
             EXPECT_EQ(FitText(c.Before, c.Limit), c.Fitted);
+        }
     }
     EXPECT_EQ(Utf8Length(euro + smile + "a"), 3u);
 }
