@@ -3,6 +3,7 @@
 #include "app/DatabaseWizardLogic.h"
 #include "cli/CliPorts.h"
 #include "cli/CliText.h"
+#include "cli/Serve.h"
 #include "cli/UserTable.h"
 #include "records/MessageObj.h"
 #include "records/QelContext.h"
@@ -35,6 +36,8 @@ const char* const UsageText =
     "Board and own status:\n"
     "  board [--department NAME] [--json]\n"
     "  watch [--department NAME] [--json] [--interval SECONDS]\n"
+    "  serve [--listen ADDRESS:PORT] [--department NAME]\n"
+    "                               the board for browsers, read-only (default 127.0.0.1:8080)\n"
     "  status NAME                  set this computer's status (\"Offline\" only through offline)\n"
     "  comment TEXT                 set this computer's comments\n"
     "  offline                      empty comments, then status \"Offline\"\n"
@@ -156,8 +159,8 @@ private:
 
     // Makes the users object and finds the database folder from the
     // settings. False (after the error) when the engine or the folder is
-    // missing.
-    bool OpenDatabase();
+    // missing (the folder's users file too, unless `usersFileOptional`).
+    bool OpenDatabase(bool usersFileOptional = false);
     // Reads this computer's record into CurrentUser; false (after the error)
     // when it cannot be read.
     bool LoadOwnRecord();
@@ -180,6 +183,7 @@ private:
 
     int InitOrJoin(const std::string& command, const std::vector<std::string>& args, bool create);
     int Board(const std::string& command, const std::vector<std::string>& args, bool watch);
+    int Serve(const std::vector<std::string>& args);
     int SetStatus(const std::vector<std::string>& args);
     int SetComment(const std::vector<std::string>& args);
     int Offline(const std::vector<std::string>& args);
@@ -207,7 +211,7 @@ private:
     std::unique_ptr<TQelFile> FUsers;
 };
 
-bool TSession::OpenDatabase() {
+bool TSession::OpenDatabase(bool usersFileOptional) {
     FUsers = std::make_unique<TQelFile>(FContext);
     if (EngineMissing())
         return false;
@@ -217,7 +221,7 @@ bool TSession::OpenDatabase() {
         return false;
     }
     FUsers->LoadLocation();
-    if (!FPlatform.FileExists(FUsers->Location + UsersDatasetName + ".isd")) {
+    if (!usersFileOptional && !FPlatform.FileExists(FUsers->Location + UsersDatasetName + ".isd")) {
         Fail("the database folder " + FUsers->Location + " holds no " + UsersDatasetName +
              ".isd (is the network share mounted?)");
         return false;
@@ -315,17 +319,6 @@ int TSession::InitOrJoin(const std::string& command, const std::vector<std::stri
     return ExitOk;
 }
 
-// The members a board entry and a users entry share, "user" to "computer".
-std::string UserJsonMembers(const TQelUser& user) {
-    return "\"user\":" + JsonString(user.UserName) + ",\"status\":" + JsonString(user.Status) +
-           ",\"extension\":" + JsonString(user.Extension) + ",\"department\":" + JsonString(user.Department) +
-           ",\"comments\":" + JsonString(user.Comments) + ",\"computer\":" + JsonString(user.ComputerName);
-}
-
-std::string AdministratorJsonMember(const TQelUser& user) {
-    return std::string(",\"administrator\":") + (user.Administrator == 1 ? "true" : "false");
-}
-
 std::optional<std::vector<TUserRow>> TSession::ReadBoard() {
     std::string error;
     auto rows = ReadUsers(FUsers->Location + UsersDatasetName, FEnv.EngineFolder, &error);
@@ -336,24 +329,15 @@ std::optional<std::vector<TUserRow>> TSession::ReadBoard() {
 
 std::string TSession::BoardText(const std::vector<TUserRow>& rows, const std::optional<std::string>& department,
                                 bool json) {
-    std::string text = json ? "[" : TsvLine({"User", "Status", "Ext", "Department", "Comments", "Computer"});
-    bool first = true;
+    if (json)
+        return BoardJson(rows, department) + "\n";
+    std::string text = TsvLine({"User", "Status", "Ext", "Department", "Comments", "Computer"});
     for (const TUserRow& row : rows) {
         const TQelUser& user = row.User;
-        if (department && user.Department != *department)
-            continue;
-        if (!json) {
+        if (!department || user.Department == *department)
             text += TsvLine(
                 {user.UserName, user.Status, user.Extension, user.Department, user.Comments, user.ComputerName});
-            continue;
-        }
-        text += first ? "{" : ",{";
-        first = false;
-        text += UserJsonMembers(user) + ",\"image\":" + std::to_string(StatusImageIndex(user.Status)) +
-                AdministratorJsonMember(user) + "}";
     }
-    if (json)
-        text += "]\n";
     return text;
 }
 
@@ -418,6 +402,22 @@ int TSession::Board(const std::string& command, const std::vector<std::string>& 
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return ExitOk;
+}
+
+// The board server starts without the users file too: its page says the
+// share is away until it comes back.
+int TSession::Serve(const std::vector<std::string>& args) {
+    const TCommandLine line = ParseCommandLine("serve", args, {}, {"--listen", "--department"});
+    RequirePositional("serve", line, 0);
+    TServeOptions options;
+    if (!ParseListenAddress(line.Value("--listen").value_or(DefaultListenAddress), &options.Host, &options.Port))
+        throw TUsageError{"serve: --listen needs ADDRESS:PORT, such as 127.0.0.1:8080 or [::1]:8080"};
+    options.Department = line.Value("--department");
+    if (!OpenDatabase(true))
+        return ExitFailure;
+    options.DatabaseFolder = FUsers->Location;
+    options.EngineFolder = FEnv.EngineFolder;
+    return RunServe(options, FPlatform, FEnv.Err, FEnv.Stop);
 }
 
 int TSession::SetStatus(const std::vector<std::string>& args) {
@@ -709,6 +709,8 @@ int TSession::Run(const std::string& command, const std::vector<std::string>& ar
         return InitOrJoin(command, args, command == "init");
     if (command == "board" || command == "watch")
         return Board(command, args, command == "watch");
+    if (command == "serve")
+        return Serve(args);
     if (command == "status")
         return SetStatus(args);
     if (command == "comment")

@@ -1,5 +1,8 @@
 #include "cli/UserTable.h"
 
+#include "cli/CliText.h"
+#include "engine/qelisam.h"
+
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
 #include "records/QelFile.h"
@@ -33,8 +36,38 @@ std::optional<std::vector<TUserRow>> ReadUsers(const std::string& datasetPath, c
         row.User.ComputerName = buffer.GetText(userfield::ComputerName);
         rows.push_back(std::move(row));
     }
+    // The scan ends with "not found"; any other code is a failed read, and
+    // the rows so far are not the board.
+    if (isam.LastError() != ISM_NOT_FOUND) {
+        *error = isam.ErrorText() + "\n" + isam.ErrorDetail();
+        isam.CloseDataset();
+        return std::nullopt;
+    }
     isam.CloseDataset();
     return rows;
+}
+
+std::string UserJsonMembers(const TQelUser& user) {
+    return "\"user\":" + JsonString(user.UserName) + ",\"status\":" + JsonString(user.Status) +
+           ",\"extension\":" + JsonString(user.Extension) + ",\"department\":" + JsonString(user.Department) +
+           ",\"comments\":" + JsonString(user.Comments) + ",\"computer\":" + JsonString(user.ComputerName);
+}
+
+std::string AdministratorJsonMember(const TQelUser& user) {
+    return std::string(",\"administrator\":") + (user.Administrator == 1 ? "true" : "false");
+}
+
+std::string BoardJson(const std::vector<TUserRow>& rows, const std::optional<std::string>& department) {
+    std::string text = "[";
+    for (const TUserRow& row : rows) {
+        const TQelUser& user = row.User;
+        if (department && user.Department != *department)
+            continue;
+        text += text.size() == 1 ? "{" : ",{";
+        text += UserJsonMembers(user) + ",\"image\":" + std::to_string(StatusImageIndex(user.Status)) +
+                AdministratorJsonMember(user) + "}";
+    }
+    return text + "]";
 }
 
 const TUserRow* FindComputer(const std::vector<TUserRow>& rows, const std::string& computerName) {
