@@ -166,6 +166,8 @@ int RunServe(const TServeOptions& options, TPlatform& platform, std::ostream& lo
     httplib::Server server;
     server.new_task_queue = [] { return new httplib::ThreadPool(MaxEventStreams + 16); };
     server.set_payload_max_length(MaxRequestBytes);
+    server.set_keep_alive_max_count(100);
+    server.set_tcp_nodelay(true);
     server.set_keep_alive_timeout(5);
     server.set_read_timeout(5);
     server.set_write_timeout(5);
