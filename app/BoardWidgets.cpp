@@ -26,6 +26,13 @@ void TBoardListView::AddRow(const TBoardRow& row) {
     for (size_t i = 0; i < row.SubItems.size() && i < 5; ++i)
         item->setText(static_cast<int>(i) + 1, Q(row.SubItems[i]));
     item->setIcon(0, images::SmallPic(row.ImageIndex));
+    if (Marked && row.SubItems.size() > 4 && Marked(row.SubItems[4])) {
+        QFont font = FList->font();
+        font.setBold(true);
+        for (int column = 0; column < 6; ++column)
+            item->setFont(column, font);
+        item->setToolTip(0, QObject::tr("You are notified when this status changes"));
+    }
 }
 
 void TBoardListView::EndUpdate() {

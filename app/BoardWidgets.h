@@ -2,6 +2,8 @@
 
 #include "records/UiPorts.h"
 
+#include <functional>
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -16,6 +18,10 @@ public:
     void Clear() override;
     void AddRow(const TBoardRow& row) override;
     void EndUpdate() override;
+
+    // Rows whose computer this answers true for are shown in bold (the
+    // colleagues this computer follows).
+    std::function<bool(const std::string& computer)> Marked;
 
 private:
     QTreeWidget* FList;

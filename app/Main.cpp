@@ -3,6 +3,7 @@
 #include "app/IdleUpdates.h"
 #include "app/Images.h"
 #include "app/MainController.h"
+#include "platform/DesktopDBus.h"
 #include "settings/FormState.h"
 
 #include <QAction>
@@ -47,11 +48,11 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) 
     tmrCheckForMessages->setObjectName(QStringLiteral("tmrCheckForMessages"));
     tmrCheckForMessages->setInterval(10000);
     connect(tmrCheckForMessages, &QTimer::timeout, this, [this] { FController->MessageTick(); });
-    // The screen-saver check has no screen saver to look for here; the timer
-    // exists, disabled, as on every board.
+    // Runs while "Away from desk while my screen is locked" is on.
     tmrCheckScreenSaver = new QTimer(this);
     tmrCheckScreenSaver->setObjectName(QStringLiteral("tmrCheckScreenSaver"));
     tmrCheckScreenSaver->setInterval(5000);
+    connect(tmrCheckScreenSaver, &QTimer::timeout, this, [this] { FController->ScreenLockTick(); });
     FTrayAnimation = new QTimer(this);
     FTrayAnimation->setInterval(1000);
     connect(FTrayAnimation, &QTimer::timeout, this, &TfrmMain::TrayAnimationStep);
@@ -61,6 +62,9 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) 
     FTree = std::make_unique<TDepartmentTreeView>(TreeViewMain);
     FController =
         std::make_unique<TMainController>(platform, FBoxes, *this, *this, *this, *this, *FBoard, *FTree, dialogs);
+    FDesktop = std::make_unique<TDBusDesktop>();
+    FController->SetDesktop(FDesktop.get(), FDesktop.get());
+    FBoard->Marked = [this](const std::string& computer) { return FController->Watched(computer); };
     CreateActions();
     CreateMenusAndBars();
     CreateTray();
@@ -147,6 +151,15 @@ void TfrmMain::CreateActions() {
     actHelpAbout = MakeAction("actHelpAbout", tr("About"), tr("About Qel"), {}, -1);
     connect(actHelpAbout, &QAction::triggered, this, [this] { FController->HelpAbout(); });
 
+    actWatchStatus = new QAction(tr("Notify Me When Status Changes"), this);
+    actWatchStatus->setObjectName(QStringLiteral("actWatchStatus"));
+    actWatchStatus->setCheckable(true);
+    connect(actWatchStatus, &QAction::triggered, this, [this] {
+        QTreeWidgetItem* row = ListViewMain->currentItem();
+        if (row && row->isSelected())
+            FController->ToggleWatch(row->text(ColumnPcName).toStdString());
+    });
+
     mnuToolsSavePosition = new QAction(tr("Remember position"), this);
     mnuToolsSavePosition->setObjectName(QStringLiteral("mnuToolsSavePosition"));
     mnuToolsSavePosition->setCheckable(true);
@@ -192,8 +205,13 @@ void TfrmMain::CreateBoard() {
     listPalette.setColor(QPalette::Text, Qt::blue);
     ListViewMain->setPalette(listPalette);
     ListViewMain->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListViewMain, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { popmnuMain->popup(ListViewMain->viewport()->mapToGlobal(pos)); });
+    connect(ListViewMain, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QTreeWidgetItem* row = ListViewMain->currentItem();
+        const bool selected = row && row->isSelected();
+        actWatchStatus->setEnabled(selected);
+        actWatchStatus->setChecked(selected && FController->Watched(row->text(ColumnPcName).toStdString()));
+        popmnuMain->popup(ListViewMain->viewport()->mapToGlobal(pos));
+    });
     connect(ListViewMain, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item && actSendMessage->isEnabled())
             actSendMessage->trigger();
@@ -281,6 +299,7 @@ void TfrmMain::CreateMenusAndBars() {
         popmnuMain->addAction(action);
     popmnuMain->addSeparator();
     popmnuMain->addAction(actSendMessage);
+    popmnuMain->addAction(actWatchStatus);
     popmnuMain->addSeparator();
 
     popMnuTrayIcon = new QMenu(this);
@@ -479,6 +498,18 @@ void TfrmMain::SetNewMailAnimation(bool on) {
         FTrayAnimation->stop();
         TrayIcon->setIcon(images::SmallPic(FTrayImage));
     }
+}
+
+void TfrmMain::SetScreenLockTimerEnabled(bool enabled) {
+    enabled ? tmrCheckScreenSaver->start() : tmrCheckScreenSaver->stop();
+}
+
+void TfrmMain::RequestAttention() {
+    QApplication::alert(this);
+}
+
+void TfrmMain::RestoreWindow() {
+    RestoreFromTray();
 }
 
 void TfrmMain::SetStatusText(const std::string& text) {

@@ -21,6 +21,7 @@ class QTreeWidgetItem;
 
 namespace qel {
 
+class TDBusDesktop;
 class TMainController;
 class TPlatform;
 
@@ -54,6 +55,9 @@ public:
     void SetStayOnTop(bool onTop) override;
     void ShowColumns(bool ext, bool department, bool comments) override;
     void SetNewMailAnimation(bool on) override;
+    void SetScreenLockTimerEnabled(bool enabled) override;
+    void RequestAttention() override;
+    void RestoreWindow() override;
 
     // IStatusPanel
     void SetStatusText(const std::string& text) override;
@@ -88,6 +92,8 @@ public:
     QAction* actFilterOnDepartment = nullptr;
     QAction* actHelpOnQel = nullptr;
     QAction* actHelpAbout = nullptr;
+    // "Notify Me When Status Changes" for the selected row (checkable).
+    QAction* actWatchStatus = nullptr;
     QAction* mnuToolsSavePosition = nullptr;
 
     QToolBar* tbrMenu = nullptr;
@@ -125,6 +131,8 @@ private:
     std::unique_ptr<TBoardListView> FBoard;
     std::unique_ptr<TDepartmentTreeView> FTree;
     std::unique_ptr<TMainController> FController;
+    // After the controller, so it goes first: its notices call the controller.
+    std::unique_ptr<TDBusDesktop> FDesktop;
     QTimer* FTrayAnimation = nullptr;
     int FTrayImage = 1;
     // Splitter position still to apply at the first show; -1 once applied.

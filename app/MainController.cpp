@@ -43,8 +43,9 @@ void TMainController::TAppControlGuard::RequestTerminate() {
 TMainController::TMainController(TPlatform& platform, IMessageBoxes& boxes, IMainView& view, IStatusPanel& panel,
                                  ITrayImage& tray, IAppControl& app, IBoardList& board, IDepartmentTree& tree,
                                  IMainDialogs& dialogs)
-    : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray), FBoard(board), FTree(tree),
-      FDialogs(dialogs), FApp(*this, app), FSettings(platform, keys::ProfileFileName),
+    : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray),
+      FBoardTap(board, [this](const std::vector<TBoardRow>& rows) { BoardFilled(rows); }), FBoard(FBoardTap),
+      FTree(tree), FDialogs(dialogs), FApp(*this, app), FSettings(platform, keys::ProfileFileName),
       FStoredOptions(MakeStoredMainOptions(FSettings)) {}
 
 TMainController::~TMainController() = default;
@@ -87,6 +88,7 @@ bool TMainController::FormCreate() {
     FStatuses = std::make_unique<TQelStatus>(*FContext);
     FMessages = std::make_unique<TQelMessage>(*FContext, FUsers->Location);
     FDepartments = std::make_unique<TQelDepartment>(*FContext);
+    FWatch = std::make_unique<TWatchList>(FSettings);
     FCreated = true;
     FGoOfflineOnExit = true;
 
@@ -155,6 +157,7 @@ void TMainController::FormShow() {
     ApplyColumns();
     FDepartments->FillDepartmentTree(FTree);
     FShown = true;
+    ApplyScreenLockOption();
 }
 
 void TMainController::ApplyColumns() {
@@ -173,6 +176,7 @@ void TMainController::FormClose() {
     // The board stands still while the window closes.
     FView.SetRefreshTimerEnabled(false);
     FView.SetMessageTimerEnabled(false);
+    FView.SetScreenLockTimerEnabled(false);
     if (FShutdownSeen)
         return;
     if (!Options().ConfirmStatusOnExit())
@@ -243,6 +247,9 @@ void TMainController::MessageTick() {
                 FMessages->PlayNewMessageSound(Options());
             StartNewMailState();
             FView.SetMessageTimerEnabled(false);
+            FPanel.SetStatusText("");
+            AnnounceNewMessages();
+            return;
         }
         FPanel.SetStatusText("");
     } catch (const std::exception&) {
@@ -308,6 +315,81 @@ void TMainController::ShowDialog(TMainDialog dialog) {
     if (!FShown || !FDialogs.Available(dialog))
         return;
     FDialogs.Show(dialog);
+    if (dialog == TMainDialog::Settings)
+        ApplyScreenLockOption();
+}
+
+void TMainController::ApplyScreenLockOption() {
+    const bool on = FShown && !FClosed && FSettings.ReadYesNo(keys::Options, keys::AwayWhenLocked, false);
+    // A fresh check: what an earlier run of it set is no longer its own.
+    if (on && !FLockCheck)
+        FLockCheck = std::make_unique<TScreenLockCheck>(*FUsers, FContext->CurrentUser);
+    else if (!on)
+        FLockCheck.reset();
+    FView.SetScreenLockTimerEnabled(on);
+}
+
+bool TMainController::ScreenLockAvailable() {
+    return FLockProbe && FLockProbe->ScreenLocked().has_value();
+}
+
+void TMainController::ScreenLockTick() {
+    if (!FShown || FClosed || !FLockCheck || !FLockProbe)
+        return;
+    const std::optional<bool> locked = FLockProbe->ScreenLocked();
+    if (locked && FLockCheck->Check(*locked))
+        RefillBoard();
+}
+
+void TMainController::ToggleWatch(const std::string& computer) {
+    if (!FWatch || computer.empty())
+        return;
+    try {
+        FWatch->Toggle(computer);
+    } catch (const EIniFileError& error) {
+        FBoxes.ShowError(error.what());
+    }
+    if (FShown)
+        RefillBoard();
+}
+
+void TMainController::BoardFilled(const std::vector<TBoardRow>& rows) {
+    if (!FWatch)
+        return;
+    for (const TBoardRow& row : FWatch->Changes(rows)) {
+        const std::string& status = row.SubItems[0];
+        Announce({row.Caption + " is now " + status, row.SubItems[3], ShowBoardActionText,
+                  [this] { FView.RestoreWindow(); }});
+    }
+}
+
+void TMainController::AnnounceNewMessages() {
+    if (!FSettings.ReadYesNo(keys::Options, keys::DesktopNotifications, true))
+        return;
+    std::vector<TNewMessageNote> notes;
+    if (!FMessages->ReadNewMessages(&notes))
+        return;
+    std::vector<TNewMessageNote> fresh;
+    for (const TNewMessageNote& note : notes)
+        if (FAnnouncedMessages.insert(note.Key).second)
+            fresh.push_back(note);
+    if (fresh.empty())
+        return;
+    // The latest names the notice; the others are counted.
+    std::string body = fresh.back().Subject;
+    if (fresh.size() > 1)
+        body += "\n(" + std::to_string(fresh.size()) + " new messages)";
+    Announce({NewMessageFromText + fresh.back().FromName, body, ViewInBoxActionText, [this] {
+                  TrayDoubleClick();
+                  FView.RestoreWindow();
+              }});
+}
+
+void TMainController::Announce(const TDesktopNotice& notice) {
+    if (FNotifier && FNotifier->Notify(notice))
+        return;
+    FView.RequestAttention();
+    FPanel.SetStatusText(notice.Summary + NoNotificationServiceText);
 }
 
 void TMainController::TrayDoubleClick() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/MainView.h"
+#include "app/Presence.h"
+#include "platform/Desktop.h"
 #include "platform/Platform.h"
 #include "records/MessageObj.h"
 #include "records/QelContext.h"
@@ -31,6 +33,11 @@ inline constexpr const char* RefreshErrorText = "Attempting to update Qel...";
 inline constexpr const char* MessageCheckErrorText = "Attempting to check for messages...";
 inline constexpr const char* LocatingMessagesText = "Locating messages...";
 inline constexpr const char* SendMessageCaption = "Send Message...";
+// Desktop notices; the panel text follows the summary when no service answers.
+inline constexpr const char* NewMessageFromText = "New message from ";
+inline constexpr const char* ViewInBoxActionText = "View My InBox";
+inline constexpr const char* ShowBoardActionText = "Show Qel";
+inline constexpr const char* NoNotificationServiceText = " (no desktop notification service answers)";
 
 // The options of the settings dialog that the main window reads, as the
 // form-state store keeps them (section "TfrmSettings").
@@ -96,6 +103,12 @@ public:
 
     // Replaces the options read from the settings file (tests); not owned.
     void SetOptions(IMainOptions* options) { FOptionsOverride = options; }
+    // The desktop services (not owned; null: no service answers). Set before
+    // FormShow.
+    void SetDesktop(IDesktopNotifier* notifier, IScreenLockProbe* lockProbe) {
+        FNotifier = notifier;
+        FLockProbe = lockProbe;
+    }
     // The database wizard, shown by the first show when no folder is set.
     void SetWizard(IDatabaseWizard* wizard);
 
@@ -125,6 +138,13 @@ public:
     // TreeViewMainClick; `nodeText` is the selected node's text, or empty
     // optional when no node is selected.
     void TreeClick(const std::optional<std::string>& nodeText);
+    // tmrCheckScreenSaverTimer, every 5000 ms while "Away_When_Locked" is on.
+    void ScreenLockTick();
+    // Some service tells whether the screen is locked.
+    bool ScreenLockAvailable();
+    // "Notify Me When Status Changes" for the row of `computer`.
+    void ToggleWatch(const std::string& computer);
+    bool Watched(const std::string& computer) const { return FWatch && FWatch->Contains(computer); }
     // A built-in status command: writes `status`, refills the board.
     void SetStatus(const std::string& status);
     // actSendMessageExecute for the selected row's "PC Name" text.
@@ -184,6 +204,14 @@ private:
     };
 
     void GoOffline();
+    // Starts or stops the screen-lock check as the settings say.
+    void ApplyScreenLockOption();
+    // One notice for the new messages not yet announced in this run.
+    void AnnounceNewMessages();
+    void BoardFilled(const std::vector<TBoardRow>& rows);
+    // Shows `notice`; without a notification service the window asks for
+    // attention and panel 0 shows the summary.
+    void Announce(const TDesktopNotice& notice);
     void StartNewMailState();
     void ApplyColumns();
     void WriteProgramLocation();
@@ -195,6 +223,8 @@ private:
     IMainView& FView;
     IStatusPanel& FPanel;
     ITrayImage& FTray;
+    // Every board fill of the controller passes the rows to the watch list.
+    TBoardTap FBoardTap;
     IBoardList& FBoard;
     IDepartmentTree& FTree;
     IMainDialogs& FDialogs;
@@ -204,6 +234,8 @@ private:
     std::unique_ptr<IMainOptions> FStoredOptions;
     IMainOptions* FOptionsOverride = nullptr;
     IDatabaseWizard* FWizard = nullptr;
+    IDesktopNotifier* FNotifier = nullptr;
+    IScreenLockProbe* FLockProbe = nullptr;
 
     std::unique_ptr<TInstanceLock> FInstanceLock;
     std::unique_ptr<TQelContext> FContext;
@@ -211,6 +243,10 @@ private:
     std::unique_ptr<TQelStatus> FStatuses;
     std::unique_ptr<TQelMessage> FMessages;
     std::unique_ptr<TQelDepartment> FDepartments;
+    std::unique_ptr<TWatchList> FWatch;
+    std::unique_ptr<TScreenLockCheck> FLockCheck;
+    // Keys of the messages a notice has named.
+    std::set<std::string> FAnnouncedMessages;
 
     bool FCreated = false;
     bool FAlreadyRunning = false;

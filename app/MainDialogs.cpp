@@ -29,7 +29,8 @@ void TQtMainDialogs::Create(TfrmMain& main) {
                                         controller.Statuses(), controller.Departments(), controller.Messages(), *this,
                                         [](QObject* owner, std::function<void()> handler) {
                                             TIdleUpdates::Instance().Register(owner, std::move(handler));
-                                        }});
+                                        },
+                                        [&controller] { return controller.ScreenLockAvailable(); }});
     FSettings = new TfrmSettings(*FServices, &main);
     FDepartments = NewQelDepartments(*FServices, &main);
     FStatuses = new TfrmQelCatalogue(*FServices, TCatalogueDialogKind::Statuses, &main);

@@ -31,6 +31,13 @@ public:
     // The two-frame new-mail animation of the tray icon; off shows the status
     // image again.
     virtual void SetNewMailAnimation(bool on) = 0;
+    // tmrCheckScreenSaver (5000 ms).
+    virtual void SetScreenLockTimerEnabled(bool enabled) = 0;
+    // Asks the desktop to draw the user's eye to the window (a blinking task
+    // bar entry) without taking the focus.
+    virtual void RequestAttention() = 0;
+    // Shows the window restored, raised and active (as the tray's double-click).
+    virtual void RestoreWindow() = 0;
 };
 
 // The windows the main window opens. A dialog that does not exist yet

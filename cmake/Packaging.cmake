@@ -4,6 +4,7 @@
 #   <libdir>/libqelisam.so               the engine relative to bin/ (so a tree
 #                                        installed under any prefix works)
 #   <QEL_HELP_INSTALL_DIR>/qel-help.html where the platform looks for the help
+#   share/qel/qel-message.wav            the default message sound
 #   share/applications/qel.desktop       the desktop entry
 #   share/icons/hicolor/.../qel.svg      the icon (installed by resources/)
 #
@@ -36,6 +37,9 @@ if(DEFINED QEL_HELP_INSTALL_DIR)
     endif()
     install(FILES ${PROJECT_SOURCE_DIR}/resources/help/qel-help.html DESTINATION ${qel_help_destination})
 endif()
+
+# The default message sound, where the platform layer looks for it.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/sounds/qel-message.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/qel)
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/qel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

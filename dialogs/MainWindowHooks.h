@@ -83,6 +83,9 @@ struct TDialogServices {
     // Empty: each dialog runs its handlers itself whenever the event loop is
     // about to wait.
     TIdleRegistrar IdleRegistrar = {};
+    // Whether some desktop service tells when the screen is locked; empty:
+    // none does.
+    std::function<bool()> ScreenLockAvailable = {};
 };
 
 } // namespace qel

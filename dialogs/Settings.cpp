@@ -31,7 +31,8 @@ void ButtonFace(QLineEdit* edit) {
 
 } // namespace
 
-TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDialog(parent), FLogic(services) {
+TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent)
+    : TQelDialog(parent), FLogic(services), FServices(services) {
     setObjectName("frmSettings");
     setWindowTitle(SettingsCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
@@ -74,6 +75,10 @@ TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDia
     CheckBoxDisplayExt = new QCheckBox("Ext No.", show);
     CheckBoxDisplayDepartments = new QCheckBox("Departments", show);
     CheckBoxDisplayComments = new QCheckBox("Comments", show);
+    chkAwayWhenLocked = new QCheckBox("Show me as Away from desk while my screen is locked", optionsPage);
+    lblAwayWhenLockedHint = PlainLabel(NoScreenLockServiceText, optionsPage);
+    lblAwayWhenLockedHint->setWordWrap(true);
+    lblAwayWhenLockedHint->setEnabled(false);
     auto* showLayout = new QVBoxLayout(show);
     showLayout->addWidget(CheckBoxDisplayExt);
     showLayout->addWidget(CheckBoxDisplayDepartments);
@@ -86,6 +91,8 @@ TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDia
     optionsLayout->addLayout(launch);
     optionsLayout->addWidget(chkConfirmStatusExit);
     optionsLayout->addWidget(CheckBoxMiniView);
+    optionsLayout->addWidget(chkAwayWhenLocked);
+    optionsLayout->addWidget(lblAwayWhenLockedHint);
     optionsLayout->addWidget(show);
     optionsLayout->addStretch(1);
     PageControlSettings->addTab(optionsPage, "Options");
@@ -103,6 +110,7 @@ TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDia
     every->setEnabled(false);
     SpinEditCheckNewMessages->setEnabled(false);
     seconds->setEnabled(false);
+    chkDesktopNotifications = new QCheckBox("Show a desktop notification for new messages", messagesPage);
     chkPlayWavFile = new QCheckBox("Play .WAV file when new messages arrive", messagesPage);
     edtWavFileSelected = new QLineEdit(messagesPage);
     ButtonFace(edtWavFileSelected);
@@ -119,6 +127,7 @@ TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent) : TQelDia
     auto* messagesLayout = new QVBoxLayout(messagesPage);
     messagesLayout->addWidget(chkCheckForMessagesOnStart);
     messagesLayout->addLayout(interval);
+    messagesLayout->addWidget(chkDesktopNotifications);
     messagesLayout->addWidget(chkPlayWavFile);
     messagesLayout->addLayout(wav);
     messagesLayout->addStretch(1);
@@ -182,6 +191,8 @@ TSettingsOptions TfrmSettings::Options() const {
     options.CheckForMessagesOnStart = chkCheckForMessagesOnStart->isChecked();
     options.PlayWavFile = chkPlayWavFile->isChecked();
     options.WavFileSelected = S(edtWavFileSelected->text());
+    options.DesktopNotifications = chkDesktopNotifications->isChecked();
+    options.AwayWhenLocked = chkAwayWhenLocked->isChecked();
     return options;
 }
 
@@ -193,6 +204,8 @@ void TfrmSettings::SetOptions(const TSettingsOptions& options) {
     chkCheckForMessagesOnStart->setChecked(options.CheckForMessagesOnStart);
     chkPlayWavFile->setChecked(options.PlayWavFile);
     edtWavFileSelected->setText(Q(options.WavFileSelected));
+    chkDesktopNotifications->setChecked(options.DesktopNotifications);
+    chkAwayWhenLocked->setChecked(options.AwayWhenLocked);
 }
 
 void TfrmSettings::FormShow() {
@@ -202,6 +215,9 @@ void TfrmSettings::FormShow() {
     txtExtension->setText(Q(page.Extension));
     txtLocationOfQelDBase->setText(Q(page.Location));
     chkPlayWavFileClick();
+    const bool lockKnown = FServices.ScreenLockAvailable && FServices.ScreenLockAvailable();
+    chkAwayWhenLocked->setEnabled(lockKnown);
+    lblAwayWhenLockedHint->setVisible(!lockKnown);
 }
 
 void TfrmSettings::btnUpdateClick() {

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -57,6 +58,10 @@ public:
     QCheckBox* CheckBoxDisplayComments = nullptr;
     QCheckBox* chkCheckForMessagesOnStart = nullptr;
     QSpinBox* SpinEditCheckNewMessages = nullptr;
+    QCheckBox* chkAwayWhenLocked = nullptr;
+    // Why chkAwayWhenLocked is greyed; hidden while it is not.
+    QLabel* lblAwayWhenLockedHint = nullptr;
+    QCheckBox* chkDesktopNotifications = nullptr;
     QCheckBox* chkPlayWavFile = nullptr;
     QLineEdit* edtWavFileSelected = nullptr;
     QToolButton* BitBtnWAV = nullptr;
@@ -71,6 +76,7 @@ protected:
 private:
     TSettingsLogic FLogic;
     std::unique_ptr<TComboChoices> FDepartments;
+    TDialogServices& FServices;
 };
 
 } // namespace qel

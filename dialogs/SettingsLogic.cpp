@@ -37,6 +37,9 @@ TSettingsOptions LoadSettingsOptions(TIniFile& settings) {
         store.ReadBool(section, keys::CheckForMessagesOnStartChecked, defaults.CheckForMessagesOnStart);
     options.PlayWavFile = store.ReadBool(section, keys::PlayWavFileChecked, defaults.PlayWavFile);
     options.WavFileSelected = store.ReadText(section, keys::WavFileSelectedText, defaults.WavFileSelected);
+    options.DesktopNotifications =
+        settings.ReadYesNo(keys::Options, keys::DesktopNotifications, defaults.DesktopNotifications);
+    options.AwayWhenLocked = settings.ReadYesNo(keys::Options, keys::AwayWhenLocked, defaults.AwayWhenLocked);
     return options;
 }
 
@@ -51,6 +54,8 @@ void SaveSettingsOptions(TIniFile& settings, const TSettingsOptions& options, IM
         store.WriteBool(section, keys::CheckForMessagesOnStartChecked, options.CheckForMessagesOnStart);
         store.WriteBool(section, keys::PlayWavFileChecked, options.PlayWavFile);
         store.WriteText(section, keys::WavFileSelectedText, options.WavFileSelected);
+        settings.WriteString(keys::Options, keys::DesktopNotifications, options.DesktopNotifications ? "Yes" : "No");
+        settings.WriteString(keys::Options, keys::AwayWhenLocked, options.AwayWhenLocked ? "Yes" : "No");
     } catch (const EIniFileError& error) {
         boxes.ShowError(error.what());
     }

@@ -13,6 +13,9 @@ inline constexpr const char* SettingsCaption = "Qel - Settings";
 inline constexpr const char* SettingsHelpTopic = "Settings";
 // Shown in the location box when the settings file names no folder.
 inline constexpr const char* UnknownLocation = "Unknown";
+// Beside the greyed screen-lock option when no service tells the lock state.
+inline constexpr const char* NoScreenLockServiceText =
+    "Not available: neither the login manager nor a screen saver reports the screen lock on this desktop.";
 
 // The settings dialog's check boxes and sound file on the Options and
 // Messages pages, as the form-state store keeps them (section
@@ -25,6 +28,9 @@ struct TSettingsOptions {
     bool CheckForMessagesOnStart = false;
     bool PlayWavFile = false;
     std::string WavFileSelected;
+    // Kept in the settings file's [Options] as "Yes" or "No".
+    bool DesktopNotifications = true;
+    bool AwayWhenLocked = false;
     bool operator==(const TSettingsOptions&) const = default;
 };
 

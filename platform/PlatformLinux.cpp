@@ -17,13 +17,16 @@
 #ifndef QEL_HELP_INSTALL_DIR
 #define QEL_HELP_INSTALL_DIR "/usr/local/share/doc/qel"
 #endif
+#ifndef QEL_SOUND_INSTALL_DIR
+#define QEL_SOUND_INSTALL_DIR "/usr/local/share/qel"
+#endif
 
 namespace qel {
 
 namespace {
 
 constexpr const char* HelpFileName = "qel-help.html";
-constexpr const char* BellSound = "/usr/share/sounds/freedesktop/stereo/bell.oga";
+constexpr const char* SoundFileName = "qel-message.wav";
 
 class TFlockInstanceLock : public TInstanceLock {
 public:
@@ -184,29 +187,43 @@ bool WriteAutostartEntry(TPlatform& platform, const std::string& folder, const s
     return true;
 }
 
+std::string TLinuxPlatform::SoundPlayer() {
+    for (const char* player : {"paplay", "aplay"}) {
+        const std::string found = FindOnPath(player);
+        if (!found.empty())
+            return found;
+    }
+    return {};
+}
+
 void TLinuxPlatform::PlaySoundFile(const std::string& path) {
     if (path.empty() || !FileExists(path))
         return;
-    for (const char* player : {"paplay", "aplay"}) {
-        const std::string found = FindOnPath(player);
-        if (!found.empty()) {
-            SpawnDetached({found, path});
-            return;
-        }
-    }
+    const std::string player = SoundPlayer();
+    if (!player.empty())
+        SpawnDetached({player, path});
+}
+
+std::string TLinuxPlatform::DefaultSoundFile() {
+    const std::string besideProgram = FolderOfProgram(ProgramPath()) + SoundFileName;
+    if (besideProgram[0] == '/' && FileExists(besideProgram))
+        return besideProgram;
+    const std::string installed = AddBackslash(QEL_SOUND_INSTALL_DIR) + SoundFileName;
+    return FileExists(installed) ? installed : std::string();
 }
 
 void TLinuxPlatform::Beep() {
+    const std::string sound = DefaultSoundFile();
+    const std::string player = SoundPlayer();
+    if (!sound.empty() && !player.empty()) {
+        SpawnDetached({player, sound});
+        return;
+    }
     const int tty = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (tty >= 0) {
-        const ssize_t written = ::write(tty, "\a", 1);
+        [[maybe_unused]] const ssize_t written = ::write(tty, "\a", 1);
         ::close(tty);
-        if (written == 1)
-            return;
     }
-    const std::string player = FindOnPath("paplay");
-    if (!player.empty() && FileExists(BellSound))
-        SpawnDetached({player, BellSound});
 }
 
 std::string TLinuxPlatform::HelpFile() {

@@ -18,8 +18,9 @@ namespace qel {
 //   guards nothing is returned): a broken temporary folder must not keep
 //   anyone from working, it only loses the guard against a second copy.
 // - PlaySoundFile: paplay, else aplay, found on $PATH, started detached.
-// - Beep: "\a" to the controlling terminal; without one, the freedesktop
-//   bell sound through paplay.
+// - Beep: the default message sound (qel-message.wav beside the program,
+//   else in the installed data folder) through the same player; "\a" to the
+//   controlling terminal only when there is no player or no sound file.
 // - OpenHelp: qel-help.html beside the program, else in the installed
 //   documentation folder, opened at "#topic" with xdg-open.
 class TLinuxPlatform : public TPlatform {
@@ -45,6 +46,10 @@ public:
 
     // The help file OpenHelp would open; empty when there is none.
     std::string HelpFile();
+    // The sound Beep plays; empty when there is none.
+    std::string DefaultSoundFile();
+    // paplay, else aplay, on $PATH; empty when neither is there.
+    std::string SoundPlayer();
 };
 
 // Writes AutostartEntryText for `target` to `folder` + `description` +

@@ -179,6 +179,19 @@ bool TQelMessage::HasNewMessages() {
     return found;
 }
 
+bool TQelMessage::ReadNewMessages(std::vector<TNewMessageNote>* Notes) {
+    Notes->clear();
+    if (!MessagesFileExists() || !FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+        return false;
+    TCloseOnExit closer{FMessages};
+    ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
+        if (record.GetText(msgfield::MessageType) == MessageStateNew)
+            Notes->push_back({key, record.GetText(msgfield::FromName), record.GetText(msgfield::Subject)});
+        return true;
+    });
+    return true;
+}
+
 void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
     if (!MessagesFileExists())
         return;

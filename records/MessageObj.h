@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qel {
 
@@ -58,6 +59,14 @@ TMessageRecord ReadMessageRecord(const TRecordBuffer& record);
 // to its field.
 void WriteMessageRecord(TRecordBuffer& record, const TMessageRecord& message);
 
+// A "New" message for this computer as a desktop notice names it.
+struct TNewMessageNote {
+    std::string Key;
+    std::string FromName;
+    std::string Subject;
+    bool operator==(const TNewMessageNote&) const = default;
+};
+
 // Caption of the message window when it shows a received message.
 inline constexpr const char* ReadMessageCaption = "Read Message...";
 
@@ -99,6 +108,11 @@ public:
     // gets "Attempting to check for new messages", false; otherwise panel 0
     // is cleared.
     bool HasNewMessages();
+
+    // Every "New" message for this computer, in recipient-index order (oldest
+    // first), into *Notes. False, with *Notes empty, when QelMesg.isd is
+    // missing or cannot be opened; nothing is shown either way.
+    bool ReadNewMessages(std::vector<TNewMessageNote>* Notes);
 
     // Shows every "New" message for this computer in `Window`, one after
     // another, in recipient-index order (oldest first). The messages are

@@ -52,6 +52,12 @@ public:
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
+    // "Yes" is true, "No" false, anything else (or nothing) `defaultValue`.
+    bool ReadYesNo(const std::string& section, const std::string& key, bool defaultValue) const {
+        const std::string value = ReadString(section, key, "");
+        return value == "Yes" ? true : value == "No" ? false : defaultValue;
+    }
+
     // True when the file has a header for `section`, keys or not.
     bool SectionExists(const std::string& section) const;
     // Removes every section called `section` with all its lines.

@@ -12,6 +12,14 @@ inline constexpr const char* NotEntered = "Not_Entered";
 
 inline constexpr const char* Options = "Options";
 inline constexpr const char* StayOnTop = "Stay_On_Top";
+// "Yes" or "No": a desktop notification for new messages (default "Yes");
+// "Away from desk" while the screen is locked (default "No").
+inline constexpr const char* DesktopNotifications = "Desktop_Notifications";
+inline constexpr const char* AwayWhenLocked = "Away_When_Locked";
+
+// Computers whose status changes are announced here, separated by commas.
+inline constexpr const char* Watch = "Watch";
+inline constexpr const char* WatchComputers = "Computers";
 
 inline constexpr const char* Qel = "Qel";
 inline constexpr const char* FirstTimeRun = "First_Time_Run";

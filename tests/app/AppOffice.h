@@ -6,6 +6,7 @@
 
 #include "app/DatabaseWizardLogic.h"
 #include "app/MainController.h"
+#include "platform/FakeDesktop.h"
 #include "platform/FakePlatform.h"
 #include "settings/FormState.h"
 #include "settings/IniFile.h"
@@ -43,6 +44,9 @@ public:
         if (on)
             ++AnimationStarts;
     }
+    void SetScreenLockTimerEnabled(bool enabled) override { LockTimer = enabled; }
+    void RequestAttention() override { ++AttentionRequests; }
+    void RestoreWindow() override { ++Restores; }
 
     bool RefreshTimer = false;
     bool MessageTimer = false;
@@ -53,6 +57,9 @@ public:
     std::vector<bool> Columns;
     bool Animating = false;
     int AnimationStarts = 0;
+    bool LockTimer = false;
+    int AttentionRequests = 0;
+    int Restores = 0;
 };
 
 class TTreeRecorder : public IDepartmentTree {
@@ -114,6 +121,7 @@ public:
     void MakeController() {
         Controller = std::make_unique<TMainController>(Platform, Ui, View, Ui, Ui, Ui, Ui, Tree, Dialogs);
         Controller->SetWizard(this);
+        Controller->SetDesktop(&Notifier, &Lock);
     }
 
     // Points the settings at `folder` and marks the autostart offer as made.
@@ -173,6 +181,8 @@ public:
     TTreeRecorder Tree;
     TDialogsRecorder Dialogs;
     TScriptedFolders Folders;
+    TFakeNotifier Notifier;
+    TFakeScreenLock Lock;
     bool WizardCreates = true;
     int WizardRuns = 0;
     std::unique_ptr<TMainController> Controller;

@@ -169,6 +169,10 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
         EXPECT_FALSE(settings.edtWavFileSelected->isEnabled() && settings.isVisible());
         settings.show();
         EXPECT_FALSE(settings.BitBtnWAV->isEnabled());
+        // No service tells the screen lock: the option is greyed, with its hint.
+        EXPECT_FALSE(settings.chkAwayWhenLocked->isEnabled());
+        EXPECT_TRUE(settings.lblAwayWhenLockedHint->isVisible());
+        settings.chkDesktopNotifications->click();
         settings.chkConfirmStatusExit->setChecked(false);
         settings.chkPlayWavFile->click();
         EXPECT_TRUE(settings.BitBtnWAV->isEnabled());
@@ -184,6 +188,11 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
     EXPECT_FALSE(again.chkConfirmStatusExit->isChecked());
     EXPECT_TRUE(again.chkPlayWavFile->isChecked());
     EXPECT_FALSE(again.CheckBoxMiniView->isChecked());
+    EXPECT_EQ(Me->Settings.ReadString("Options", "Desktop_Notifications", ""), "No");
+    Me->Services->ScreenLockAvailable = [] { return true; };
+    again.show();
+    EXPECT_TRUE(again.chkAwayWhenLocked->isEnabled());
+    EXPECT_FALSE(again.lblAwayWhenLockedHint->isVisible());
 }
 
 TEST_F(DialogWindows, SettingsBrowseFillsTheFolderAndUpdateStoresTheName) {

@@ -188,6 +188,14 @@ TEST_F(LinuxLaunch, HelpOpensTheFileBesideTheProgramAtTheTopic) {
     EXPECT_FALSE(HasChildren());
 }
 
+TEST_F(LinuxLaunch, DefaultSoundBesideTheProgramPlaysThroughThePlayer) {
+    AddRecorder("aplay");
+    Spit(Bin + "qel-message.wav", "RIFF");
+    TPlacedProgram platform(Bin + "qel");
+    platform.Beep();
+    EXPECT_EQ(WaitForLog(1), "aplay " + Bin + "qel-message.wav\n");
+}
+
 TEST_F(LinuxLaunch, HelpWithoutOpenerFails) {
     Spit(Bin + "qel-help.html", "<html></html>");
     TPlacedProgram platform(Bin + "qel");

@@ -1,0 +1,94 @@
+// The desktop services over D-Bus, against the stand-ins of fake_desktop.
+
+#include "platform/DesktopDBus.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace qel {
+namespace {
+
+class DesktopBus : public ::testing::Test {
+protected:
+    // Starts the stand-ins named; they end with the test.
+    void Start(const QStringList& services) {
+        Fake.start(FAKE_DESKTOP, services);
+        ASSERT_TRUE(Fake.waitForReadyRead(30000));
+        ASSERT_EQ(Fake.readLine().trimmed(), "ready");
+    }
+    void TearDown() override {
+        Fake.kill();
+        Fake.waitForFinished();
+    }
+    // Calls `method` of the stand-in `service` (its path and interface derive from the name).
+    static QVariantList Call(const QString& service, const QString& method, const QVariantList& args = {}) {
+        const bool login = service == "org.freedesktop.login1";
+        const QString path = login ? "/org/freedesktop/login1/session/_31" : "/" + QString(service).replace('.', '/');
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service, path, login ? service + ".Session" : service, method);
+        call.setArguments(args);
+        return (login ? QDBusConnection::systemBus() : QDBusConnection::sessionBus()).call(call).arguments();
+    }
+    static bool WaitFor(const std::function<bool()>& done) {
+        for (QDeadlineTimer deadline(20000); !done() && !deadline.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return done();
+    }
+    QProcess Fake;
+};
+
+TEST_F(DesktopBus, NoticeReachesTheServerEscapedAndItsActionRunsOnlyForItsOwnId) {
+    TDBusDesktop desktop;
+    int opened = 0;
+    EXPECT_FALSE(desktop.Notify({"No service yet", "", "", [&] { ++opened; }}));
+    Start({"notify"});
+    ASSERT_TRUE(desktop.Notify({"New message from <Ben>", "<b>Fish & chips</b>", "View My InBox", [&] { ++opened; }}));
+    EXPECT_EQ(Call("org.freedesktop.Notifications", "Recorded").value(0).toStringList(),
+              QStringList{"Qel|New message from <Ben>|&lt;b&gt;Fish &amp; chips&lt;/b&gt;|default,View My InBox"});
+    Call("org.freedesktop.Notifications", "Invoke", {7u, "default"});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 0);
+    Call("org.freedesktop.Notifications", "Invoke", {42u, "default"});
+    EXPECT_TRUE(WaitFor([&] { return opened == 1; }));
+}
+
+TEST_F(DesktopBus, LockStateComesFromTheLoginManagerElseTheScreenSaver) {
+    struct {
+        QStringList Services;
+        bool ScreenSaverActive, LockedHint;
+        std::optional<bool> Locked;
+    } const cases[] = {
+        {{}, false, false, std::nullopt},
+        {{"screensaver"}, true, false, true},
+        {{"screensaver"}, false, false, false},
+        {{"screensaver", "login"}, true, false, false},
+        {{"screensaver", "login"}, false, true, true},
+        {{"login"}, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Services.join(",").toStdString() << c.ScreenSaverActive << c.LockedHint);
+        if (!c.Services.isEmpty())
+            Start(c.Services);
+        Call("org.freedesktop.ScreenSaver", "SetActive", {c.ScreenSaverActive});
+        Call("org.freedesktop.login1", "SetLockedHint", {c.LockedHint});
+        EXPECT_EQ(TDBusDesktop().ScreenLocked(), c.Locked);
+        TearDown();
+    }
+}
+
+} // namespace
+} // namespace qel
+
+// Runs under dbus-run-session, whose private bus stands in for the system bus too.
+int main(int argc, char** argv) {
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    qunsetenv("XDG_SESSION_ID");
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

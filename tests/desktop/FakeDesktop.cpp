@@ -1,0 +1,89 @@
+// Stand-ins for the desktop's D-Bus services: fake_desktop [notify] [screensaver] [login]
+// (login on the system bus). Notify calls are kept for Recorded(); Invoke, SetActive and
+// SetLockedHint let a test act as the user. Prints "ready" once serving.
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <cstdio>
+
+class TNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public slots:
+    uint Notify(const QString& app, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap&, int) {
+        FSent << QStringList{app, summary, body, actions.join(',')}.join('|');
+        return FNextId++;
+    }
+    QStringList Recorded() { return FSent; }
+    void Invoke(uint id, const QString& action) { emit ActionInvoked(id, action); }
+signals:
+    void ActionInvoked(uint id, const QString& action);
+
+private:
+    QStringList FSent;
+    uint FNextId = 42;
+};
+
+class TScreenSaver : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public slots:
+    bool GetActive() { return FActive; }
+    void SetActive(bool active) { FActive = active; }
+
+private:
+    bool FActive = false;
+};
+
+class TLoginManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public slots:
+    QDBusObjectPath GetSessionByPID(uint) { return QDBusObjectPath("/org/freedesktop/login1/session/_31"); }
+};
+
+class TLoginSession : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
+    Q_PROPERTY(bool LockedHint MEMBER FLocked)
+public slots:
+    void SetLockedHint(bool locked) { FLocked = locked; }
+
+private:
+    bool FLocked = false;
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const auto all =
+        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties;
+    auto serve = [&](QDBusConnection bus, const char* service, QList<std::pair<const char*, QObject*>> objects) {
+        for (const auto& [path, object] : objects)
+            if (!bus.registerObject(path, object, all))
+                return false;
+        return bus.registerService(service);
+    };
+    bool ok = true;
+    for (const QString& name : app.arguments().mid(1)) {
+        if (name == "notify")
+            ok &= serve(QDBusConnection::sessionBus(), "org.freedesktop.Notifications",
+                        {{"/org/freedesktop/Notifications", new TNotifications}});
+        else if (name == "screensaver")
+            ok &= serve(QDBusConnection::sessionBus(), "org.freedesktop.ScreenSaver",
+                        {{"/org/freedesktop/ScreenSaver", new TScreenSaver}});
+        else if (name == "login")
+            ok &= serve(QDBusConnection::systemBus(), "org.freedesktop.login1",
+                        {{"/org/freedesktop/login1", new TLoginManager},
+                         {"/org/freedesktop/login1/session/_31", new TLoginSession}});
+    }
+    std::printf(ok ? "ready\n" : "failed\n");
+    std::fflush(stdout);
+    return ok ? app.exec() : 1;
+}
+
+#include "FakeDesktop.moc"
