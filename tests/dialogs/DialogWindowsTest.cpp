@@ -171,7 +171,7 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
         EXPECT_FALSE(settings.BitBtnWAV->isEnabled());
         // No service tells the screen lock: the option is greyed, with its hint.
         EXPECT_FALSE(settings.chkAwayWhenLocked->isEnabled());
-        EXPECT_TRUE(settings.lblAwayWhenLockedHint->isVisible());
+        EXPECT_FALSE(settings.lblAwayWhenLockedHint->isHidden());
         settings.chkDesktopNotifications->click();
         settings.chkConfirmStatusExit->setChecked(false);
         settings.chkPlayWavFile->click();
@@ -192,7 +192,7 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
     Me->Services->ScreenLockAvailable = [] { return true; };
     again.show();
     EXPECT_TRUE(again.chkAwayWhenLocked->isEnabled());
-    EXPECT_FALSE(again.lblAwayWhenLockedHint->isVisible());
+    EXPECT_TRUE(again.lblAwayWhenLockedHint->isHidden());
 }
 
 TEST_F(DialogWindows, SettingsBrowseFillsTheFolderAndUpdateStoresTheName) {
