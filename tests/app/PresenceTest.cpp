@@ -20,10 +20,8 @@ protected:
     }
     void SetOption(const char* key, const char* value) {
         A->Controller->Settings().WriteString(keys::Options, key, value);
-        // Closing the settings dialog applies the options.
         A->Controller->ShowDialog(TMainDialog::Settings);
     }
-    TFileStamp UsersStamp() { return A->Platform.FileStamp(Database->Path() + "QelDBase.isd"); }
     std::vector<std::string> Notices() {
         std::vector<std::string> texts;
         for (const TDesktopNotice& notice : A->Notifier.Notices)
@@ -68,9 +66,9 @@ TEST_F(PresenceTest, ScreenLockTurnsOnlyAvailableIntoAwayAndBackOnce) {
             A->Controller->ScreenLockTick();
             if (c.WhileLocked && locked == true)
                 A->Controller->SetStatus(c.WhileLocked);
-            const TFileStamp stamp = UsersStamp();
+            const TFileStamp stamp = A->Platform.FileStamp(Database->Path() + "QelDBase.isd");
             A->Controller->ScreenLockTick();
-            EXPECT_EQ(UsersStamp(), stamp);
+            EXPECT_EQ(A->Platform.FileStamp(Database->Path() + "QelDBase.isd"), stamp);
             EXPECT_EQ(A->StoredRecord().Status, locked == false ? c.Unlocked : c.Locked);
         }
         EXPECT_TRUE(A->Ui.Boxes.empty());

@@ -15,15 +15,11 @@ namespace {
 
 class DesktopBus : public ::testing::Test {
 protected:
-    // Starts the stand-ins named; they end with the test.
+    // Starts the stand-ins named; they end with the test (QProcess kills them).
     void Start(const QStringList& services) {
         Fake.start(FAKE_DESKTOP, services);
         ASSERT_TRUE(Fake.waitForReadyRead(30000));
         ASSERT_EQ(Fake.readLine().trimmed(), "ready");
-    }
-    void TearDown() override {
-        Fake.kill();
-        Fake.waitForFinished();
     }
     // Calls `method` of the stand-in `service` (its path and interface derive from the name).
     static QVariantList Call(const QString& service, const QString& method, const QVariantList& args = {}) {
@@ -74,12 +70,12 @@ TEST_F(DesktopBus, LockStateComesFromTheLoginManagerElseTheScreenSaver) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Services.join(",").toStdString() << c.ScreenSaverActive << c.LockedHint);
-        if (!c.Services.isEmpty())
-            Start(c.Services);
+        Start(c.Services);
         Call("org.freedesktop.ScreenSaver", "SetActive", {c.ScreenSaverActive});
         Call("org.freedesktop.login1", "SetLockedHint", {c.LockedHint});
         EXPECT_EQ(TDBusDesktop().ScreenLocked(), c.Locked);
-        TearDown();
+        Fake.kill();
+        Fake.waitForFinished();
     }
 }
 

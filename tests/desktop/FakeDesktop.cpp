@@ -64,8 +64,7 @@ int main(int argc, char** argv) {
         QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties;
     auto serve = [&](QDBusConnection bus, const char* service, QList<std::pair<const char*, QObject*>> objects) {
         for (const auto& [path, object] : objects)
-            if (!bus.registerObject(path, object, all))
-                return false;
+            bus.registerObject(path, object, all);
         return bus.registerService(service);
     };
     bool ok = true;

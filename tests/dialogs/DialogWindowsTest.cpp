@@ -169,7 +169,6 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
         EXPECT_FALSE(settings.edtWavFileSelected->isEnabled() && settings.isVisible());
         settings.show();
         EXPECT_FALSE(settings.BitBtnWAV->isEnabled());
-        // No service tells the screen lock: the option is greyed, with its hint.
         EXPECT_FALSE(settings.chkAwayWhenLocked->isEnabled());
         EXPECT_FALSE(settings.lblAwayWhenLockedHint->isHidden());
         settings.chkDesktopNotifications->click();
