@@ -71,6 +71,6 @@ if(QEL_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${qel_runtime_plugins}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libsqlite3-0 (>= 3.31), libcpp-httplib0.11, ${qel_runtime_plugins}")
+        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6dbus6 (>= 6.4), libqt6core6 (>= 6.4), libsqlite3-0 (>= 3.31), libcpp-httplib0.11, ${qel_runtime_plugins}")
 endif()
 include(CPack)
