@@ -8,13 +8,18 @@ PACKAGES   := build-essential cmake ninja-build pkg-config \
               libgtest-dev libgmock-dev libbenchmark-dev strace python3 dbus \
               libcpp-httplib-dev python3-selenium chromium chromium-driver
 
-.PHONY: all deps configure build run test check-asan bench install package clean
+# What `make package` needs besides: the package tools and lintian, which
+# checks the package.
+PACKAGE_TOOLS := dpkg-dev file lintian
+
+.PHONY: all deps package-deps configure build run test check-asan bench install uninstall package clean
 
 all: build
 
-deps:
+deps package-deps: NEEDED = $(if $(filter package-deps,$@),$(PACKAGE_TOOLS),$(PACKAGES))
+deps package-deps:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(NEEDED); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -65,15 +70,24 @@ install: configure
 	cmake --build $(BUILD_DIR)
 	cmake --install $(BUILD_DIR)
 
+# Removes every file the last `make install` wrote (cmake lists them in the
+# build folder), then the folders of Qel's own that are left empty.
+uninstall:
+	@test -f $(BUILD_DIR)/install_manifest.txt || { echo "Nothing to uninstall: no $(BUILD_DIR)/install_manifest.txt"; exit 1; }
+	@while IFS= read -r f; do rm -fv -- "$$f"; done < $(BUILD_DIR)/install_manifest.txt
+	@for d in $$(grep -E '/(qel|doc/qel)/[^/]+$$' $(BUILD_DIR)/install_manifest.txt | xargs -r -n1 dirname | sort -u); do \
+	  rmdir --ignore-fail-on-non-empty -- "$$d"; done
+
 # The Debian package is built in its own folder, configured for /usr, and
 # lands there as qel_<version>_<arch>.deb.
 DEB_BUILD_DIR ?= $(BUILD_DIR)-deb
-package: deps
+package: deps package-deps
 	cmake -S . -B $(DEB_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 	  -UQEL_HELP_INSTALL_DIR -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
-	cmake --build $(DEB_BUILD_DIR) --target qel qelctl qelisam
+	cmake --build $(DEB_BUILD_DIR) --target qel qelctl qelisam qel_docs qel_help
 	cd $(DEB_BUILD_DIR) && cpack -G DEB
 	@ls -1 $(DEB_BUILD_DIR)/*.deb
+	lintian --fail-on error $(DEB_BUILD_DIR)/*.deb
 
 clean:
 	rm -rf $(BUILD_DIR) $(DEB_BUILD_DIR) $(ASAN_BUILD_DIR)

@@ -36,11 +36,10 @@ void TBoardListView::AddRow(const TBoardRow& row) {
 }
 
 void TBoardListView::EndUpdate() {
-    // "User" and "Status" follow their contents; the optional columns do
-    // while they are shown (width 0 means hidden).
+    // "User" follows its contents; the other columns do while they are
+    // shown (width 0 means hidden: optional columns, and "Status" in mini view).
     FList->resizeColumnToContents(0);
-    FList->resizeColumnToContents(1);
-    for (int column = 2; column <= 4; ++column)
+    for (int column = 1; column <= 4; ++column)
         if (FList->columnWidth(column) > 0)
             FList->resizeColumnToContents(column);
     FList->setUpdatesEnabled(true);

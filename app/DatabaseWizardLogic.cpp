@@ -77,8 +77,8 @@ void TDatabaseWizardLogic::Cancel() {
 }
 
 void TDatabaseWizardLogic::Help() {
-    if (!FPlatform.OpenHelp("Installation"))
-        FBoxes.ShowError("Unable to open the help file.");
+    if (std::string error; !FPlatform.OpenHelp("Installation", &error))
+        FBoxes.ShowError(error);
 }
 
 } // namespace qel

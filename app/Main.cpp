@@ -5,11 +5,14 @@
 #include "app/MainController.h"
 #include "platform/DesktopDBus.h"
 #include "settings/FormState.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -19,7 +22,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
 
 namespace qel {
 
@@ -31,6 +38,34 @@ QString Q(const std::string& text) {
 
 constexpr int ColumnPcName = 5;
 constexpr const char* MainSection = "TfrmMain";
+constexpr const char* SplitterKey = "SplitterMain.Position";
+
+// The form's pixel sizes were laid out for 8-point MS Sans Serif, whose
+// lines are 13 pixels high.
+constexpr double DesignLineHeight = 13.0;
+constexpr int DesignWidth = 463;
+constexpr int DesignHeight = 405;
+constexpr int DesignMinimumWidth = 397;
+constexpr int DesignMinimumHeight = 175;
+constexpr int DesignTreeWidth = 89;
+
+// Item views take tool-tip requests for their items only, so a view's own
+// hint never shows; this shows the hint wherever the pointer rests.
+class TViewHint : public QObject {
+public:
+    explicit TViewHint(QAbstractItemView* view) : QObject(view), FView(view) { view->viewport()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), FView->toolTip(), FView->viewport());
+        return true;
+    }
+
+private:
+    QAbstractItemView* FView;
+};
 
 } // namespace
 
@@ -38,8 +73,6 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(AllDepartmentsCaption));
     setWindowIcon(images::AppIcon());
-    resize(463, 405);
-    setMinimumSize(397, 175);
     tmrUpdateListView = new QTimer(this);
     tmrUpdateListView->setObjectName(QStringLiteral("tmrUpdateListView"));
     tmrUpdateListView->setInterval(5000);
@@ -68,6 +101,7 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) 
     CreateActions();
     CreateMenusAndBars();
     CreateTray();
+    FitStartSizes();
 
     TIdleUpdates::Instance().Register(this, [this] { UpdateActions(); });
     UpdateActions();
@@ -195,6 +229,7 @@ void TfrmMain::CreateBoard() {
     ListViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewMain->setSortingEnabled(false);
     ListViewMain->setToolTip(tr("Right click for options..."));
+    new TViewHint(ListViewMain);
     ListViewMain->header()->setMinimumSectionSize(0);
     ListViewMain->header()->setStretchLastSection(false);
     ListViewMain->setColumnHidden(ColumnPcName, true);
@@ -220,7 +255,6 @@ void TfrmMain::CreateBoard() {
     SplitterMain->addWidget(TreeViewMain);
     SplitterMain->addWidget(ListViewMain);
     SplitterMain->setStretchFactor(1, 1);
-    SplitterMain->setSizes({89, 374});
     setCentralWidget(SplitterMain);
 
     StatusPanel0 = new QLabel(this);
@@ -330,8 +364,11 @@ void TfrmMain::RestoreFormState() {
     TFormStateStore store(FController->Settings());
     mnuToolsSavePosition->setChecked(store.ReadBool(MainSection, "mnuToolsSavePosition.Checked", true));
     // The splitter keeps pixel positions only once it is laid out: applied at
-    // the first show.
-    FSplitterPosition = store.ReadInt(MainSection, "SplitterMain.Position", 89);
+    // the first show. Without a stored one the tree is fitted to its texts.
+    FSplitterPosition = store.ReadInt(MainSection, SplitterKey, -1);
+    FFitTree = FSplitterPosition < 0;
+    if (FFitTree)
+        FSplitterPosition = Scaled(DesignTreeWidth);
     // The main window takes back its position only, not its show state.
     if (const std::optional<TWindowPlacement> placement = store.ReadPlacement(MainSection)) {
         const QRect saved(placement->Left, placement->Top, placement->Right - placement->Left,
@@ -353,7 +390,7 @@ void TfrmMain::SaveFormState() {
     try {
         TFormStateStore store(FController->Settings());
         store.WriteBool(MainSection, "mnuToolsSavePosition.Checked", mnuToolsSavePosition->isChecked());
-        store.WriteInt(MainSection, "SplitterMain.Position", SplitterMain->sizes().value(0, 89));
+        store.WriteInt(MainSection, SplitterKey, SplitterMain->sizes().value(0, Scaled(DesignTreeWidth)));
         const QRect normal = isVisible() ? normalGeometry() : geometry();
         TWindowPlacement placement;
         placement.ShowCmd = isMaximized() ? 3 : (isMinimized() ? 2 : 1);
@@ -375,10 +412,57 @@ void TfrmMain::showEvent(QShowEvent* event) {
         SplitterMain->setSizes({FSplitterPosition, std::max(0, total - FSplitterPosition)});
         FSplitterPosition = -1;
     }
+    FitDepartmentTree();
     // The first show's work (wizard, questions) runs once the window is on
     // screen; later shows do nothing.
     QMetaObject::invokeMethod(
-        this, [this] { FController->FormShow(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            FController->FormShow();
+            FitDepartmentTree();
+        },
+        Qt::QueuedConnection);
+}
+
+bool TfrmMain::Start() {
+    // At a first start the database wizard comes alone: the board window
+    // appears once there is a database to show.
+    const TIniFile& settings = FController->Settings();
+    if (settings.ReadString(keys::Locations, keys::DBaseLocation, keys::NotEntered) == keys::NotEntered) {
+        FController->FormShow();
+        if (!FController->Shown())
+            return false;
+    }
+    show();
+    return true;
+}
+
+int TfrmMain::Scaled(int designPixels) const {
+    return static_cast<int>(std::lround(designPixels * std::max(1.0, fontMetrics().height() / DesignLineHeight)));
+}
+
+void TfrmMain::FitStartSizes() {
+    // Every tool button stays in reach at the smallest width: none goes
+    // behind the tool bar's overflow button.
+    const int bars = std::max(tbrTools->sizeHint().width(), tbrMenu->sizeHint().width());
+    FNormalMinimumWidth = std::max(Scaled(DesignMinimumWidth), bars);
+    setMinimumSize(FNormalMinimumWidth, Scaled(DesignMinimumHeight));
+    resize(std::max(Scaled(DesignWidth), FNormalMinimumWidth), Scaled(DesignHeight));
+}
+
+void TfrmMain::FitDepartmentTree() {
+    if (!FFitTree || TreeViewMain->topLevelItemCount() == 0 || !isVisible())
+        return;
+    FFitTree = false;
+    TreeViewMain->expandAll();
+    // The widest name with its indentation, the frame and room for a
+    // vertical scroll bar; never more than half the window.
+    const int texts = static_cast<QAbstractItemView*>(TreeViewMain)->sizeHintForColumn(0) +
+                      2 * TreeViewMain->frameWidth() +
+                      TreeViewMain->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int total = SplitterMain->width();
+    const int tree = std::min(std::max(Scaled(DesignTreeWidth), texts), total / 2);
+    SplitterMain->setSizes({tree, std::max(0, total - tree)});
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -485,6 +569,46 @@ void TfrmMain::ShowColumns(bool ext, bool department, bool comments) {
             ListViewMain->setColumnWidth(2 + i, 0);
     }
     resize(width() + 1, height());
+}
+
+void TfrmMain::ApplyShape(const TMainShape& shape) {
+    const bool visible = isVisible();
+    const bool mini = shape == MainShapeFor(true);
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowSystemMenuHint, shape.BorderIcons);
+    flags.setFlag(Qt::WindowMinimizeButtonHint, shape.BorderIcons);
+    flags.setFlag(Qt::WindowMaximizeButtonHint, shape.BorderIcons);
+    flags.setFlag(Qt::CustomizeWindowHint, !shape.BorderIcons);
+    setWindowFlags(flags);
+    tbrMenu->setVisible(shape.ToolBarsVisible);
+    tbrTools->setVisible(shape.ToolBarsVisible);
+    ListViewMain->header()->setVisible(shape.ColumnHeadersVisible);
+    if (shape.AutoWidthFirstFour)
+        for (int column = 0; column < 4; ++column)
+            ListViewMain->resizeColumnToContents(column);
+    for (int column : shape.ZeroWidthColumns)
+        ListViewMain->setColumnWidth(column, 0);
+    if (mini) {
+        // The narrow window is all board: the tree folds away until the
+        // normal view brings it back at its width.
+        if (FTreeWidthBeforeMini < 0)
+            FTreeWidthBeforeMini = SplitterMain->sizes().value(0);
+        setMinimumWidth(shape.MinimumWidth);
+        resize(shape.Width, height());
+        SplitterMain->setSizes({0, SplitterMain->width()});
+    } else {
+        // The normal view's widths grow with the font, as at the start.
+        const int minimum = std::max(Scaled(shape.MinimumWidth), FNormalMinimumWidth);
+        setMinimumWidth(minimum);
+        resize(std::max(Scaled(shape.Width), minimum), height());
+        if (FTreeWidthBeforeMini >= 0) {
+            SplitterMain->setSizes({FTreeWidthBeforeMini, std::max(0, width() - FTreeWidthBeforeMini)});
+            FTreeWidthBeforeMini = -1;
+        }
+    }
+    // Changing the flags hides a window; bring it back as it was.
+    if (visible)
+        show();
 }
 
 void TfrmMain::SetNewMailAnimation(bool on) {

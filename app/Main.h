@@ -3,6 +3,7 @@
 #include "app/BoardWidgets.h"
 #include "app/MainView.h"
 #include "app/QtMessageBoxes.h"
+#include "dialogs/MainWindowHooks.h"
 #include "records/UiPorts.h"
 
 #include <QMainWindow>
@@ -43,6 +44,12 @@ public:
     // The creation step (single instance, program-wide objects); false when
     // the program must end at once.
     bool FormCreate();
+    // Shows the window after FormCreate. At a first start (no database
+    // folder yet) the first show's work, the wizard included, runs before
+    // the window appears; false when it ended the program.
+    bool Start();
+    // Reshapes the window for mini view or normal view.
+    void ApplyShape(const TMainShape& shape);
 
     // IMainView
     void SetRefreshTimerEnabled(bool enabled) override;
@@ -126,6 +133,11 @@ private:
     void RestoreFromTray();
     void SaveFormState();
     void RestoreFormState();
+    // `designPixels` of the form, grown with the font in use.
+    int Scaled(int designPixels) const;
+    void FitStartSizes();
+    // At a first start, widens the tree so its names show whole.
+    void FitDepartmentTree();
 
     TQtMessageBoxes FBoxes;
     std::unique_ptr<TBoardListView> FBoard;
@@ -137,6 +149,11 @@ private:
     int FTrayImage = 1;
     // Splitter position still to apply at the first show; -1 once applied.
     int FSplitterPosition = -1;
+    // No stored splitter position: the tree is fitted to its names.
+    bool FFitTree = false;
+    // The normal view's smallest width; the tree's width before mini view.
+    int FNormalMinimumWidth = 0;
+    int FTreeWidthBeforeMini = -1;
     int FAnimationFrame = 0;
     bool FClosing = false;
     bool FFormStateRestored = false;

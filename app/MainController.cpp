@@ -417,8 +417,8 @@ TCommandStates TMainController::CommandStates(bool rowSelected) const {
 }
 
 void TMainController::HelpOnQel() {
-    if (!FPlatform.OpenHelp("Contents"))
-        FBoxes.ShowError("Unable to open the help file.");
+    if (std::string error; !FPlatform.OpenHelp("Contents", &error))
+        FBoxes.ShowError(error);
 }
 
 std::string TMainController::AboutText() {

@@ -4,6 +4,7 @@
 #include "app/Presence.h"
 #include "platform/Desktop.h"
 #include "platform/Platform.h"
+#include "qel/Version.h"
 #include "records/MessageObj.h"
 #include "records/QelContext.h"
 #include "records/QelDepartmentObj.h"
@@ -26,7 +27,7 @@ inline constexpr const char* AutostartQuestionText =
 inline constexpr const char* RetainStatusQuestionText =
     "Would you like to retain your current Status?\r\rNote : If you choose \"No\" your status will be changed to "
     "\"Offline\"";
-inline constexpr const char* QelVersion = "2.10";
+inline constexpr const char* QelVersion = QEL_VERSION;
 inline constexpr const char* ShutdownMarkerName = "QelDBase.smd";
 inline constexpr const char* AllDepartmentsCaption = "Qel - All Departments";
 inline constexpr const char* RefreshErrorText = "Attempting to update Qel...";

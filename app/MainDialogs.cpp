@@ -125,27 +125,7 @@ void TQtMainDialogs::WidenByOnePixel() {
 }
 
 void TQtMainDialogs::ApplyShape(const TMainShape& shape) {
-    TfrmMain& main = *FMain;
-    const bool visible = main.isVisible();
-    Qt::WindowFlags flags = main.windowFlags();
-    flags.setFlag(Qt::WindowSystemMenuHint, shape.BorderIcons);
-    flags.setFlag(Qt::WindowMinimizeButtonHint, shape.BorderIcons);
-    flags.setFlag(Qt::WindowMaximizeButtonHint, shape.BorderIcons);
-    flags.setFlag(Qt::CustomizeWindowHint, !shape.BorderIcons);
-    main.setWindowFlags(flags);
-    main.tbrMenu->setVisible(shape.ToolBarsVisible);
-    main.tbrTools->setVisible(shape.ToolBarsVisible);
-    main.ListViewMain->header()->setVisible(shape.ColumnHeadersVisible);
-    if (shape.AutoWidthFirstFour)
-        for (int column = 0; column < 4; ++column)
-            main.ListViewMain->resizeColumnToContents(column);
-    for (int column : shape.ZeroWidthColumns)
-        main.ListViewMain->setColumnWidth(column, 0);
-    main.setMinimumWidth(shape.MinimumWidth);
-    main.resize(shape.Width, main.height());
-    // Changing the flags hides a window; bring it back as it was.
-    if (visible)
-        main.show();
+    FMain->ApplyShape(shape);
 }
 
 } // namespace qel

@@ -6,9 +6,11 @@
 #include "app/MainView.h"
 #include "app/QuitOnSignal.h"
 #include "dialogs/DatabaseWizard.h"
-#include "platform/Platform.h"
+#include "platform/PlatformLinux.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -18,6 +20,10 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     qel::TPlatform& platform = qel::DefaultPlatform();
+    // The help opens the way the desktop opens any link.
+    if (auto* linuxPlatform = dynamic_cast<qel::TLinuxPlatform*>(&platform))
+        linuxPlatform->SetUrlOpener(
+            [](const std::string& url) { return QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); });
     qel::TQtMainDialogs dialogs;
     qel::TfrmMain frmMain(platform, dialogs);
     if (!frmMain.FormCreate())
@@ -35,6 +41,7 @@ int main(int argc, char* argv[]) {
     // so the window's destruction still writes "Offline".
     qel::TQuitOnSignal quitOnSignal;
 
-    frmMain.show();
+    if (!frmMain.Start())
+        return 0;
     return QApplication::exec();
 }

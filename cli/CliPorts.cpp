@@ -22,13 +22,14 @@ TBoxAnswer TCliBoxes::Show(TBoxKind kind, const std::string& text, TBoxButtons b
         shown += c == '\r' ? '\n' : c;
     switch (kind) {
     case TBoxKind::Error:
-        FErr << "error: ";
+        FErr << "qelctl: ";
         break;
     case TBoxKind::Warning:
-        FErr << "warning: ";
+        FErr << "qelctl: warning: ";
         break;
     case TBoxKind::Information:
     case TBoxKind::Plain:
+        FErr << "qelctl: ";
         break;
     }
     FErr << shown << '\n';

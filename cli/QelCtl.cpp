@@ -5,6 +5,7 @@
 #include "cli/CliText.h"
 #include "cli/Serve.h"
 #include "cli/UserTable.h"
+#include "qel/Version.h"
 #include "records/MessageObj.h"
 #include "records/QelContext.h"
 #include "records/QelDepartmentObj.h"
@@ -17,7 +18,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -28,7 +33,8 @@
 namespace qel::cli {
 
 const char* const UsageText =
-    "usage: qelctl [--profile FILE] [--computer NAME] [--user NAME] COMMAND [ARGS]\n"
+    "usage: qelctl [--profile FILE] [--computer NAME] [--user NAME] [--] COMMAND [ARGS]\n"
+    "       qelctl --version | --help | help COMMAND | COMMAND --help\n"
     "\n"
     "Database:\n"
     "  init FOLDER                  create a new database in FOLDER (this computer becomes administrator)\n"
@@ -55,7 +61,10 @@ const char* const UsageText =
     "  set-user COMPUTER [--name T] [--status T] [--ext T] [--department T] [--comments T] [--admin 0|1]\n"
     "  delete-user COMPUTER\n"
     "\n"
+    "Options take their value as \"--option value\" or \"--option=value\"; \"--\" ends the options.\n"
     "Exit codes: 0 success, 1 failure, 2 usage error, 3 administrator rights required.\n";
+
+const char* const VersionText = "qelctl (Qel) " QEL_VERSION "\n";
 
 namespace {
 
@@ -65,7 +74,7 @@ struct TUsageError {
 };
 
 // A command line after the command name: positional arguments and
-// "--name [value]" options. "--" ends the options.
+// "--name value" or "--name=value" options. "--" ends the options.
 struct TCommandLine {
     std::vector<std::string> Positional;
     std::map<std::string, std::string> Values;
@@ -91,14 +100,21 @@ TCommandLine ParseCommandLine(const std::string& command, const std::vector<std:
                 line.Positional.push_back(arg);
             continue;
         }
-        if (flags.count(arg)) {
-            line.Flags.insert(arg);
-        } else if (valued.count(arg)) {
-            if (i + 1 >= args.size())
-                throw TUsageError{command + ": option " + arg + " needs a value"};
-            line.Values[arg] = args[++i];
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (flags.count(name)) {
+            if (equals != std::string::npos)
+                throw TUsageError{command + ": option " + name + " takes no value"};
+            line.Flags.insert(name);
+        } else if (valued.count(name)) {
+            if (equals != std::string::npos)
+                line.Values[name] = arg.substr(equals + 1);
+            else if (i + 1 < args.size())
+                line.Values[name] = args[++i];
+            else
+                throw TUsageError{command + ": option " + name + " needs a value"};
         } else {
-            throw TUsageError{command + ": unknown option " + arg};
+            throw TUsageError{command + ": unknown option " + name};
         }
     }
     return line;
@@ -137,12 +153,11 @@ public:
           FContext{platform,           FSettings, FBoxes, FPanel, FApp, FApp, nullptr, environment.EngineFolder,
                    TQelUser(platform), false} {}
 
-    int Run(const std::string& command, const std::vector<std::string>& args);
 
 private:
-    // Failure lines go to standard error, prefixed "error: ".
+    // Failure lines go to standard error, prefixed "qelctl: ".
     int Fail(const std::string& text) {
-        FEnv.Err << "error: " << text << '\n';
+        FEnv.Err << "qelctl: " << text << '\n';
         return ExitFailure;
     }
     // Failure when any box was shown or the engine asked the program to end.
@@ -181,6 +196,8 @@ private:
     // computer named `typed` (any letter case).
     TUserLookup LookUpUser(const std::string& typed);
 
+public:
+    // The commands; `args` are those after the command's name.
     int InitOrJoin(const std::string& command, const std::vector<std::string>& args, bool create);
     int Board(const std::string& command, const std::vector<std::string>& args, bool watch);
     int Serve(const std::vector<std::string>& args);
@@ -194,6 +211,8 @@ private:
     int Users(const std::vector<std::string>& args);
     int SetUser(const std::vector<std::string>& args);
     int DeleteUser(const std::vector<std::string>& args);
+
+private:
 
     // Reads the board rows; nullopt after the error.
     std::optional<std::vector<TUserRow>> ReadBoard();
@@ -243,7 +262,7 @@ int TSession::CheckAdministrator() {
     FPanel.Text.clear();
     FUsers->LoadCurrentUser();
     if (!FPanel.Text.empty() || FContext.CurrentUser.Administrator != 1) {
-        FEnv.Err << "error: " << AdministratorRequiredText << '\n';
+        FEnv.Err << "qelctl: " << AdministratorRequiredText << '\n';
         return ExitNotAdministrator;
     }
     return ExitOk;
@@ -392,7 +411,7 @@ int TSession::Board(const std::string& command, const std::vector<std::string>& 
                 // A share that is away for a while: say so once and keep
                 // watching; the next tick tries again.
                 if (error != reported)
-                    FEnv.Err << "error: unable to read the users dataset: " << error << '\n' << std::flush;
+                    FEnv.Err << "qelctl: unable to read the users dataset: " << error << '\n' << std::flush;
                 reported = error;
                 lastStamp.reset();
             }
@@ -485,11 +504,50 @@ public:
     std::vector<TInBoxRow> Rows;
 };
 
+// A received time as the message store writes it (short date, blank, long
+// time, in this computer's locale) as ISO 8601 with the offset from UTC,
+// taken as this computer's local time; empty when the text is not in that
+// form (a sender with another locale).
+std::string IsoReceived(const std::string& text) {
+    std::vector<std::locale> locales{std::locale::classic()};
+    try {
+        locales.insert(locales.begin(), std::locale(""));
+    } catch (const std::runtime_error&) {
+        // An unknown locale in the environment: the classic form only.
+    }
+    for (const std::locale& locale : locales) {
+        std::istringstream in(text);
+        in.imbue(locale);
+        std::tm time{};
+        in >> std::get_time(&time, "%x %X");
+        if (in.fail() || in.peek() != std::char_traits<char>::eof())
+            continue;
+        time.tm_isdst = -1;
+        const std::time_t when = std::mktime(&time);
+        std::tm local{};
+        if (when == -1 || !localtime_r(&when, &local))
+            continue;
+        char buffer[32];
+        if (std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%S%z", &local) != 24)
+            continue;
+        std::string iso(buffer);
+        return iso.insert(22, ":");
+    }
+    return {};
+}
+
 // Sub-items of an in-box row.
 enum { InBoxSubject = 0, InBoxType = 1, InBoxKey = 2, InBoxReceived = 3 };
 
 std::string SubItem(const TInBoxRow& row, int index) {
     return static_cast<size_t>(index) < row.SubItems.size() ? row.SubItems[static_cast<size_t>(index)] : "";
+}
+
+// A JSON member value for a received time: the ISO 8601 string, or null
+// when the stored text cannot be read as a time.
+std::string JsonIsoTime(const std::string& text) {
+    const std::string iso = IsoReceived(text);
+    return iso.empty() ? "null" : JsonString(iso);
 }
 
 std::vector<TInBoxRow> TSession::InBoxRows() {
@@ -524,7 +582,7 @@ int TSession::InBox(const std::vector<std::string>& args) {
         items += (items.empty() ? "{" : ",{");
         items += "\"key\":" + JsonString(SubItem(row, InBoxKey)) + ",\"from\":" + JsonString(row.Caption) +
                  ",\"subject\":" + JsonString(SubItem(row, InBoxSubject)) + ",\"type\":" + JsonString(type) +
-                 ",\"received\":" + JsonString(SubItem(row, InBoxReceived)) + "}";
+                 ",\"received\":" + JsonIsoTime(SubItem(row, InBoxReceived)) + "}";
     }
     FEnv.Out << "{\"new\":" << newCount << ",\"old\":" << oldCount << ",\"total\":" << newCount + oldCount
              << ",\"messages\":[" << items << "]}\n";
@@ -658,6 +716,8 @@ int TSession::SetUser(const std::vector<std::string>& args) {
     const TCommandLine line = ParseCommandLine(
         "set-user", args, {}, {"--name", "--status", "--ext", "--department", "--comments", "--admin"});
     RequirePositional("set-user", line, 1);
+    if (line.Values.empty())
+        throw TUsageError{"set-user: give at least one of --name, --status, --ext, --department, --comments, --admin"};
     const auto admin = line.Value("--admin");
     if (admin && *admin != "0" && *admin != "1")
         throw TUsageError{"set-user: --admin takes 0 or 1"};
@@ -704,37 +764,90 @@ int TSession::DeleteUser(const std::vector<std::string>& args) {
     return Verdict();
 }
 
-int TSession::Run(const std::string& command, const std::vector<std::string>& args) {
-    if (command == "init" || command == "join")
-        return InitOrJoin(command, args, command == "init");
-    if (command == "board" || command == "watch")
-        return Board(command, args, command == "watch");
-    if (command == "serve")
-        return Serve(args);
-    if (command == "status")
-        return SetStatus(args);
-    if (command == "comment")
-        return SetComment(args);
-    if (command == "offline")
-        return Offline(args);
-    if (command == "send")
-        return Send(args);
-    if (command == "inbox")
-        return InBox(args);
-    if (command == "read" || command == "delete-message")
-        return ReadOrDelete(command, args, command == "read");
-    static const std::set<std::string> catalogueCommands = {"statuses",          "departments",      "add-status",
-                                                            "rename-status",     "delete-status",    "add-department",
-                                                            "rename-department", "delete-department"};
-    if (catalogueCommands.count(command))
-        return Catalogue(command, args);
-    if (command == "users")
-        return Users(args);
-    if (command == "set-user")
-        return SetUser(args);
-    if (command == "delete-user")
-        return DeleteUser(args);
-    throw TUsageError{"unknown command " + Quoted(command)};
+using TArgs = std::vector<std::string>;
+
+// One qelctl command: its name, its arguments as the usage shows them, what
+// it does, and the session call that runs it.
+struct TCommand {
+    const char* Name;
+    const char* Arguments;
+    const char* Summary;
+    int (*Run)(TSession& session, const std::string& command, const TArgs& args);
+};
+
+const TCommand Commands[] = {
+    {"init", "FOLDER", "Creates a new database in FOLDER; this computer becomes its administrator.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.InitOrJoin(c, a, true); }},
+    {"join", "FOLDER", "Joins the database in FOLDER and registers this computer.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.InitOrJoin(c, a, false); }},
+    {"board", "[--department NAME] [--json]", "Prints the board in key order.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Board(c, a, false); }},
+    {"watch", "[--department NAME] [--json] [--interval SECONDS]",
+     "Prints the board whenever it changes (every 5 seconds by default) until interrupted.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Board(c, a, true); }},
+    {"serve", "[--listen ADDRESS:PORT] [--department NAME]",
+     "Serves the board to browsers, read-only (default 127.0.0.1:8080), until interrupted.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.Serve(a); }},
+    {"status", "NAME", "Sets this computer's status; \"Offline\" only through \"qelctl offline\".",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.SetStatus(a); }},
+    {"comment", "TEXT", "Sets this computer's comments; an empty TEXT clears them.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.SetComment(a); }},
+    {"offline", "", "Empties this computer's comments, then sets its status \"Offline\".",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.Offline(a); }},
+    {"send", "COMPUTER SUBJECT TEXT", "Sends a message to the user of COMPUTER.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.Send(a); }},
+    {"inbox", "[--json]", "Lists this computer's messages, newest first.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.InBox(a); }},
+    {"read", "KEY", "Prints a message's text and marks it old.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.ReadOrDelete(c, a, true); }},
+    {"delete-message", "KEY", "Deletes one of this computer's messages.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.ReadOrDelete(c, a, false); }},
+    {"statuses", "", "Lists the status catalogue: key, tab, name.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"departments", "", "Lists the department catalogue: key, tab, name.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"add-status", "NAME", "Administrators only: adds a status.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"rename-status", "OLD NEW", "Administrators only: renames a status (not a built-in one).",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"delete-status", "NAME", "Administrators only: deletes a status (not a built-in one).",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"add-department", "NAME", "Administrators only: adds a department.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"rename-department", "OLD NEW", "Administrators only: renames a department.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"delete-department", "NAME", "Administrators only: deletes a department.",
+     [](TSession& s, const std::string& c, const TArgs& a) { return s.Catalogue(c, a); }},
+    {"users", "[--json]", "Administrators only: every user record with its key and administrator flag.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.Users(a); }},
+    {"set-user", "COMPUTER [--name T] [--status T] [--ext T] [--department T] [--comments T] [--admin 0|1]",
+     "Administrators only: changes the given fields of COMPUTER's record; at least one is needed.",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.SetUser(a); }},
+    {"delete-user", "COMPUTER", "Administrators only: deletes COMPUTER's record (never the last one).",
+     [](TSession& s, const std::string&, const TArgs& a) { return s.DeleteUser(a); }},
+};
+
+const TCommand* FindCommand(const std::string& name) {
+    for (const TCommand& command : Commands)
+        if (name == command.Name)
+            return &command;
+    return nullptr;
+}
+
+std::string CommandHelp(const TCommand& command) {
+    return std::string("usage: qelctl [GLOBAL OPTIONS] ") + command.Name +
+           (*command.Arguments ? " " : "") + command.Arguments + "\n\n" + command.Summary + "\n";
+}
+
+// "-h" or "--help" among a command's arguments, before any "--".
+bool AsksForHelp(const TArgs& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "--help")
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -745,32 +858,61 @@ int RunQelCtl(const std::vector<std::string>& args, TCliEnvironment& environment
         std::optional<std::string> computer;
         std::optional<std::string> user;
         size_t i = 0;
-        for (; i < args.size() && args[i].compare(0, 2, "--") == 0; ++i) {
+        for (; i < args.size(); ++i) {
             const std::string& option = args[i];
-            if (option == "--help") {
+            if (option == "--") {
+                ++i;
+                break;
+            }
+            if (option.size() < 2 || option[0] != '-')
+                break;
+            if (option == "-h" || option == "--help") {
                 environment.Out << UsageText;
                 return ExitOk;
             }
-            std::optional<std::string>* target = option == "--profile"    ? &profile
-                                                 : option == "--computer" ? &computer
-                                                 : option == "--user"     ? &user
-                                                                          : nullptr;
+            if (option == "--version") {
+                environment.Out << VersionText;
+                return ExitOk;
+            }
+            const size_t equals = option.find('=');
+            const std::string name = option.substr(0, equals);
+            std::optional<std::string>* target = name == "--profile"    ? &profile
+                                                 : name == "--computer" ? &computer
+                                                 : name == "--user"     ? &user
+                                                                        : nullptr;
             if (!target)
-                throw TUsageError{"unknown option " + option};
-            if (i + 1 >= args.size())
-                throw TUsageError{"option " + option + " needs a value"};
-            *target = args[++i];
+                throw TUsageError{"unknown option " + name};
+            if (equals != std::string::npos)
+                *target = option.substr(equals + 1);
+            else if (i + 1 < args.size())
+                *target = args[++i];
+            else
+                throw TUsageError{"option " + name + " needs a value"};
             if (target->value().empty())
-                throw TUsageError{"option " + option + " needs a value that is not empty"};
+                throw TUsageError{"option " + name + " needs a value that is not empty"};
         }
         if (i >= args.size())
             throw TUsageError{"no command given"};
-        const std::string command = args[i];
-        if (command == "help") {
-            environment.Out << UsageText;
+        const std::string name = args[i];
+        const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+        if (name == "help") {
+            if (rest.empty()) {
+                environment.Out << UsageText;
+                return ExitOk;
+            }
+            const TCommand* command = rest.size() == 1 ? FindCommand(rest[0]) : nullptr;
+            if (!command)
+                throw TUsageError{rest.size() == 1 ? "no command " + Quoted(rest[0]) : "help takes one command"};
+            environment.Out << CommandHelp(*command);
             return ExitOk;
         }
-        const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+        const TCommand* command = FindCommand(name);
+        if (!command)
+            throw TUsageError{"unknown command " + Quoted(name)};
+        if (AsksForHelp(rest)) {
+            environment.Out << CommandHelp(*command);
+            return ExitOk;
+        }
 
         // A --profile file is used where it is named (relative to the current
         // folder); without one, the machine's Qel.ini as the desktop program uses it.
@@ -780,25 +922,26 @@ int RunQelCtl(const std::vector<std::string>& args, TCliEnvironment& environment
         TCliPlatform platform(environment.Platform, computer, user);
         // A users record holds 20 bytes of computer and user name; a longer
         // identity would be stored cut and never found again.
-        if (const std::string name = platform.ComputerName(); name.size() > 20 || name.empty()) {
-            environment.Err << "error: the computer name \"" << name
+        if (const std::string computerName = platform.ComputerName();
+            computerName.size() > 20 || computerName.empty()) {
+            environment.Err << "qelctl: the computer name \"" << computerName
                             << "\" does not fit a users record (1 to 20 bytes); give another with --computer\n";
             return ExitFailure;
         }
         if (user && user->size() > 20) {
-            environment.Err << "error: the user name \"" << *user << "\" is longer than 20 bytes\n";
+            environment.Err << "qelctl: the user name \"" << *user << "\" is longer than 20 bytes\n";
             return ExitFailure;
         }
         TSession session(environment, platform, profileFile);
-        return session.Run(command, rest);
+        return command->Run(session, name, rest);
     } catch (const TUsageError& error) {
-        environment.Err << "qelctl: " << error.Text << "\n\n" << UsageText;
+        environment.Err << "qelctl: " << error.Text << ". Try 'qelctl --help'.\n";
         return ExitUsage;
     } catch (const EIniFileError& error) {
-        environment.Err << "error: " << error.what() << '\n';
+        environment.Err << "qelctl: " << error.what() << '\n';
         return ExitFailure;
     } catch (const std::filesystem::filesystem_error& error) {
-        environment.Err << "error: " << error.what() << '\n';
+        environment.Err << "qelctl: " << error.what() << '\n';
         return ExitFailure;
     }
 }

@@ -116,7 +116,8 @@ void TCatalogueLogic::Update(const std::string& editText, INumberedList& list) {
 }
 
 void TCatalogueLogic::Help() {
-    FServices.Context.Platform.OpenHelp(Texts().HelpTopic);
+    if (std::string error; !FServices.Context.Platform.OpenHelp(Texts().HelpTopic, &error))
+        FServices.Context.Boxes.ShowError(error);
 }
 
 } // namespace qel

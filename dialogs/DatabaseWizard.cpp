@@ -1,4 +1,5 @@
 #include "dialogs/DatabaseWizard.h"
+#include "dialogs/QelDialog.h"
 
 #include "app/IdleUpdates.h"
 
@@ -128,6 +129,10 @@ void TfrmDatabaseWizard::Execute() {
     if (FLogic->Finished() || FLogic->Cancelled())
         return;
     UpdateControls();
+    // The wizard comes before the board window: it stands alone in the
+    // middle of the screen.
+    adjustSize();
+    MoveToScreenCentre(*this);
     exec();
 }
 

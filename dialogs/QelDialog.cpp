@@ -1,8 +1,14 @@
 #include "dialogs/QelDialog.h"
 
+#include <QScreen>
 #include <QShowEvent>
 
 namespace qel {
+
+void MoveToScreenCentre(QWidget& window) {
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
 
 void TQelDialog::done(int result) {
     if (isVisible())
@@ -11,6 +17,8 @@ void TQelDialog::done(int result) {
 }
 
 void TQelDialog::showEvent(QShowEvent* event) {
+    if (!event->spontaneous() && FCentredOnScreen && !testAttribute(Qt::WA_Moved))
+        MoveToScreenCentre(*this);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();

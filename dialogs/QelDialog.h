@@ -3,8 +3,12 @@
 #include <QDialog>
 
 class QShowEvent;
+class QWidget;
 
 namespace qel {
+
+// Moves `window` to the middle of its screen's free area.
+void MoveToScreenCentre(QWidget& window);
 
 // A Qel dialog window. FormShow runs each time the program opens the window,
 // right after it is shown, but not when the desktop shows it again (restored,
@@ -17,10 +21,18 @@ public:
     void done(int result) override;
 
 protected:
+    // Each opening puts the window in the middle of the screen (unless it was
+    // placed explicitly), not over the main window, which may be hidden in
+    // the notification area.
+    void SetCentredOnScreen() { FCentredOnScreen = true; }
+
     virtual void FormShow() {}
     virtual void FormClose() {}
 
     void showEvent(QShowEvent* event) override;
+
+private:
+    bool FCentredOnScreen = false;
 };
 
 } // namespace qel

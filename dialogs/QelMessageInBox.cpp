@@ -45,6 +45,7 @@ void TLabelPanels::SetPanelText(int panel, const std::string& text) {
 TfrmQelMessageInBox::TfrmQelMessageInBox(TDialogServices& services, QWidget* parent)
     : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmQelMessageInBox");
+    SetCentredOnScreen();
     setWindowTitle(InBoxCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);

@@ -16,6 +16,7 @@ namespace qel {
 TfrmQelMessages::TfrmQelMessages(TDialogServices& services, QWidget* parent)
     : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmQelMessages");
+    SetCentredOnScreen();
     setWindowTitle(SendModeCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(453, 304);

@@ -13,6 +13,7 @@ namespace qel {
 TfrmSelectDepartment::TfrmSelectDepartment(TDialogServices& services, QWidget* parent)
     : TQelDialog(parent), FLogic(services) {
     setObjectName("frmSelectDepartment");
+    SetCentredOnScreen();
     setWindowTitle(SelectDepartmentCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 

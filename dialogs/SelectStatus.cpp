@@ -17,6 +17,7 @@ namespace qel {
 TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
     : TQelDialog(parent), FServices(services), FLogic(services) {
     setObjectName("frmSelectStatus");
+    SetCentredOnScreen();
     setWindowTitle(SelectStatusCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 

@@ -34,6 +34,7 @@ void ButtonFace(QLineEdit* edit) {
 TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent)
     : TQelDialog(parent), FLogic(services), FServices(services) {
     setObjectName("frmSettings");
+    SetCentredOnScreen();
     setWindowTitle(SettingsCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -153,7 +154,8 @@ TfrmSettings::TfrmSettings(TDialogServices& services, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     ChooseFolder = [this] {
-        QFileDialog dialog(this, "Please Select Location");
+        // It opens in the folder the box names, when that folder is there.
+        QFileDialog dialog(this, "Please Select Location", txtLocationOfQelDBase->text());
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()

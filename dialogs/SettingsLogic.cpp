@@ -108,7 +108,8 @@ void TSettingsLogic::MiniViewClicked(bool ticked) {
 }
 
 void TSettingsLogic::Help() {
-    FServices.Context.Platform.OpenHelp(SettingsHelpTopic);
+    if (std::string error; !FServices.Context.Platform.OpenHelp(SettingsHelpTopic, &error))
+        FServices.Context.Boxes.ShowError(error);
 }
 
 } // namespace qel

@@ -81,7 +81,8 @@ bool TUsersLogic::Delete(const std::string& nameText, IChoiceList& users) {
 }
 
 void TUsersLogic::Help() {
-    FServices.Context.Platform.OpenHelp(UsersHelpTopic);
+    if (std::string error; !FServices.Context.Platform.OpenHelp(UsersHelpTopic, &error))
+        FServices.Context.Boxes.ShowError(error);
 }
 
 } // namespace qel

@@ -74,8 +74,10 @@ bool TFakePlatform::CreateAutostartEntry(const std::string& description, const s
     return WriteAutostartEntry(*this, AutostartFolderValue, description, target, error);
 }
 
-bool TFakePlatform::OpenHelp(const std::string& topic) {
+bool TFakePlatform::OpenHelp(const std::string& topic, std::string* error) {
     HelpTopics.push_back(topic);
+    if (!HelpAvailable && error)
+        *error = "Unable to open the help file.";
     return HelpAvailable;
 }
 

@@ -66,7 +66,7 @@ public:
 
     void PlaySoundFile(const std::string& path) override { PlayedSounds.push_back(path); }
     void Beep() override { ++BeepCount; }
-    bool OpenHelp(const std::string& topic) override;
+    bool OpenHelp(const std::string& topic, std::string* error) override;
 };
 
 // A fresh, empty folder under $TMPDIR (or /tmp), removed with everything in

@@ -68,8 +68,9 @@ public:
     virtual void PlaySoundFile(const std::string& path) = 0;
     // The default beep; failures are silent.
     virtual void Beep() = 0;
-    // Opens the program's help at `topic`; false when nothing could show it.
-    virtual bool OpenHelp(const std::string& topic) = 0;
+    // Opens the program's help at `topic`. False when it could not be shown,
+    // with *error naming what is missing (the file or a program to show it).
+    virtual bool OpenHelp(const std::string& topic, std::string* error) = 0;
 };
 
 // Forwards every call to another platform object (not owned).
@@ -96,7 +97,7 @@ public:
     }
     void PlaySoundFile(const std::string& path) override { FTarget.PlaySoundFile(path); }
     void Beep() override { FTarget.Beep(); }
-    bool OpenHelp(const std::string& topic) override { return FTarget.OpenHelp(topic); }
+    bool OpenHelp(const std::string& topic, std::string* error) override { return FTarget.OpenHelp(topic, error); }
 
 protected:
     TPlatform& FTarget;

@@ -148,7 +148,12 @@ bool TLinuxPlatform::WriteFileAtomic(const std::string& path, const std::string&
 std::unique_ptr<TInstanceLock> TLinuxPlatform::AcquireInstanceLock(const std::string& name) {
     const std::string fileName = InstanceLockFileName(name, ::geteuid());
     int fd = -1;
-    TLockResult result = TryLock(TempFolder() + fileName, &fd);
+    // The session's runtime folder is this user's alone and does not change
+    // with TMPDIR, so every copy started in the session meets the same lock.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    TLockResult result = TLockResult::Unusable;
+    if (runtime && runtime[0] == '/')
+        result = TryLock(AddBackslash(runtime) + fileName, &fd);
     if (result == TLockResult::Unusable) {
         const std::string folder = ConfigFolder();
         PosixMakeFolders(folder, nullptr);
@@ -236,14 +241,27 @@ std::string TLinuxPlatform::HelpFile() {
     return {};
 }
 
-bool TLinuxPlatform::OpenHelp(const std::string& topic) {
+bool TLinuxPlatform::OpenHelp(const std::string& topic, std::string* error) {
     const std::string file = HelpFile();
-    if (file.empty())
+    if (file.empty()) {
+        if (error)
+            *error = std::string("Unable to open the help file: ") + HelpFileName +
+                     " is neither beside the program nor in " + AddBackslash(QEL_HELP_INSTALL_DIR) + ".";
         return false;
-    const std::string opener = FindOnPath("xdg-open");
-    if (opener.empty())
-        return false;
-    return SpawnDetached({opener, FileUrl(file, topic)});
+    }
+    const std::string url = FileUrl(file, topic);
+    bool opened = false;
+    if (FUrlOpener) {
+        opened = FUrlOpener(url);
+    } else {
+        const std::string opener = FindOnPath("xdg-open");
+        opened = !opener.empty() && SpawnDetached({opener, url});
+    }
+    if (!opened && error)
+        *error = "Unable to open the help file " + file +
+                 ": nothing on this computer can open it. Install xdg-utils and a web browser, or open the file "
+                 "in a browser yourself.";
+    return opened;
 }
 
 TPlatform& DefaultPlatform() {

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <functional>
+
 namespace qel {
 
 // TPlatform on Linux. Every answer is worked out afresh from the process and
@@ -10,10 +12,11 @@ namespace qel {
 // - ConfigFolder: $XDG_CONFIG_HOME when absolute, else ~/.config/.
 // - AutostartFolder: ConfigFolder + "autostart/" (XDG autostart).
 // - TempFolder: $TMPDIR when absolute, else /tmp/.
-// - AcquireInstanceLock: an flock on TempFolder/<InstanceLockFileName>; the
-//   file name carries the user id, so the lock is per computer and user. If
-//   that file cannot be used (it belongs to someone else, or the folder is
-//   not writable) the lock file goes into ConfigFolder instead. When no lock
+// - AcquireInstanceLock: an flock on $XDG_RUNTIME_DIR/<InstanceLockFileName>;
+//   the file name carries the user id, so the lock is per computer and user.
+//   Without that folder, or if the file cannot be used (it belongs to
+//   someone else, or the folder is not writable), the lock file goes into
+//   ConfigFolder instead. When no lock
 //   file can be used at all the program is let run (a lock object that
 //   guards nothing is returned): a broken temporary folder must not keep
 //   anyone from working, it only loses the guard against a second copy.
@@ -22,7 +25,8 @@ namespace qel {
 //   else in the installed data folder) through the same player; "\a" to the
 //   controlling terminal only when there is no player or no sound file.
 // - OpenHelp: qel-help.html beside the program, else in the installed
-//   documentation folder, opened at "#topic" with xdg-open.
+//   documentation folder, opened at "#topic" by the URL opener the program
+//   set (the desktop program uses Qt's), else with xdg-open.
 class TLinuxPlatform : public TPlatform {
 public:
     std::string ComputerName() override;
@@ -42,7 +46,7 @@ public:
 
     void PlaySoundFile(const std::string& path) override;
     void Beep() override;
-    bool OpenHelp(const std::string& topic) override;
+    bool OpenHelp(const std::string& topic, std::string* error) override;
 
     // The help file OpenHelp would open; empty when there is none.
     std::string HelpFile();
@@ -50,6 +54,13 @@ public:
     std::string DefaultSoundFile();
     // paplay, else aplay, on $PATH; empty when neither is there.
     std::string SoundPlayer();
+
+    // Shows a file:// URL; false when nothing could show it.
+    using TUrlOpener = std::function<bool(const std::string& url)>;
+    void SetUrlOpener(TUrlOpener opener) { FUrlOpener = std::move(opener); }
+
+private:
+    TUrlOpener FUrlOpener;
 };
 
 // Writes AutostartEntryText for `target` to `folder` + `description` +

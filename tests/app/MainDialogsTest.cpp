@@ -8,8 +8,14 @@
 #include "app/Main.h"
 #include "app/MainController.h"
 #include "app/MainDialogs.h"
+#include "dialogs/Settings.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -53,6 +59,25 @@ TEST_F(MainDialogsTest, CommandsFollowTheDialogsAndTheirHooks) {
     EXPECT_EQ(window.windowTitle().toStdString(), "Qel - Filtered on Sales");
     EXPECT_NE(Dialogs.MessageWindow(), nullptr);
     EXPECT_FALSE(Dialogs.MessageDialogOnScreen());
+}
+
+TEST_F(MainDialogsTest, MiniViewKeepsStatusHiddenAfterOkAndFoldsTheTree) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    Dialogs.Create(window);
+    ASSERT_TRUE(window.Start());
+    QApplication::processEvents();
+    auto* settings = window.findChild<TfrmSettings*>();
+    ASSERT_NE(settings, nullptr);
+    settings->show();
+    settings->CheckBoxMiniView->click();
+    settings->btnUpdate->click();
+    EXPECT_EQ(window.ListViewMain->columnWidth(1), 0);
+    EXPECT_EQ(window.SplitterMain->sizes().value(0), 0);
+    settings->CheckBoxMiniView->click();
+    EXPECT_GT(window.ListViewMain->columnWidth(1), 0);
+    EXPECT_GE(window.width(), window.tbrTools->sizeHint().width());
+    EXPECT_GT(window.SplitterMain->sizes().value(0), 0);
 }
 
 } // namespace

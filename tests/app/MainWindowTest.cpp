@@ -17,6 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,6 +95,28 @@ TEST_F(MainWindowTest, FirstShowFillsTheBoardAndEnablesTheStatusCommands) {
     // A status command goes through to the board at once.
     window.actGoneHome->trigger();
     EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
+}
+
+TEST_F(MainWindowTest, FirstStartFitsTheTreeAndToolBarAndShowsTheBoardsHint) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    window.Controller().Departments().CreateDepartmentDataset();
+    window.Controller().Departments().AddDepartment("Customer Services");
+    ASSERT_TRUE(window.Start());
+    QApplication::processEvents();
+    EXPECT_EQ(window.TreeViewMain->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(window.TreeViewMain->horizontalScrollBar()->maximum(), 0);
+    // At the smallest width every tool button is still on the bar.
+    window.resize(window.minimumSize());
+    QApplication::processEvents();
+    for (QAction* action : window.tbrTools->actions()) {
+        EXPECT_TRUE(action->isSeparator() || window.tbrTools->widgetForAction(action)->isVisible())
+            << action->text().toStdString();
+    }
+    QWidget* board = window.ListViewMain->viewport();
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), board->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(board, &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), "Right click for options...");
 }
 
 TEST_F(MainWindowTest, CloseBoxWithoutNotificationAreaKeepsTheProgramRunning) {

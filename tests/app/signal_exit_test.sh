@@ -7,7 +7,7 @@ QEL=${1:?usage: signal_exit_test.sh QEL QELCTL}
 QELCTL=${2:?usage: signal_exit_test.sh QEL QELCTL}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/qel-signal.XXXXXX")
 trap 'kill -9 "${pid:-0}" 2>/dev/null; rm -rf "$WORK"' EXIT
-export XDG_CONFIG_HOME=$WORK/config TMPDIR=$WORK/tmp QT_QPA_PLATFORM=offscreen
+export XDG_CONFIG_HOME=$WORK/config TMPDIR=$WORK/tmp XDG_RUNTIME_DIR=$WORK/tmp QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_CONFIG_HOME" "$TMPDIR" "$WORK/share"
 
 passed=0

@@ -16,13 +16,17 @@
 #include "dialogs/WidgetAdapters.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -47,19 +51,29 @@ protected:
 
 TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
     TDialogServices& services = *Me->Services;
+    // A main window in a corner: the windows that open in the middle of the
+    // screen do so, not over it.
+    QWidget main;
+    main.setGeometry(0, 0, 120, 80);
+    main.show();
     std::vector<std::pair<std::unique_ptr<QDialog>, QString>> dialogs;
-    dialogs.emplace_back(std::make_unique<TfrmSettings>(services), "Qel - Settings");
-    dialogs.emplace_back(std::make_unique<TfrmQelMessageInBox>(services), "Message InBox");
+    dialogs.emplace_back(std::make_unique<TfrmSettings>(services, &main), "Qel - Settings");
+    dialogs.emplace_back(std::make_unique<TfrmQelMessageInBox>(services, &main), "Message InBox");
+    dialogs.emplace_back(std::make_unique<TfrmSelectStatus>(services, &main), "Please select status");
+    dialogs.emplace_back(std::make_unique<TfrmSelectDepartment>(services, &main), "Please select Department");
+    dialogs.emplace_back(std::make_unique<TfrmQelMessages>(services, &main), "Send Message...");
+    const size_t centred = dialogs.size();
     dialogs.emplace_back(NewQelStatuses(services), "Administer Statuses");
     dialogs.emplace_back(NewQelDepartments(services), "Administer Departments");
     dialogs.emplace_back(std::make_unique<TfrmQelUsers>(services), "Administer Qel Users");
-    dialogs.emplace_back(std::make_unique<TfrmSelectStatus>(services), "Please select status");
-    dialogs.emplace_back(std::make_unique<TfrmSelectDepartment>(services), "Please select Department");
     dialogs.emplace_back(std::make_unique<TfrmQelComments>(services), "Qel - Comments");
-    for (auto& [dialog, caption] : dialogs) {
+    for (size_t i = 0; i < dialogs.size(); ++i) {
+        auto& [dialog, caption] = dialogs[i];
         EXPECT_EQ(dialog->windowTitle(), caption);
         dialog->show();
         EXPECT_TRUE(dialog->isVisible()) << caption.toStdString();
+        const QPoint offCentre = dialog->geometry().center() - main.screen()->availableGeometry().center();
+        EXPECT_TRUE(i >= centred || offCentre.manhattanLength() <= 8) << caption.toStdString(); // frame: 2 px
         dialog->reject();
         EXPECT_FALSE(dialog->isVisible()) << caption.toStdString();
     }
@@ -201,6 +215,18 @@ TEST_F(DialogWindows, SettingsBrowseFillsTheFolderAndUpdateStoresTheName) {
     settings.BitBtnBrowse->click();
     EXPECT_EQ(settings.txtLocationOfQelDBase->text(), "/srv/elsewhere/");
     settings.txtName->setText("Me Myself");
+    // The folder dialog itself opens in the folder the box names.
+    TfrmSettings real(*Me->Services);
+    real.show();
+    QString opened;
+    QTimer::singleShot(0, &real, [&opened] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        opened = dialog ? dialog->directory().absolutePath() + "/" : "none";
+        if (dialog)
+            dialog->reject();
+    });
+    real.BitBtnBrowse->click();
+    EXPECT_EQ(opened, real.txtLocationOfQelDBase->text());
     settings.btnUpdate->click();
     EXPECT_EQ(Me->Record().UserName, "Me Myself");
 }

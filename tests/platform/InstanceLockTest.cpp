@@ -17,12 +17,12 @@ namespace {
 
 constexpr const char* MutexName = "TVK - Qel";
 
-// The lock files go to a scratch folder: TMPDIR, and for the fallback the
-// configuration folder, both point inside it.
+// The lock files go to a scratch folder: the session's runtime folder, and
+// for the fallback the configuration folder, both point inside it.
 class InstanceLock : public ::testing::Test {
 protected:
     TScratchFolder Scratch;
-    test::TEnvironmentOverride Tmp{"TMPDIR", Scratch.Path().c_str()};
+    test::TEnvironmentOverride Runtime{"XDG_RUNTIME_DIR", Scratch.Path().c_str()};
     test::TEnvironmentOverride Config{"XDG_CONFIG_HOME", (Scratch.Path() + "config").c_str()};
     TLinuxPlatform Platform;
     std::string LockFile = Scratch.Path() + InstanceLockFileName(MutexName, ::geteuid());
@@ -35,6 +35,18 @@ TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheFirstReleases) {
     EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
     first.reset();
     EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
+}
+
+TEST_F(InstanceLock, OneLockPerUserWhateverTheTemporaryFolder) {
+    auto first = Platform.AcquireInstanceLock(MutexName);
+    test::TEnvironmentOverride otherTmp{"TMPDIR", (Scratch.Path() + "other").c_str()};
+    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    first.reset();
+    // Without a runtime folder the lock is kept in the user's own folder.
+    test::TEnvironmentOverride noRuntime{"XDG_RUNTIME_DIR", nullptr};
+    first = Platform.AcquireInstanceLock(MutexName);
+    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + InstanceLockFileName(MutexName, ::geteuid())));
+    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
 }
 
 TEST_F(InstanceLock, DifferentNamesDoNotBlockEachOther) {

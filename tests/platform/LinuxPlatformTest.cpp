@@ -183,9 +183,20 @@ TEST_F(LinuxLaunch, HelpOpensTheFileBesideTheProgramAtTheTopic) {
     AddRecorder("xdg-open");
     Spit(Bin + "qel-help.html", "<html></html>");
     TPlacedProgram platform(Bin + "qel");
-    ASSERT_TRUE(platform.OpenHelp("Adding_Statuses"));
+    ASSERT_TRUE(platform.OpenHelp("Adding_Statuses", nullptr));
     EXPECT_EQ(WaitForLog(1), "xdg-open file://" + Bin + "qel-help.html#Adding_Statuses\n");
     EXPECT_FALSE(HasChildren());
+    // The program's own opener goes before xdg-open; when it cannot show the
+    // file, the text names what is missing.
+    std::vector<std::string> urls;
+    platform.SetUrlOpener([&urls](const std::string& url) {
+        urls.push_back(url);
+        return false;
+    });
+    std::string error;
+    EXPECT_FALSE(platform.OpenHelp("Contents", &error));
+    EXPECT_EQ(urls, std::vector<std::string>{"file://" + Bin + "qel-help.html#Contents"});
+    EXPECT_NE(error.find("nothing on this computer can open it. Install xdg-utils"), std::string::npos) << error;
 }
 
 TEST_F(LinuxLaunch, DefaultSoundBesideTheProgramPlaysThroughThePlayer) {
@@ -199,7 +210,7 @@ TEST_F(LinuxLaunch, DefaultSoundBesideTheProgramPlaysThroughThePlayer) {
 TEST_F(LinuxLaunch, HelpWithoutOpenerFails) {
     Spit(Bin + "qel-help.html", "<html></html>");
     TPlacedProgram platform(Bin + "qel");
-    EXPECT_FALSE(platform.OpenHelp("Contents"));
+    EXPECT_FALSE(platform.OpenHelp("Contents", nullptr));
 }
 
 // Without a help file beside the program the installed one is opened, and
@@ -208,7 +219,9 @@ TEST_F(LinuxLaunch, HelpWithoutAFileBesideTheProgramTakesTheInstalledOneOrFails)
     AddRecorder("xdg-open");
     TPlacedProgram platform(Bin + "qel");
     const std::string installed = platform.HelpFile();
-    EXPECT_EQ(platform.OpenHelp("Contents"), !installed.empty());
+    std::string error;
+    EXPECT_EQ(platform.OpenHelp("Contents", &error), !installed.empty());
+    EXPECT_TRUE(!installed.empty() || error.find("qel-help.html is neither beside the program nor in /") == 32) << error;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(WaitForLog(installed.empty() ? 0 : 1), installed.empty() ? "" : "xdg-open file://" + installed + "#Contents\n");
 }
