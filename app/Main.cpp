@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -22,7 +21,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -49,30 +47,15 @@ constexpr int DesignMinimumWidth = 397;
 constexpr int DesignMinimumHeight = 175;
 constexpr int DesignTreeWidth = 89;
 
-// Item views take tool-tip requests for their items only, so a view's own
-// hint never shows; this shows the hint wherever the pointer rests.
-class TViewHint : public QObject {
-public:
-    explicit TViewHint(QAbstractItemView* view) : QObject(view), FView(view) { view->viewport()->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip)
-            return false;
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), FView->toolTip(), FView->viewport());
-        return true;
-    }
-
-private:
-    QAbstractItemView* FView;
-};
-
 } // namespace
 
 TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) : QMainWindow(parent), FBoxes(this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(AllDepartmentsCaption));
     setWindowIcon(images::AppIcon());
+    // A board is read at a glance while another window has the focus: its
+    // hints show then too.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     tmrUpdateListView = new QTimer(this);
     tmrUpdateListView->setObjectName(QStringLiteral("tmrUpdateListView"));
     tmrUpdateListView->setInterval(5000);
@@ -229,7 +212,6 @@ void TfrmMain::CreateBoard() {
     ListViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListViewMain->setSortingEnabled(false);
     ListViewMain->setToolTip(tr("Right click for options..."));
-    new TViewHint(ListViewMain);
     ListViewMain->header()->setMinimumSectionSize(0);
     ListViewMain->header()->setStretchLastSection(false);
     ListViewMain->setColumnHidden(ColumnPcName, true);

@@ -43,11 +43,11 @@ endif()
 set(QEL_MAINTAINER_MAIL "qel-developers@users.noreply.github.com")
 set(qel_doc_build ${PROJECT_BINARY_DIR}/packaging)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright ${qel_doc_build}/copyright @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${qel_doc_build}/changelog.Debian @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${qel_doc_build}/changelog @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qel.1.in ${qel_doc_build}/qel.1 @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qelctl.1.in ${qel_doc_build}/qelctl.1 @ONLY)
 set(qel_compressed_docs)
-foreach(doc changelog.Debian qel.1 qelctl.1)
+foreach(doc changelog qel.1 qelctl.1)
     add_custom_command(OUTPUT ${qel_doc_build}/${doc}.gz
                        COMMAND gzip -9n -c ${doc} > ${doc}.gz
                        DEPENDS ${qel_doc_build}/${doc}
@@ -57,7 +57,7 @@ foreach(doc changelog.Debian qel.1 qelctl.1)
 endforeach()
 add_custom_target(qel_docs ALL DEPENDS ${qel_compressed_docs})
 set(qel_doc_destination ${CMAKE_INSTALL_DATADIR}/doc/qel)
-install(FILES ${qel_doc_build}/copyright ${qel_doc_build}/changelog.Debian.gz DESTINATION ${qel_doc_destination})
+install(FILES ${qel_doc_build}/copyright ${qel_doc_build}/changelog.gz DESTINATION ${qel_doc_destination})
 install(FILES ${qel_doc_build}/qel.1.gz ${qel_doc_build}/qelctl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/qelctl.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME qelctl)
@@ -86,9 +86,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Office presence board for a shared network folder")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Qel shows who is in, out, at lunch or in a meeting, lets people set their status in one click \
-and carries short messages between desks. Every workstation runs a copy; all copies share one \
-database folder on a network drive, with no server. Includes qelctl, the command-line front end.")
+    "Qel shows who is in, out, at lunch or in a meeting, lets people set their
+status in one click and carries short messages between desks. Every
+workstation runs a copy; all copies share one database folder on a network
+drive, with no server. Includes qelctl, the command-line front end.")
 set(CPACK_PACKAGE_CONTACT "Qel developers <${QEL_MAINTAINER_MAIL}>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Qel developers <${QEL_MAINTAINER_MAIL}>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -17,9 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QScrollBar>
-#include <QToolTip>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -97,7 +95,7 @@ TEST_F(MainWindowTest, FirstShowFillsTheBoardAndEnablesTheStatusCommands) {
     EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
 }
 
-TEST_F(MainWindowTest, FirstStartFitsTheTreeAndToolBarAndShowsTheBoardsHint) {
+TEST_F(MainWindowTest, FirstStartFitsTheTreeAndTheToolBar) {
     TfrmMain window(Platform, Dialogs);
     ASSERT_TRUE(window.FormCreate());
     window.Controller().Departments().CreateDepartmentDataset();
@@ -113,10 +111,6 @@ TEST_F(MainWindowTest, FirstStartFitsTheTreeAndToolBarAndShowsTheBoardsHint) {
         EXPECT_TRUE(action->isSeparator() || window.tbrTools->widgetForAction(action)->isVisible())
             << action->text().toStdString();
     }
-    QWidget* board = window.ListViewMain->viewport();
-    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), board->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(board, &help);
-    EXPECT_EQ(QToolTip::text().toStdString(), "Right click for options...");
 }
 
 TEST_F(MainWindowTest, CloseBoxWithoutNotificationAreaKeepsTheProgramRunning) {

@@ -28,7 +28,7 @@ check "depends on the help opener" bash -c "dpkg-deb -f '$DEB' Depends | grep -q
 check "no maintainer scripts or triggers" bash -c "! dpkg-deb -I '$DEB' | grep -Eq 'postinst|triggers|shlibs'"
 engine=$(find "$ROOT/usr/lib" -name libqelisam.so)
 check "engine is private to qel" bash -c "[[ '$engine' =~ /usr/lib/[a-z0-9_]+-linux-[a-z0-9_]+/qel/libqelisam.so$ ]]"
-for f in usr/share/doc/qel/copyright usr/share/doc/qel/changelog.Debian.gz usr/share/doc/qel/qel-help.html \
+for f in usr/share/doc/qel/copyright usr/share/doc/qel/changelog.gz usr/share/doc/qel/qel-help.html \
     usr/share/man/man1/qel.1.gz usr/share/man/man1/qelctl.1.gz usr/share/bash-completion/completions/qelctl; do
     check "has /$f" [ -s "$ROOT/$f" ]
 done
