@@ -102,15 +102,31 @@ TEST_F(MainWindowTest, FirstStartFitsTheTreeAndTheToolBar) {
     window.Controller().Departments().AddDepartment("Customer Services");
     ASSERT_TRUE(window.Start());
     QApplication::processEvents();
-    EXPECT_EQ(window.TreeViewMain->topLevelItem(0)->childCount(), 1);
     EXPECT_EQ(window.TreeViewMain->horizontalScrollBar()->maximum(), 0);
-    // At the smallest width every tool button is still on the bar.
     window.resize(window.minimumSize());
     QApplication::processEvents();
     for (QAction* action : window.tbrTools->actions()) {
         EXPECT_TRUE(action->isSeparator() || window.tbrTools->widgetForAction(action)->isVisible())
             << action->text().toStdString();
     }
+}
+
+struct TWizardProbe : IDatabaseWizard {
+    explicit TWizardProbe(QWidget* window) : Window(window) {}
+    void Execute() override { BoardOnScreen = Window->isVisible(); }
+    QWidget* Window;
+    bool BoardOnScreen = true;
+};
+
+TEST_F(MainWindowTest, FirstStartShowsTheWizardAlone) {
+    TIniFile(Platform, keys::ProfileFileName).WriteString(keys::Locations, keys::DBaseLocation, keys::NotEntered);
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    TWizardProbe wizard(&window);
+    window.Controller().SetWizard(&wizard);
+    EXPECT_FALSE(window.Start());
+    EXPECT_FALSE(wizard.BoardOnScreen);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, CloseBoxWithoutNotificationAreaKeepsTheProgramRunning) {

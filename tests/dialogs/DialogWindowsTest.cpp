@@ -51,8 +51,7 @@ protected:
 
 TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
     TDialogServices& services = *Me->Services;
-    // A main window in a corner: the windows that open in the middle of the
-    // screen do so, not over it.
+    // A main window in a corner: the first five open mid-screen, not over it.
     QWidget main;
     main.setGeometry(0, 0, 120, 80);
     main.show();
@@ -215,7 +214,6 @@ TEST_F(DialogWindows, SettingsBrowseFillsTheFolderAndUpdateStoresTheName) {
     settings.BitBtnBrowse->click();
     EXPECT_EQ(settings.txtLocationOfQelDBase->text(), "/srv/elsewhere/");
     settings.txtName->setText("Me Myself");
-    // The folder dialog itself opens in the folder the box names.
     TfrmSettings real(*Me->Services);
     real.show();
     QString opened;

@@ -42,7 +42,6 @@ TEST_F(InstanceLock, OneLockPerUserWhateverTheTemporaryFolder) {
     test::TEnvironmentOverride otherTmp{"TMPDIR", (Scratch.Path() + "other").c_str()};
     EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
     first.reset();
-    // Without a runtime folder the lock is kept in the user's own folder.
     test::TEnvironmentOverride noRuntime{"XDG_RUNTIME_DIR", nullptr};
     first = Platform.AcquireInstanceLock(MutexName);
     EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + InstanceLockFileName(MutexName, ::geteuid())));

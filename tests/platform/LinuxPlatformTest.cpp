@@ -186,8 +186,7 @@ TEST_F(LinuxLaunch, HelpOpensTheFileBesideTheProgramAtTheTopic) {
     ASSERT_TRUE(platform.OpenHelp("Adding_Statuses", nullptr));
     EXPECT_EQ(WaitForLog(1), "xdg-open file://" + Bin + "qel-help.html#Adding_Statuses\n");
     EXPECT_FALSE(HasChildren());
-    // The program's own opener goes before xdg-open; when it cannot show the
-    // file, the text names what is missing.
+    // The program's own opener goes first; its failure names what is missing.
     std::vector<std::string> urls;
     platform.SetUrlOpener([&urls](const std::string& url) {
         urls.push_back(url);
