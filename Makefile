@@ -74,7 +74,7 @@ install: configure
 # build folder), then the folders of Qel's own that are left empty.
 uninstall:
 	@test -f $(BUILD_DIR)/install_manifest.txt || { echo "Nothing to uninstall: no $(BUILD_DIR)/install_manifest.txt"; exit 1; }
-	@while IFS= read -r f; do rm -fv -- "$$f"; done < $(BUILD_DIR)/install_manifest.txt
+	@while IFS= read -r f || [ -n "$$f" ]; do rm -fv -- "$$f"; done < $(BUILD_DIR)/install_manifest.txt
 	@for d in $$(grep -E '/(qel|doc/qel)/[^/]+$$' $(BUILD_DIR)/install_manifest.txt | xargs -r -n1 dirname | sort -u); do \
 	  rmdir --ignore-fail-on-non-empty -- "$$d"; done
 
