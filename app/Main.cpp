@@ -440,8 +440,7 @@ void TfrmMain::FitDepartmentTree() {
     // The widest name with its indentation, the frame and room for a
     // vertical scroll bar; never more than half the window.
     const int texts = static_cast<QAbstractItemView*>(TreeViewMain)->sizeHintForColumn(0) +
-                      2 * TreeViewMain->frameWidth() +
-                      TreeViewMain->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+                      2 * TreeViewMain->frameWidth() + TreeViewMain->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int total = SplitterMain->width();
     const int tree = std::min(std::max(Scaled(DesignTreeWidth), texts), total / 2);
     SplitterMain->setSizes({tree, std::max(0, total - tree)});

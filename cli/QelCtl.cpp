@@ -20,14 +20,14 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <locale>
-#include <sstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <thread>
 
 namespace qel::cli {
@@ -153,7 +153,6 @@ public:
           FContext{platform,           FSettings, FBoxes, FPanel, FApp, FApp, nullptr, environment.EngineFolder,
                    TQelUser(platform), false} {}
 
-
 private:
     // Failure lines go to standard error, prefixed "qelctl: ".
     int Fail(const std::string& text) {
@@ -213,7 +212,6 @@ public:
     int DeleteUser(const std::vector<std::string>& args);
 
 private:
-
     // Reads the board rows; nullopt after the error.
     std::optional<std::vector<TUserRow>> ReadBoard();
     std::string BoardText(const std::vector<TUserRow>& rows, const std::optional<std::string>& department, bool json);
@@ -835,8 +833,8 @@ const TCommand* FindCommand(const std::string& name) {
 }
 
 std::string CommandHelp(const TCommand& command) {
-    return std::string("usage: qelctl [GLOBAL OPTIONS] ") + command.Name +
-           (*command.Arguments ? " " : "") + command.Arguments + "\n\n" + command.Summary + "\n";
+    return std::string("usage: qelctl [GLOBAL OPTIONS] ") + command.Name + (*command.Arguments ? " " : "") +
+           command.Arguments + "\n\n" + command.Summary + "\n";
 }
 
 // "-h" or "--help" among a command's arguments, before any "--".

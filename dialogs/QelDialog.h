@@ -25,6 +25,10 @@ protected:
     // placed explicitly), not over the main window, which may be hidden in
     // the notification area.
     void SetCentredOnScreen() { FCentredOnScreen = true; }
+    // The form's size in pixels (laid out for an 8-point font), grown with
+    // the font in use and wide enough for the caption with the title bar's
+    // icon and buttons.
+    void ResizeToFitCaption(int designWidth, int designHeight);
 
     virtual void FormShow() {}
     virtual void FormClose() {}

@@ -28,7 +28,7 @@ TfrmSelectDepartment::TfrmSelectDepartment(TDialogServices& services, QWidget* p
 
     connect(ListBoxSelectDepartment, &QListWidget::itemClicked, this, [this] { ListBoxSelectDepartmentClick(); });
     connect(btnClose, &QPushButton::clicked, this, &TfrmSelectDepartment::btnCloseClick);
-    resize(220, 260);
+    ResizeToFitCaption(220, 260);
 }
 
 TfrmSelectDepartment::~TfrmSelectDepartment() = default;

@@ -32,7 +32,7 @@ TfrmSelectStatus::TfrmSelectStatus(TDialogServices& services, QWidget* parent)
 
     connect(ListBoxSelectStatus, &QListWidget::itemClicked, this, [this] { ListBoxSelectStatusClick(); });
     connect(btnClose, &QPushButton::clicked, this, [this] { reject(); });
-    resize(220, 260);
+    ResizeToFitCaption(220, 260);
 }
 
 TfrmSelectStatus::~TfrmSelectStatus() = default;

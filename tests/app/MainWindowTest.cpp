@@ -17,10 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTimer>

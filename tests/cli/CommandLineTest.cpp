@@ -1,8 +1,8 @@
 // qelctl's command line: help, version, option forms, "--", one-line usage errors.
 
 #include "cli/QelCtl.h"
-#include "qel/Version.h"
 #include "platform/FakePlatform.h"
+#include "qel/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,6 @@ TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
         {{"board", "--department=IT", "--wide"}, ExitUsage, "", "qelctl: board: unknown option --wide" + usageEnd},
         {{"board", "--json=yes"}, ExitUsage, "", "qelctl: board: option --json takes no value" + usageEnd},
         {{"set-user", "PC2"}, ExitUsage, "", "qelctl: set-user: give at least one of --name"},
-        {{"frobnicate"}, ExitUsage, "", "qelctl: unknown command \"frobnicate\"" + usageEnd},
         {{"help", "frobnicate"}, ExitUsage, "", "qelctl: no command \"frobnicate\"" + usageEnd},
         {{"--colour", "red", "board"}, ExitUsage, "", "qelctl: unknown option --colour" + usageEnd},
         {{}, ExitUsage, "", "qelctl: no command given" + usageEnd},

@@ -18,14 +18,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -73,6 +74,9 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
         EXPECT_TRUE(dialog->isVisible()) << caption.toStdString();
         const QPoint offCentre = dialog->geometry().center() - main.screen()->availableGeometry().center();
         EXPECT_TRUE(i >= centred || offCentre.manhattanLength() <= 8) << caption.toStdString(); // frame: 2 px
+        const int titleBar = dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight) * 3;       // icon and two buttons
+        EXPECT_GT(dialog->width(), dialog->fontMetrics().horizontalAdvance(caption) + titleBar)
+            << caption.toStdString();
         dialog->reject();
         EXPECT_FALSE(dialog->isVisible()) << caption.toStdString();
     }

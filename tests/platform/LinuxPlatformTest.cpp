@@ -188,10 +188,7 @@ TEST_F(LinuxLaunch, HelpOpensTheFileBesideTheProgramAtTheTopic) {
     EXPECT_FALSE(HasChildren());
     // The program's own opener goes first; its failure names what is missing.
     std::vector<std::string> urls;
-    platform.SetUrlOpener([&urls](const std::string& url) {
-        urls.push_back(url);
-        return false;
-    });
+    platform.SetUrlOpener([&urls](const std::string& url) { return urls.push_back(url), false; });
     std::string error;
     EXPECT_FALSE(platform.OpenHelp("Contents", &error));
     EXPECT_EQ(urls, std::vector<std::string>{"file://" + Bin + "qel-help.html#Contents"});
