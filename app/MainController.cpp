@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <exception>
+#include <utility>
 
 namespace qel {
 
@@ -45,7 +46,7 @@ TMainController::TMainController(TPlatform& platform, IMessageBoxes& boxes, IMai
                                  IMainDialogs& dialogs)
     : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray),
       FBoardTap(board, [this](const std::vector<TBoardRow>& rows) { BoardFilled(rows); }), FBoard(FBoardTap),
-      FTree(tree), FDialogs(dialogs), FApp(*this, app), FSettings(platform, keys::ProfileFileName),
+      FTree(tree), FDialogs(dialogs), FApp(*this, app), FFaults(boxes, panel), FSettings(platform, keys::ProfileFileName),
       FStoredOptions(MakeStoredMainOptions(FSettings)) {}
 
 TMainController::~TMainController() = default;
@@ -80,7 +81,7 @@ bool TMainController::FormCreate() {
     }
 
     FContext.reset(
-        new TQelContext{FPlatform, FSettings, FBoxes, FPanel, FTray, FApp, FWizard, {}, TQelUser(FPlatform), false});
+        new TQelContext{FPlatform, FSettings, FFaults, FFaults, FTray, FApp, FWizard, {}, TQelUser(FPlatform), false});
     FUsers = std::make_unique<TQelFile>(*FContext);
     // A missing engine has been reported once; make nothing more.
     if (FTerminateRequested)
@@ -204,11 +205,21 @@ void TMainController::GoOffline() {
     FUsers->SaveStatus();
 }
 
-void TMainController::RefillBoard() {
+TBoxAnswer TMainController::TFaultFilter::Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) {
+    if (!HoldBack)
+        return FBoxes.Show(kind, text, buttons);
+    Held = text;
+    return TBoxAnswer::Ok;
+}
+
+void TMainController::TFaultFilter::SetStatusText(const std::string& text) {
+    FPanel.SetStatusText(text.empty() ? OnOneLine(Fault) : text);
+}
+
+bool TMainController::RefillBoard() {
     if (FDepartments->Filtered)
-        FUsers->ListDepartmentUsers(FBoard, FDepartments->FilterName);
-    else
-        FUsers->ListUsers(FBoard);
+        return FUsers->ListDepartmentUsers(FBoard, FDepartments->FilterName);
+    return FUsers->ListUsers(FBoard);
 }
 
 void TMainController::RefreshTick() {
@@ -224,10 +235,22 @@ void TMainController::RefreshTick() {
         if (stamp == FUsersFileAge)
             return;
         FUsersFileAge = stamp;
+        // A board that cannot be read is shown in a box once per fault, and
+        // panel 0 says so until a refill succeeds again.
+        const std::string previousFault = std::exchange(FFaults.Fault, {});
         FUsers->LoadCurrentUser();
         FTray.SetTrayImage(StatusImageIndex(FContext->CurrentUser.Status));
         FContext->IsAdministrator = FContext->CurrentUser.Administrator == 1;
-        RefillBoard();
+        FFaults.HoldBack = true;
+        FFaults.Held.clear();
+        const bool listed = RefillBoard();
+        FFaults.HoldBack = false;
+        if (!listed) {
+            FFaults.Fault = FFaults.Held;
+            if (FFaults.Fault != previousFault)
+                FBoxes.ShowError(FFaults.Fault);
+            FPanel.SetStatusText(OnOneLine(FFaults.Fault));
+        }
     } catch (const std::exception&) {
         FPanel.SetStatusText(RefreshErrorText);
     }
@@ -251,7 +274,7 @@ void TMainController::MessageTick() {
             AnnounceNewMessages();
             return;
         }
-        FPanel.SetStatusText("");
+        FFaults.SetStatusText("");
     } catch (const std::exception&) {
         FPanel.SetStatusText(MessageCheckErrorText);
     }

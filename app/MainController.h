@@ -171,7 +171,8 @@ public:
     static std::string AboutText();
 
     // Board refill: the department's users when filtered, else everyone.
-    void RefillBoard();
+    // False (after the error box) when the users dataset cannot be read.
+    bool RefillBoard();
 
     bool AlreadyRunning() const { return FAlreadyRunning; }
     // The first show has completed: the board runs.
@@ -204,6 +205,23 @@ private:
         IAppControl& FTarget;
     };
 
+    // Message boxes and panel 0 as the record objects see them. While
+    // HoldBack is set a box is not shown but kept in Held; while Fault is
+    // set (the board cannot be read) a cleared panel shows it instead.
+    class TFaultFilter : public IMessageBoxes, public IStatusPanel {
+    public:
+        TFaultFilter(IMessageBoxes& boxes, IStatusPanel& panel) : FBoxes(boxes), FPanel(panel) {}
+        TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override;
+        void SetStatusText(const std::string& text) override;
+        bool HoldBack = false;
+        std::string Held;
+        std::string Fault;
+
+    private:
+        IMessageBoxes& FBoxes;
+        IStatusPanel& FPanel;
+    };
+
     void GoOffline();
     // Starts or stops the screen-lock check as the settings say.
     void ApplyScreenLockOption();
@@ -230,6 +248,7 @@ private:
     IDepartmentTree& FTree;
     IMainDialogs& FDialogs;
     TAppControlGuard FApp;
+    TFaultFilter FFaults;
 
     TIniFile FSettings;
     std::unique_ptr<IMainOptions> FStoredOptions;

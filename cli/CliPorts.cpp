@@ -1,5 +1,6 @@
 #include "cli/CliPorts.h"
 
+#include "cli/CliText.h"
 #include "util/StringUtils.h"
 
 namespace qel::cli {
@@ -32,7 +33,7 @@ TBoxAnswer TCliBoxes::Show(TBoxKind kind, const std::string& text, TBoxButtons b
         FErr << "qelctl: ";
         break;
     }
-    FErr << shown << '\n';
+    FErr << TerminalText(shown) << '\n';
     if (buttons == TBoxButtons::YesNo)
         return TBoxAnswer::Yes;
     ++FFailures;

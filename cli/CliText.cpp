@@ -43,6 +43,19 @@ size_t Utf8SequenceLength(std::string_view text) {
     return length;
 }
 
+// A C1 control character (U+0080 to U+009F) in UTF-8 starts at text[i]:
+// terminals act on these as they do on ESC sequences.
+bool C1ControlAt(std::string_view text, size_t i) {
+    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+           static_cast<unsigned char>(text[i + 1]) >= 0x80 && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+void AppendHex(std::string& out, unsigned char c) {
+    out += "\\x";
+    out += HexDigits[c >> 4];
+    out += HexDigits[c & 0x0F];
+}
+
 } // namespace
 
 std::string JsonString(std::string_view text) {
@@ -101,7 +114,8 @@ std::string JsonString(std::string_view text) {
 std::string TsvField(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
         const unsigned char c = static_cast<unsigned char>(ch);
         switch (c) {
         case '\\':
@@ -118,12 +132,32 @@ std::string TsvField(std::string_view text) {
             break;
         default:
             if (c < 0x20 || c == 0x7F) {
-                out += "\\x";
-                out += HexDigits[c >> 4];
-                out += HexDigits[c & 0x0F];
+                AppendHex(out, c);
+            } else if (C1ControlAt(text, i)) {
+                AppendHex(out, c);
+                AppendHex(out, static_cast<unsigned char>(text[++i]));
             } else {
                 out += ch;
             }
+        }
+    }
+    return out;
+}
+
+std::string TerminalText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n' || c == '\t') {
+            out += text[i];
+        } else if (c < 0x20 || c == 0x7F) {
+            AppendHex(out, c);
+        } else if (C1ControlAt(text, i)) {
+            AppendHex(out, c);
+            AppendHex(out, static_cast<unsigned char>(text[++i]));
+        } else {
+            out += text[i];
         }
     }
     return out;

@@ -16,9 +16,16 @@ std::string JsonString(std::string_view text);
 
 // `text` as one field of a tab-separated line: a backslash becomes "\\", a
 // tab "\t", a line feed "\n", a carriage return "\r", any other control
-// character "\xHH" (two lower-case hexadecimal digits). Every other byte is
-// kept, so a field never splits a row or a line.
+// character "\xHH" (two lower-case hexadecimal digits; a C1 control written
+// as UTF-8 one per byte). Every other byte is kept, so a field never splits a
+// row or a line.
 std::string TsvField(std::string_view text);
+
+// `text` for a person at a terminal: line feeds and tabs stay, every other
+// control character (C0, DEL, and C1 written as UTF-8) becomes "\xHH" per
+// byte, so nothing from the shared folder can steer the terminal. Other
+// bytes are kept.
+std::string TerminalText(std::string_view text);
 
 // The fields escaped with TsvField, joined with tabs, ending in a line feed.
 std::string TsvLine(const std::vector<std::string>& fields);

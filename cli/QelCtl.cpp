@@ -215,8 +215,8 @@ private:
     // Reads the board rows; nullopt after the error.
     std::optional<std::vector<TUserRow>> ReadBoard();
     std::string BoardText(const std::vector<TUserRow>& rows, const std::optional<std::string>& department, bool json);
-    // This computer's in-box, newest first.
-    std::vector<TInBoxRow> InBoxRows();
+    // This computer's in-box, newest first; nullopt after the error.
+    std::optional<std::vector<TInBoxRow>> InBoxRows();
 
     TCliEnvironment& FEnv;
     TPlatform& FPlatform;
@@ -258,8 +258,12 @@ bool TSession::LoadOwnRecord() {
 
 int TSession::CheckAdministrator() {
     FPanel.Text.clear();
-    FUsers->LoadCurrentUser();
-    if (!FPanel.Text.empty() || FContext.CurrentUser.Administrator != 1) {
+    const int16_t code = FUsers->LoadCurrentUser();
+    // Only a computer without a record lacks the right; a record that cannot
+    // be read says why.
+    if (code != 0 && code != IsamNotFound)
+        return Fail("cannot read the record of this computer (" + FPlatform.ComputerName() + "): " + FPanel.Text);
+    if (code != 0 || FContext.CurrentUser.Administrator != 1) {
         FEnv.Err << "qelctl: " << AdministratorRequiredText << '\n';
         return ExitNotAdministrator;
     }
@@ -331,8 +335,10 @@ int TSession::InitOrJoin(const std::string& command, const std::vector<std::stri
         FSettings.WriteString(keys::Locations, keys::DBaseLocation, previous);
         return ExitFailure;
     }
-    FEnv.Out << (create ? "Created a new database in " : "Joined the database in ") << FUsers->Location << " as "
-             << FPlatform.ComputerName() << (create ? " (administrator)" : "") << '\n';
+    // A create that another computer won joins that computer's database.
+    const bool created = create && FContext.IsAdministrator;
+    FEnv.Out << (created ? "Created a new database in " : "Joined the database in ") << FUsers->Location << " as "
+             << FPlatform.ComputerName() << (created ? " (administrator)" : "") << '\n';
     return ExitOk;
 }
 
@@ -393,6 +399,8 @@ int TSession::Board(const std::string& command, const std::vector<std::string>& 
     std::string lastText;
     std::string reported;
     const auto stopped = [&] { return FEnv.Stop && FEnv.Stop->load(); };
+    if (FEnv.Stoppable)
+        FEnv.Stoppable->store(true);
     while (!stopped()) {
         const TFileStamp stamp = FPlatform.FileStamp(usersFile);
         if (!lastStamp || stamp != *lastStamp) {
@@ -548,10 +556,11 @@ std::string JsonIsoTime(const std::string& text) {
     return iso.empty() ? "null" : JsonString(iso);
 }
 
-std::vector<TInBoxRow> TSession::InBoxRows() {
+std::optional<std::vector<TInBoxRow>> TSession::InBoxRows() {
     TQelMessage messages(FContext, FUsers->Location);
     TInBoxRecorder recorder;
-    messages.LoadInBox(recorder, recorder);
+    if (!messages.LoadInBox(recorder, recorder))
+        return std::nullopt;
     return recorder.Rows;
 }
 
@@ -560,9 +569,10 @@ int TSession::InBox(const std::vector<std::string>& args) {
     RequirePositional("inbox", line, 0);
     if (!OpenDatabase())
         return ExitFailure;
-    const std::vector<TInBoxRow> rows = InBoxRows();
-    if (EngineMissing())
+    const auto inbox = InBoxRows();
+    if (!inbox || EngineMissing())
         return ExitFailure;
+    const std::vector<TInBoxRow>& rows = *inbox;
     if (!line.Has("--json")) {
         FEnv.Out << TsvLine({"Key", "From", "Subject", "Type", "Received"});
         for (const TInBoxRow& row : rows)
@@ -594,8 +604,10 @@ int TSession::ReadOrDelete(const std::string& command, const std::vector<std::st
     if (!OpenDatabase())
         return ExitFailure;
     // Only this computer's messages, as the in-box lists them.
-    const std::vector<TInBoxRow> rows = InBoxRows();
-    if (std::none_of(rows.begin(), rows.end(), [&](const TInBoxRow& row) { return SubItem(row, InBoxKey) == key; }))
+    const auto rows = InBoxRows();
+    if (!rows)
+        return ExitFailure;
+    if (std::none_of(rows->begin(), rows->end(), [&](const TInBoxRow& row) { return SubItem(row, InBoxKey) == key; }))
         return Fail("there is no message " + key + " for this computer (" + FPlatform.ComputerName() + ")");
     TQelMessage messages(FContext, FUsers->Location);
     if (!read) {
@@ -605,7 +617,7 @@ int TSession::ReadOrDelete(const std::string& command, const std::vector<std::st
     const std::string text = messages.ReadMessageBody(key);
     if (FBoxes.Failures() > 0)
         return ExitFailure;
-    FEnv.Out << text << '\n' << std::flush;
+    FEnv.Out << TerminalText(text) << '\n' << std::flush;
     messages.MarkMessageOld(key);
     return Verdict();
 }

@@ -28,6 +28,9 @@ struct TCliEnvironment {
     std::string EngineFolder;
     // Set (from a signal handler) to end `watch`; other commands ignore it.
     const std::atomic<bool>* Stop = nullptr;
+    // Set by `watch` while it honours Stop; until then a signal handler
+    // should end the process at once.
+    std::atomic<bool>* Stoppable = nullptr;
 };
 
 // Runs one qelctl command line (`args` without the program name) and returns

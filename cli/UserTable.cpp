@@ -1,12 +1,12 @@
 #include "cli/UserTable.h"
 
 #include "cli/CliText.h"
-#include "engine/qelisam.h"
-
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
 #include "records/QelFile.h"
 #include "records/RecordsCommon.h"
+
+#include <algorithm>
 
 namespace qel::cli {
 
@@ -17,33 +17,13 @@ std::optional<std::vector<TUserRow>> ReadUsers(const std::string& datasetPath, c
         *error = EngineMissingText;
         return std::nullopt;
     }
-    if (!isam.OpenDataset(datasetPath, DatasetOpenMode)) {
-        *error = isam.ErrorText() + "\n" + isam.ErrorDetail();
-        return std::nullopt;
-    }
     std::vector<TUserRow> rows;
     TRecordBuffer buffer(UsersLayout());
-    isam.GoTop(0);
-    while (isam.GetNextRecord(buffer.Data(), 0, "", ReadOptions)) {
-        TUserRow row;
-        row.Key = isam.CurrentKey();
-        row.User.Administrator = buffer.GetInt(userfield::Administrator);
-        row.User.UserName = buffer.GetText(userfield::UserName);
-        row.User.Status = buffer.GetText(userfield::Status);
-        row.User.Extension = buffer.GetText(userfield::Extension);
-        row.User.Department = buffer.GetText(userfield::Department);
-        row.User.Comments = buffer.GetText(userfield::Comments);
-        row.User.ComputerName = buffer.GetText(userfield::ComputerName);
-        rows.push_back(std::move(row));
-    }
-    // The scan ends with "not found"; any other code is a failed read, and
-    // the rows so far are not the board.
-    if (isam.LastError() != ISM_NOT_FOUND) {
-        *error = isam.ErrorText() + "\n" + isam.ErrorDetail();
-        isam.CloseDataset();
+    if (!ReadInKeyOrder(isam, datasetPath, UsersLayoutText, buffer, false, error,
+                        [&](const std::string& key) { rows.push_back({key, ReadUserRecord(buffer)}); })) {
+        std::replace(error->begin(), error->end(), '\r', '\n');
         return std::nullopt;
     }
-    isam.CloseDataset();
     return rows;
 }
 

@@ -19,9 +19,9 @@ struct TUserRow {
 // Every record of the users dataset `datasetPath` (full path without
 // extension) in key order, read in one open-read-close pass with an engine
 // handle from `engineFolder` (empty: beside the program, then the library
-// search). Nullopt when the dataset cannot be opened or a read fails before
-// the end (never a shorter list); *error then holds the
-// engine's text and detail.
+// search). Nullopt when the dataset cannot be opened or a read fails for any
+// reason but the end of the records; *error then holds the engine's text and
+// detail on two lines.
 std::optional<std::vector<TUserRow>> ReadUsers(const std::string& datasetPath, const std::string& engineFolder,
                                                std::string* error);
 

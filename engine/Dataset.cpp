@@ -59,7 +59,9 @@ std::string BuildName(const std::string& path, unsigned number) {
 }
 
 // The process a build file of this computer's named `rest` ("PID-N" or
-// "PID-N-journal") belongs to; 0 when `rest` is not of that form.
+// "PID-N-journal") belongs to; 0 when `rest` is not of that form. A dataset
+// the record classes build complete before linking it into place is itself
+// named so ("PID-N.isd", its journal and its own build files follow).
 pid_t BuilderOf(const std::string& rest) {
     const size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string::npos)
@@ -67,6 +69,8 @@ pid_t BuilderOf(const std::string& rest) {
     std::string number = rest.substr(dash + 1);
     if (number.size() > 8 && number.compare(number.size() - 8, 8, "-journal") == 0)
         number.resize(number.size() - 8);
+    if (const size_t dot = number.find(".isd"); dot != std::string::npos)
+        number.resize(dot);
     for (const std::string& digits : {rest.substr(0, dash), number})
         if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
             return 0;

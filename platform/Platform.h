@@ -17,6 +17,9 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
+// What LinkNoReplace did.
+enum class TLinkResult { Linked, Exists, Failed };
+
 // Held for the life of one program instance; releasing it (destruction, or
 // the process ending, even by a crash) lets another instance start.
 class TInstanceLock {
@@ -45,6 +48,9 @@ public:
     virtual std::string ProgramPath() = 0;
     // The machine's temporary folder; ends with "/".
     virtual std::string TempFolder() = 0;
+    // "HOST-PID": this computer's host name (letters, digits and dots only)
+    // and this process's id, as the names of files being built carry them.
+    virtual std::string BuildFileTag() = 0;
 
     virtual bool FileExists(const std::string& path) = 0;
     virtual TFileStamp FileStamp(const std::string& path) = 0;
@@ -53,6 +59,12 @@ public:
     // Replaces the file with `contents` atomically (temporary file, flush,
     // rename). On failure the old file is as it was, *error says why.
     virtual bool WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) = 0;
+    // Gives the file `from` the name `to` as well, only if nothing is called
+    // `to` yet: an existing `to` is never replaced (Exists). `from` may keep
+    // its name too; remove it afterwards. On Failed, *error says why.
+    virtual TLinkResult LinkNoReplace(const std::string& from, const std::string& to, std::string* error) = 0;
+    // Removes a file; false when it was not there or could not be removed.
+    virtual bool RemoveFile(const std::string& path) = 0;
 
     // Single instance per computer and user: null when another live instance
     // holds the lock named `name`.
@@ -83,12 +95,17 @@ public:
     std::string AutostartFolder() override { return FTarget.AutostartFolder(); }
     std::string ProgramPath() override { return FTarget.ProgramPath(); }
     std::string TempFolder() override { return FTarget.TempFolder(); }
+    std::string BuildFileTag() override { return FTarget.BuildFileTag(); }
     bool FileExists(const std::string& path) override { return FTarget.FileExists(path); }
     TFileStamp FileStamp(const std::string& path) override { return FTarget.FileStamp(path); }
     bool ReadFile(const std::string& path, std::string* contents) override { return FTarget.ReadFile(path, contents); }
     bool WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) override {
         return FTarget.WriteFileAtomic(path, contents, error);
     }
+    TLinkResult LinkNoReplace(const std::string& from, const std::string& to, std::string* error) override {
+        return FTarget.LinkNoReplace(from, to, error);
+    }
+    bool RemoveFile(const std::string& path) override { return FTarget.RemoveFile(path); }
     std::unique_ptr<TInstanceLock> AcquireInstanceLock(const std::string& name) override {
         return FTarget.AcquireInstanceLock(name);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/PosixFiles.h"
 
 #include <functional>
 
@@ -40,6 +41,11 @@ public:
     TFileStamp FileStamp(const std::string& path) override;
     bool ReadFile(const std::string& path, std::string* contents) override;
     bool WriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) override;
+    TLinkResult LinkNoReplace(const std::string& from, const std::string& to, std::string* error) override {
+        return PosixLinkNoReplace(from, to, error);
+    }
+    bool RemoveFile(const std::string& path) override { return PosixRemoveFile(path); }
+    std::string BuildFileTag() override { return PosixBuildFileTag(); }
 
     std::unique_ptr<TInstanceLock> AcquireInstanceLock(const std::string& name) override;
     bool CreateAutostartEntry(const std::string& description, const std::string& target, std::string* error) override;

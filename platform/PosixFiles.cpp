@@ -1,8 +1,10 @@
 #include "platform/PosixFiles.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -117,6 +119,37 @@ bool PosixMakeFolders(const std::string& folder, std::string* error) {
         return false;
     }
     return true;
+}
+
+TLinkResult PosixLinkNoReplace(const std::string& from, const std::string& to, std::string* error) {
+    auto failed = [&](int errorNumber) {
+        if (errorNumber == EEXIST)
+            return TLinkResult::Exists;
+        if (error)
+            *error = PosixError(to, errorNumber);
+        return TLinkResult::Failed;
+    };
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return TLinkResult::Linked;
+    if (errno == EEXIST || (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP))
+        return failed(errno);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return TLinkResult::Linked;
+    return failed(errno);
+}
+
+bool PosixRemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::string PosixBuildFileTag() {
+    char name[256] = {};
+    std::string host;
+    if (::gethostname(name, sizeof name - 1) == 0)
+        for (const char* c = name; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.')
+                host += *c;
+    return (host.empty() ? "host" : host) + "-" + std::to_string(::getpid());
 }
 
 bool PosixWriteFileAtomic(const std::string& path, const std::string& contents, std::string* error) {

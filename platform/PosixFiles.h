@@ -23,6 +23,11 @@ bool PosixReadFile(const std::string& path, std::string* contents);
 // `path` is followed, so the file it names is replaced. On failure the
 // temporary file is removed, the old file is untouched and *error says why.
 bool PosixWriteFileAtomic(const std::string& path, const std::string& contents, std::string* error);
+// A hard link `to` of `from`; where the file system has none, a rename
+// that refuses to replace. Never replaces an existing `to`.
+TLinkResult PosixLinkNoReplace(const std::string& from, const std::string& to, std::string* error);
+bool PosixRemoveFile(const std::string& path);
+std::string PosixBuildFileTag();
 // Creates `folder` and its missing parents.
 bool PosixMakeFolders(const std::string& folder, std::string* error);
 

@@ -29,15 +29,6 @@ constexpr TRecordFields<TMessageRecord, 8> MessageFields{
       {msgfield::ToComputerName, &TMessageRecord::ToComputerName},
       {msgfield::FromComputerName, &TMessageRecord::FromComputerName}}}};
 
-// The engine's code for a key or record that is not there.
-constexpr int16_t IsamNotFound = 1;
-
-// Closes a dataset handle when the scope ends, whatever path leaves it.
-struct TCloseOnExit {
-    TIsamFile& Isam;
-    ~TCloseOnExit() { Isam.CloseDataset(); }
-};
-
 struct TInBoxUpdate {
     IInBoxList& List;
     explicit TInBoxUpdate(IInBoxList& list) : List(list) { List.BeginUpdate(); }
@@ -102,45 +93,56 @@ bool TQelMessage::MessagesFileExists() const {
     return FContext.Platform.FileExists(MessagesPath() + ".isd");
 }
 
-template <class F> void TQelMessage::ForEachOwnMessage(F each) {
+template <class F> bool TQelMessage::ForEachOwnMessage(F each, std::string* error) {
     const std::string own = GetWindowsComputerName(FContext.Platform);
     TRecordBuffer buffer(MessagesLayout());
-    if (!FMessages.GetRecord(buffer.Data(), RecipientIndex, own))
-        return;
-    do {
+    bool read = FMessages.GetRecord(buffer.Data(), RecipientIndex, own);
+    while (read) {
         const std::string recipient = buffer.GetText(msgfield::ToComputerName);
         // Whether the index orders names with or without regard to case, the
         // run of this recipient ends at the first name that differs otherwise.
         if (!EqualsNoCase(recipient, own))
-            break;
+            return true;
         if (recipient == own && !each(static_cast<const TRecordBuffer&>(buffer), FMessages.CurrentKey()))
-            break;
-    } while (FMessages.GetNextRecord(buffer.Data(), RecipientIndex, {}, ReadOptions));
+            return true;
+        read = FMessages.GetNextRecord(buffer.Data(), RecipientIndex, {}, ReadOptions);
+    }
+    if (FMessages.LastError() == IsamNotFound)
+        return true;
+    *error = EngineErrorText(FMessages);
+    return false;
 }
 
 void TQelMessage::Send(const std::string& ToComputer, const std::string& FromComputer, const std::string& Subject,
                        const std::string& MessageText) {
+    TDeferredBoxes boxes(FContext.Boxes);
     if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
-        // The engine creates exclusively: an existing file that cannot be
-        // opened is left as it is and this create fails.
-        if (!FMessages.CreateDataset(MessagesPath(), DatasetKeyLength, MessagesLayoutText)) {
+        // The engine creates exclusively: when another copy has just created
+        // the dataset, this one goes on with theirs; a file that is there but
+        // cannot be opened is left as it is and reported.
+        const bool created = FMessages.CreateDataset(MessagesPath(), DatasetKeyLength, MessagesLayoutText);
+        if (!created && FMessages.LastError() != IsamExists) {
+            // Nothing is open here: the box comes before the request to end.
             FContext.Boxes.ShowError("Unable to create Qel Messages database!");
             FContext.App.RequestTerminate();
             return;
         }
-        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText))
-            FContext.Boxes.ShowError("Unable to open Qel Messages database after create!");
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
+            boxes.Error(created ? std::string("Unable to open Qel Messages database after create!")
+                                : "Unable to open Qel Messages database!\r" + EngineErrorText(FMessages));
+            return;
+        }
     }
     TCloseOnExit closeMessages{FMessages};
     if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode, UsersLayoutText))
-        FContext.Boxes.ShowError("Unable to open Qel Users database!");
+        boxes.Error("Unable to open Qel Users database!");
     TCloseOnExit closeUsers{FUsers};
 
     TRecordBuffer user(UsersLayout());
     const auto lookUp = [&](const std::string& computer, std::string& name, std::string& storedComputer) {
         user.Clear();
         if (!FUsers.GetRecord(user.Data(), ComputerNameIndex, computer)) {
-            FContext.Boxes.ShowError("Unable to find " + computer + " in Users Databse!");
+            boxes.Error("Unable to find " + computer + " in Users Databse!");
             return false;
         }
         name = user.GetText(userfield::UserName);
@@ -158,8 +160,8 @@ void TQelMessage::Send(const std::string& ToComputer, const std::string& FromCom
     WriteMessageRecord(message, {0, LocalDateTimeText(), Subject, MessageStateNew, MessageText, toName, fromName,
                                  toComputer, fromComputer});
     if (!FMessages.AddRecord(message.Data(), {}))
-        FContext.Boxes.ShowError("Unable to add Message to Message database " + FMessages.ErrorText());
-    // Users closed first, then messages (reverse order of the guards).
+        boxes.Error("Unable to add Message to Message database " + FMessages.ErrorText());
+    // Users closed first, then messages (reverse order of the guards), then the boxes.
 }
 
 bool TQelMessage::HasNewMessages() {
@@ -169,13 +171,19 @@ bool TQelMessage::HasNewMessages() {
         FContext.StatusPanel.SetStatusText("Attempting to check for new messages");
         return false;
     }
-    TCloseOnExit closer{FMessages};
-    FContext.StatusPanel.SetStatusText("");
     bool found = false;
-    ForEachOwnMessage([&](const TRecordBuffer& record, const std::string&) {
-        found = record.GetText(msgfield::MessageType) == MessageStateNew;
-        return !found;
-    });
+    std::string error;
+    {
+        TCloseOnExit closer{FMessages};
+        if (!ForEachOwnMessage(
+                [&](const TRecordBuffer& record, const std::string&) {
+                    found = record.GetText(msgfield::MessageType) == MessageStateNew;
+                    return !found;
+                },
+                &error))
+            found = false;
+    }
+    FContext.StatusPanel.SetStatusText(OnOneLine(error));
     return found;
 }
 
@@ -199,15 +207,23 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
     // what the windows mark or delete cannot disturb the pass.
     std::vector<TMessageWindowFields> pending;
     {
-        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText))
-            FContext.Boxes.ShowError("Unable to open Qel Messages database!");
+        TDeferredBoxes boxes(FContext.Boxes);
+        if (!FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
+            boxes.Error("Unable to open Qel Messages database!\r" + EngineErrorText(FMessages));
+            return;
+        }
         TCloseOnExit closer{FMessages};
-        if (FMessages.IsOpen())
-            ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
-                if (record.GetText(msgfield::MessageType) == MessageStateNew)
-                    pending.push_back(WindowFields(record, key));
-                return true;
-            });
+        std::string error;
+        if (!ForEachOwnMessage(
+                [&](const TRecordBuffer& record, const std::string& key) {
+                    if (record.GetText(msgfield::MessageType) == MessageStateNew)
+                        pending.push_back(WindowFields(record, key));
+                    return true;
+                },
+                &error)) {
+            boxes.Error(error);
+            return;
+        }
     }
 
     for (const TMessageWindowFields& fields : pending) {
@@ -228,17 +244,16 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
     }
 }
 
-void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
+bool TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
     std::vector<std::pair<std::string, TInBoxRow>> rows;
     int newCount = 0;
     int oldCount = 0;
-    {
-        FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
+    std::string error;
+    bool read = true;
+    if (FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText)) {
         TCloseOnExit closer{FMessages};
-        TInBoxUpdate update(ListView);
-        ListView.Clear();
-        if (FMessages.IsOpen())
-            ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
+        read = ForEachOwnMessage(
+            [&](const TRecordBuffer& record, const std::string& key) {
                 const std::string state = record.GetText(msgfield::MessageType);
                 if (state == MessageStateNew)
                     ++newCount;
@@ -248,57 +263,73 @@ void TQelMessage::LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar) {
                                                  {record.GetText(msgfield::Subject), state, key,
                                                   record.GetText(msgfield::Received)}});
                 return true;
-            });
-        // Newest first: a higher key is a later message.
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const auto& a, const auto& b) { return KeyAfter(a.first, b.first); });
-        for (const auto& row : rows)
-            ListView.AddItem(row.second);
+            },
+            &error);
+    } else if (FMessages.LastError() != IsamNotFound) {
+        // No dataset yet is an empty in-box; one that cannot be opened is not.
+        read = false;
+        error = EngineErrorText(FMessages);
     }
+    if (!read) {
+        FContext.Boxes.ShowError(error);
+        return false;
+    }
+    // Newest first: a higher key is a later message.
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return KeyAfter(a.first, b.first); });
+    ListView.BeginUpdate();
+    ListView.Clear();
+    for (const auto& row : rows)
+        ListView.AddItem(row.second);
+    ListView.EndUpdate();
     StatusBar.SetPanelText(0, "New messages = " + std::to_string(newCount));
     StatusBar.SetPanelText(1, "Old messages = " + std::to_string(oldCount));
     StatusBar.SetPanelText(2, "Total messages = " + std::to_string(newCount + oldCount));
+    return true;
 }
 
 std::string TQelMessage::ReadMessageBody(const std::string& Key) {
+    TDeferredBoxes boxes(FContext.Boxes);
     FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     TRecordBuffer record(MessagesLayout());
     if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
-        FContext.Boxes.ShowError("Unable to locate Qel Message");
+        boxes.Error("Unable to locate Qel Message");
         return {};
     }
     return record.GetText(msgfield::MessageText);
 }
 
 void TQelMessage::MarkMessageOld(const std::string& Key) {
+    TDeferredBoxes boxes(FContext.Boxes);
     FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     TRecordBuffer record(MessagesLayout());
     if (!FMessages.GetRecord(record.Data(), PrimaryIndex, Key)) {
-        FContext.Boxes.ShowError("Unable to find message to make old!");
+        boxes.Error("Unable to find message to make old!");
         return;
     }
     // Every other byte goes back as it was read.
     record.SetText(msgfield::MessageType, MessageStateOld);
     if (!FMessages.UpdateRecord(record.Data(), Key))
-        FContext.Boxes.ShowError("Unable to save message back as old!");
+        boxes.Error("Unable to save message back as old!");
 }
 
 void TQelMessage::DeleteMessage(const std::string& Key) {
+    TDeferredBoxes boxes(FContext.Boxes);
     FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
     TCloseOnExit closer{FMessages};
     if (!FMessages.DeleteRecord(Key))
-        FContext.Boxes.ShowError("Unable to delete Qel Messages\r\r" + FMessages.ErrorText());
+        boxes.Error("Unable to delete Qel Messages\r\r" + FMessages.ErrorText());
 }
 
 std::string TQelMessage::GetUserNameForComputer(const std::string& ComputerName) {
+    TDeferredBoxes boxes(FContext.Boxes);
     if (!FUsers.OpenDataset(UsersPath(), DatasetOpenMode, UsersLayoutText))
-        FContext.Boxes.ShowError("Unable to open Users dataset " + FUsers.ErrorText());
+        boxes.Error("Unable to open Users dataset " + FUsers.ErrorText());
     TCloseOnExit closer{FUsers};
     TRecordBuffer user(UsersLayout());
     if (!FUsers.GetRecord(user.Data(), ComputerNameIndex, ComputerName)) {
-        FContext.Boxes.ShowError("Unable to locate User " + FUsers.ErrorText());
+        boxes.Error("Unable to locate User " + FUsers.ErrorText());
         return {};
     }
     return user.GetText(userfield::UserName);

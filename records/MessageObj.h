@@ -77,7 +77,7 @@ inline constexpr const char* ReadMessageCaption = "Read Message...";
 // Both datasets are taken from `Location` (the users object's database
 // folder, ending with a separator), never from the settings file. Every
 // operation opens what it needs, works and closes it again on every path;
-// no dataset is open while a message window is on screen. Failures are shown
+// no dataset is open while a message window or a box is on screen. Failures are shown
 // in error boxes with the texts given below; nothing is raised.
 class TQelMessage {
 public:
@@ -93,11 +93,14 @@ public:
     // user names and computer names taken from the users dataset and the
     // current local date and time. Subject and text longer than their fields
     // (30, 255) are cut at a character boundary.
-    // Failures: a messages dataset that can neither be opened nor created:
-    // "Unable to create Qel Messages database!" and the application is asked
-    // to end (an existing file is never replaced); "Unable to open Qel
-    // Messages database after create!"; "Unable to open Qel Users
-    // database!"; "Unable to find <name> in Users Databse!" for a recipient
+    // A missing messages dataset is created; when another copy creates it
+    // first, the message goes into theirs.
+    // Failures: a messages dataset that cannot be created (folder missing or
+    // not writable): "Unable to create Qel Messages database!" and the
+    // application is asked to end; one that is there but cannot be opened
+    // (it is never replaced): "Unable to open Qel Messages database!" + CR +
+    // the engine error, and nothing is stored; "Unable to open Qel Messages
+    // database after create!"; "Unable to open Qel Users database!"; "Unable to find <name> in Users Databse!" for a recipient
     // or sender without a users record, and then nothing is stored;
     // "Unable to add Message to Message database " + ErrorText.
     void Send(const std::string& ToComputer, const std::string& FromComputer, const std::string& Subject,
@@ -105,8 +108,8 @@ public:
 
     // True when a "New" message for this computer exists. Without QelMesg.isd:
     // false, nothing else happens. When the dataset cannot be opened: panel 0
-    // gets "Attempting to check for new messages", false; otherwise panel 0
-    // is cleared.
+    // gets "Attempting to check for new messages", false. When a read fails:
+    // panel 0 gets the engine error, false. Otherwise panel 0 is cleared.
     bool HasNewMessages();
 
     // Every "New" message for this computer, in recipient-index order (oldest
@@ -120,16 +123,19 @@ public:
     // the window may mark or delete its message. A message deleted or
     // marked old by the time its turn comes is skipped. Without QelMesg.isd nothing
     // happens; an unopenable dataset shows "Unable to open Qel Messages
-    // database!" and nothing is shown.
+    // database!" + CR + the engine error, a failed read the engine error, and
+    // then no message is shown.
     void ShowNewMessages(IMessageWindow& Window);
 
     // Refills `ListView` inside one update bracket with this computer's
     // messages, newest first: caption FromName, sub-items Subject,
     // MessageType, primary key, Received. Then sets the counters: panel 0
     // "New messages = N", panel 1 "Old messages = N", panel 2
-    // "Total messages = N" (new plus old). An unopenable or missing dataset
-    // gives an empty list and zero counts, without a box.
-    void LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar);
+    // "Total messages = N" (new plus old). A missing dataset gives an empty
+    // list and zero counts, without a box. When the dataset cannot be opened
+    // or a read fails, shows the engine error, leaves list and counters as
+    // they were and returns false.
+    bool LoadInBox(IInBoxList& ListView, IStatusPanels& StatusBar);
 
     // The text of message `Key`; empty after the box "Unable to locate Qel
     // Message" when it cannot be read.
@@ -159,8 +165,10 @@ private:
     bool MessagesFileExists() const;
     // Calls `each` for every record whose recipient is this computer, read
     // through the recipient index from an exact-match read; the messages
-    // dataset must be open. `each` returns false to stop early.
-    template <class F> void ForEachOwnMessage(F each);
+    // dataset must be open. `each` returns false to stop early. False, with
+    // the engine error in *error, when a read fails for any reason but the
+    // end of the records.
+    template <class F> bool ForEachOwnMessage(F each, std::string* error);
 
     TQelContext& FContext;
     const std::string& FLocation;

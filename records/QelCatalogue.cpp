@@ -11,12 +11,6 @@ constexpr int NameField = 1;
 constexpr int16_t NameIndex = 1;
 constexpr int16_t PrimaryIndex = 0;
 
-// Closes the dataset when the scope ends, also when a list callback throws.
-struct TCloseOnExit {
-    TIsamFile& Isam;
-    ~TCloseOnExit() { Isam.CloseDataset(); }
-};
-
 TFieldLayout ParseLayout(const char* text) {
     auto layout = TFieldLayout::Parse(text);
     return layout ? *layout : TFieldLayout{};
@@ -48,10 +42,6 @@ bool TQelCatalogue::OpenDataset() {
     return FIsam.OpenDataset(DatasetPath(), DatasetOpenMode, FKind.Layout);
 }
 
-void TQelCatalogue::ShowEngineError() {
-    FContext.Boxes.ShowError(EngineErrorText(FIsam));
-}
-
 bool TQelCatalogue::CheckLength(const std::string& name) {
     if (name.size() <= MaxNameLength())
         return true;
@@ -60,77 +50,85 @@ bool TQelCatalogue::CheckLength(const std::string& name) {
     return false;
 }
 
-void TQelCatalogue::SeedNames(const std::vector<std::string>& names) {
-    OpenDataset();
-    TRecordBuffer buffer(FLayout);
+bool TQelCatalogue::CreateWithNames(const std::vector<std::string>& names, std::string* error) {
+    std::vector<TRecordBuffer> records;
     for (const std::string& name : names) {
-        buffer.SetText(NameField, name);
-        if (!FIsam.AddRecord(buffer.Data(), {}))
-            ShowEngineError();
+        records.emplace_back(FLayout);
+        records.back().SetText(NameField, name);
     }
-    FIsam.CloseDataset();
+    return CreateSeededDataset(FContext.Platform, FIsam, DatasetPath(), FKind.Layout, records, error) !=
+           TSeededCreate::Failed;
 }
 
 void TQelCatalogue::AddName(const std::string& name) {
     if (!CheckLength(name))
         return;
+    TDeferredBoxes boxes(FContext.Boxes);
     OpenDataset();
+    TCloseOnExit closer{FIsam};
     TRecordBuffer buffer(FLayout);
     if (FIsam.GetRecord(buffer.Data(), NameIndex, name)) {
-        FContext.Boxes.ShowWarning(std::string(FKind.Noun) + " \"" + name + "\" already exists");
-    } else {
-        buffer.SetText(NameField, name);
-        if (!FIsam.AddRecord(buffer.Data(), {}))
-            ShowEngineError();
+        boxes.Warning(std::string(FKind.Noun) + " \"" + name + "\" already exists");
+        return;
     }
-    FIsam.CloseDataset();
+    // Only a name that is not there is added; a lookup that failed for any
+    // other reason (a damaged or unopened dataset) is reported instead.
+    if (FIsam.LastError() != IsamNotFound) {
+        boxes.Error(EngineErrorText(FIsam));
+        return;
+    }
+    buffer.SetText(NameField, name);
+    if (!FIsam.AddRecord(buffer.Data(), {}))
+        boxes.Error(EngineErrorText(FIsam));
 }
 
 void TQelCatalogue::DeleteNumber(int32_t recordNumber) {
+    TDeferredBoxes boxes(FContext.Boxes);
     OpenDataset();
+    TCloseOnExit closer{FIsam};
     if (!FIsam.DeleteRecord(FormatKey(recordNumber)))
-        ShowEngineError();
-    FIsam.CloseDataset();
+        boxes.Error(EngineErrorText(FIsam));
 }
 
 void TQelCatalogue::RenameName(const std::string& oldName, const std::string& newName) {
     if (!CheckLength(newName))
         return;
+    TDeferredBoxes boxes(FContext.Boxes);
     OpenDataset();
+    TCloseOnExit closer{FIsam};
     TRecordBuffer buffer(FLayout);
     if (!FIsam.GetRecord(buffer.Data(), NameIndex, oldName)) {
-        ShowEngineError();
-    } else {
-        // The key just read: the entry keeps its number and its place.
-        const std::string key = FIsam.CurrentKey();
-        buffer.SetText(NameField, newName);
-        if (!FIsam.UpdateRecord(buffer.Data(), key))
-            ShowEngineError();
+        boxes.Error(EngineErrorText(FIsam));
+        return;
     }
-    FIsam.CloseDataset();
+    // The key just read: the entry keeps its number and its place.
+    const std::string key = FIsam.CurrentKey();
+    buffer.SetText(NameField, newName);
+    if (!FIsam.UpdateRecord(buffer.Data(), key))
+        boxes.Error(EngineErrorText(FIsam));
 }
 
 std::string TQelCatalogue::NameOf(int32_t recordNumber) {
-    OpenDataset();
-    TRecordBuffer buffer(FLayout);
-    std::string name;
-    if (FIsam.GetRecord(buffer.Data(), PrimaryIndex, FormatKey(recordNumber)))
-        name = buffer.GetText(NameField);
-    else
-        ShowEngineError();
-    FIsam.CloseDataset();
-    return name;
-}
-
-void TQelCatalogue::ScanInKeyOrder(const std::function<void()>& start,
-                                   const std::function<void(const std::string& name, int32_t number)>& each) {
+    TDeferredBoxes boxes(FContext.Boxes);
     OpenDataset();
     TCloseOnExit closer{FIsam};
-    FIsam.GoTop(PrimaryIndex);
-    start();
     TRecordBuffer buffer(FLayout);
-    while (FIsam.GetNextRecord(buffer.Data(), PrimaryIndex, {}, ReadOptions))
-        each(buffer.GetText(NameField), KeyToNumber(FIsam.CurrentKey()));
+    if (!FIsam.GetRecord(buffer.Data(), PrimaryIndex, FormatKey(recordNumber))) {
+        boxes.Error(EngineErrorText(FIsam));
+        return {};
+    }
+    return buffer.GetText(NameField);
+}
+
+bool TQelCatalogue::ReadEntries(std::vector<TEntry>* entries) {
+    TRecordBuffer buffer(FLayout);
+    std::string error;
+    if (ReadInKeyOrder(FIsam, DatasetPath(), FKind.Layout, buffer, true, &error, [&](const std::string& key) {
+            entries->push_back({buffer.GetText(NameField), KeyToNumber(key)});
+        }))
+        return true;
+    FContext.Boxes.ShowError(error);
+    return false;
 }
 
 } // namespace qel

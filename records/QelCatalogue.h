@@ -6,9 +6,9 @@
 #include "records/UiPorts.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -25,7 +25,8 @@ struct TCatalogueKind {
 // Every operation reads the database folder from the settings file, opens the
 // dataset, works and closes it again; nothing stays open between calls. An
 // engine failure is shown in an error box (ErrorText, CR, ErrorDetail) and the
-// operation carries on as far as it can; nothing is raised.
+// operation carries on as far as it can; nothing is raised. Every box is shown
+// after the dataset is closed again.
 class TQelCatalogue {
 public:
     TQelCatalogue(const TQelCatalogue&) = delete;
@@ -46,9 +47,11 @@ protected:
     bool DatasetFileExists() const;
     // Creates the empty dataset (left closed). Returns the engine's verdict.
     bool CreateEmptyDataset();
-    // Opens the dataset and adds `names` in order, one error box per failed
-    // add; closes it again.
-    void SeedNames(const std::vector<std::string>& names);
+    // Creates the dataset with `names` in it from the start (see
+    // CreateSeededDataset); a dataset another copy made first is left as it
+    // is. False when it failed, with the reason in *error; nothing is shown
+    // and nothing is made.
+    bool CreateWithNames(const std::vector<std::string>& names, std::string* error);
 
     // Adds `name` unless the name index already holds it (warning box,
     // `Noun "name" already exists`). A name too long for the field is
@@ -61,16 +64,20 @@ protected:
     void RenameName(const std::string& oldName, const std::string& newName);
     // The name of record `recordNumber`; empty when it cannot be read.
     std::string NameOf(int32_t recordNumber);
-    // Opens the dataset, positions before the first key, calls `start`, then
-    // `each` for every record in key order with its name and record number.
-    void ScanInKeyOrder(const std::function<void()>& start,
-                        const std::function<void(const std::string& name, int32_t number)>& each);
+    // One record: its name and its record number.
+    struct TEntry {
+        std::string Name;
+        int32_t Number;
+    };
+    // Every record in key order into *entries. A missing dataset has none.
+    // When the dataset cannot be opened or a read fails (anything but the end
+    // of the records), shows the engine error and returns false.
+    bool ReadEntries(std::vector<TEntry>* entries);
 
     TQelContext& FContext;
 
 private:
     bool OpenDataset();
-    void ShowEngineError();
     // True when `name` fits the field; otherwise shows the refusal box.
     bool CheckLength(const std::string& name);
 

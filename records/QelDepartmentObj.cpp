@@ -5,11 +5,6 @@ namespace qel {
 namespace {
 const TCatalogueKind DepartmentCatalogue{"QelDeps", "X$*21", "Department"};
 
-struct TUpdateBracket {
-    INumberedList& Items;
-    explicit TUpdateBracket(INumberedList& items) : Items(items) { Items.BeginUpdate(); }
-    ~TUpdateBracket() { Items.EndUpdate(); }
-};
 } // namespace
 
 TQelDepartment::TQelDepartment(TQelContext& context) : TQelCatalogue(context, DepartmentCatalogue) {}
@@ -31,22 +26,31 @@ void TQelDepartment::RenameDepartment(const std::string& OldName, const std::str
     RenameName(OldName, NewName);
 }
 
-void TQelDepartment::LoadDepartments(INumberedList& Items) {
-    TUpdateBracket bracket(Items);
-    ScanInKeyOrder([&] { Items.Clear(); }, [&](const std::string& name, int32_t number) { Items.Add(name, number); });
+bool TQelDepartment::LoadDepartments(INumberedList& Items) {
+    std::vector<TEntry> entries;
+    if (!ReadEntries(&entries))
+        return false;
+    Items.BeginUpdate();
+    Items.Clear();
+    for (const TEntry& entry : entries)
+        Items.Add(entry.Name, entry.Number);
+    Items.EndUpdate();
+    return true;
 }
 
 std::string TQelDepartment::GetDepartmentName(int32_t RecordNumber) {
     return NameOf(RecordNumber);
 }
 
-void TQelDepartment::FillDepartmentTree(IDepartmentTree& Tree) {
-    ScanInKeyOrder(
-        [&] {
-            Tree.Clear();
-            Tree.AddRoot(DepartmentsRootText);
-        },
-        [&](const std::string& name, int32_t) { Tree.AddChild(name); });
+bool TQelDepartment::FillDepartmentTree(IDepartmentTree& Tree) {
+    std::vector<TEntry> entries;
+    if (!ReadEntries(&entries))
+        return false;
+    Tree.Clear();
+    Tree.AddRoot(DepartmentsRootText);
+    for (const TEntry& entry : entries)
+        Tree.AddChild(entry.Name);
+    return true;
 }
 
 } // namespace qel

@@ -27,14 +27,17 @@ public:
     // key. A missing `OldName` shows the engine's error and writes nothing.
     void RenameDepartment(const std::string& OldName, const std::string& NewName);
     // Refills `Items` inside one update bracket with every department in key
-    // order, each with its record number.
-    void LoadDepartments(INumberedList& Items);
+    // order, each with its record number. A missing catalogue has none. When
+    // the catalogue cannot be read, shows the engine error, leaves `Items` as
+    // they were and returns false.
+    bool LoadDepartments(INumberedList& Items);
     // The name of department `RecordNumber`; empty (after the error box) when
     // it cannot be read.
     std::string GetDepartmentName(int32_t RecordNumber);
     // Refills `Tree`: one root "Departments" with every department as a
-    // child, in key order.
-    void FillDepartmentTree(IDepartmentTree& Tree);
+    // child, in key order. Failures as LoadDepartments (the tree is left as
+    // it was).
+    bool FillDepartmentTree(IDepartmentTree& Tree);
 
     // The board filter, read and written directly: when Filtered is true the
     // board lists only users whose department is FilterName.

@@ -1,5 +1,6 @@
 #include "records/QelFile.h"
 
+#include "records/QelStatusesObj.h"
 #include "records/RecordsCommon.h"
 
 namespace qel {
@@ -7,10 +8,8 @@ namespace qel {
 namespace {
 
 constexpr int16_t PrimaryIndex = 0;
-constexpr int16_t NotFound = 1;
 
 const char* const UnableToCreate = "Unable to create QelDBase!";
-const char* const UnableToOpenAfterCreate = "Unable to open QelDBase after create!";
 const char* const UnableToAdd = "Unable to Add";
 
 constexpr TRecordFields<TQelUser, 6> UserFields{userfield::Administrator,
@@ -77,80 +76,100 @@ void TQelFile::LoadLocation() {
     }
 }
 
-void TQelFile::AddThisComputer(int16_t administrator) {
+TQelUser TQelFile::NewRecord(int16_t administrator) const {
     TQelUser record;
     record.UserName = User.UserName;
     record.Status = "Available";
     record.ComputerName = User.ComputerName;
     record.Administrator = administrator;
-    TRecordBuffer buffer(UsersLayout());
-    WriteUserRecord(buffer, record);
-    if (!Isam.AddRecord(buffer.Data(), ""))
-        FContext.Boxes.ShowPlain(UnableToAdd);
+    return record;
 }
 
 void TQelFile::RegisterComputer() {
     const std::string path = DatasetPath();
-    if (Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText)) {
-        TRecordBuffer buffer(UsersLayout());
-        if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
-            // Only a missing record means a new computer; a busy or damaged
-            // dataset must not earn this computer a second record.
-            if (Isam.LastError() == NotFound)
-                AddThisComputer(0);
-            else
+    TDeferredBoxes boxes(FContext.Boxes);
+    if (!Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText)) {
+        // A new database. Its status catalogue comes first, so that a folder
+        // with a users dataset always has one; the users dataset then appears
+        // with its first administrator already in it.
+        TRecordBuffer first(UsersLayout());
+        WriteUserRecord(first, NewRecord(1));
+        std::string error;
+        const TSeededCreate created =
+            TQelStatus(FContext).CreateIfMissing(&error)
+                ? CreateSeededDataset(FContext.Platform, Isam, path, UsersLayoutText, {first}, &error)
+                : TSeededCreate::Failed;
+        switch (created) {
+        case TSeededCreate::Created:
+            FContext.IsAdministrator = true;
+            return;
+        case TSeededCreate::Failed:
+            // Nothing is open here: the box comes before the request to end.
+            FContext.Boxes.ShowError(std::string(UnableToCreate) + "\r" + error);
+            FContext.App.RequestTerminate();
+            return;
+        case TSeededCreate::Exists:
+            // Another computer created it first (this one joins it), or the
+            // file is there but cannot be opened.
+            if (!Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText)) {
                 FContext.Boxes.ShowError(EngineErrorText(Isam));
+                FContext.App.RequestTerminate();
+                return;
+            }
+            break;
         }
-        Isam.CloseDataset();
+    }
+    TCloseOnExit closer{Isam};
+    TRecordBuffer buffer(UsersLayout());
+    if (Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName))
+        return;
+    // Only a missing record means a new computer; a busy or damaged dataset
+    // must not earn this computer a second record.
+    if (Isam.LastError() != IsamNotFound) {
+        boxes.Error(EngineErrorText(Isam));
         return;
     }
-
-    if (!Isam.CreateDataset(path, DatasetKeyLength, UsersLayoutText)) {
-        FContext.Boxes.ShowError(UnableToCreate);
-        FContext.App.RequestTerminate();
-        return;
-    }
-    if (!Isam.OpenDataset(path, DatasetOpenMode, UsersLayoutText))
-        FContext.Boxes.ShowError(UnableToOpenAfterCreate);
-    FContext.IsAdministrator = true;
-    AddThisComputer(1);
-    Isam.CloseDataset();
+    WriteUserRecord(buffer, NewRecord(0));
+    if (!Isam.AddRecord(buffer.Data(), ""))
+        boxes.Plain(UnableToAdd);
 }
 
-void TQelFile::LoadCurrentUser() {
+int16_t TQelFile::LoadCurrentUser() {
     Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
-    if (Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
-        FContext.StatusPanel.SetStatusText("");
-        FContext.CurrentUser = ReadUserRecord(buffer);
-        StoredStatus = FContext.CurrentUser.Status;
-    } else {
+    if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         FContext.StatusPanel.SetStatusText(EngineErrorLine(Isam));
+        return Isam.LastError();
     }
-    Isam.CloseDataset();
+    FContext.StatusPanel.SetStatusText("");
+    FContext.CurrentUser = ReadUserRecord(buffer);
+    StoredStatus = FContext.CurrentUser.Status;
+    return 0;
 }
 
 void TQelFile::SaveUser() {
+    TDeferredBoxes boxes(FContext.Boxes);
     Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, FContext.CurrentUser.ComputerName)) {
         // No record was read, so there is no key to write under.
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-        Isam.CloseDataset();
+        boxes.Error(EngineErrorText(Isam));
         return;
     }
     WriteUserRecord(buffer, FContext.CurrentUser);
     if (!Isam.UpdateRecord(buffer.Data(), Isam.CurrentKey()))
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-    Isam.CloseDataset();
+        boxes.Error(EngineErrorText(Isam));
 }
 
 void TQelFile::SaveStatus() {
+    TDeferredBoxes boxes(FContext.Boxes);
     Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-        Isam.CloseDataset();
+        boxes.Error(EngineErrorText(Isam));
         return;
     }
     // Everything but the status comes from the record, so an administrator's
@@ -164,58 +183,67 @@ void TQelFile::SaveStatus() {
     FContext.IsAdministrator = user.Administrator == 1;
     FContext.Tray.SetTrayImage(StatusImageIndex(user.Status));
     if (!Isam.UpdateRecord(buffer.Data(), Isam.CurrentKey()))
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-    Isam.CloseDataset();
+        boxes.Error(EngineErrorText(Isam));
 }
 
-void TQelFile::ListBoard(IBoardList& board, const std::string* department) {
-    // An open that fails leaves every read below failing, so the board ends up empty.
-    Isam.OpenDataset(Location + UsersDatasetName, DatasetOpenMode, UsersLayoutText);
-    Isam.GoTop(PrimaryIndex);
+bool TQelFile::ListBoard(IBoardList& board, const std::string* department) {
+    std::vector<TBoardRow> rows;
+    TRecordBuffer buffer(UsersLayout());
+    std::string error;
+    if (!ReadInKeyOrder(Isam, Location + UsersDatasetName, UsersLayoutText, buffer, false, &error, [&](const std::string&) {
+            if (!department || buffer.GetText(userfield::Department) == *department)
+                rows.push_back(BoardRow(buffer));
+        })) {
+        FContext.Boxes.ShowError(error);
+        return false;
+    }
     board.BeginUpdate();
     board.Clear();
-    TRecordBuffer buffer(UsersLayout());
-    while (Isam.GetNextRecord(buffer.Data(), PrimaryIndex, "", ReadOptions)) {
-        if (department && buffer.GetText(userfield::Department) != *department)
-            continue;
-        board.AddRow(BoardRow(buffer));
-    }
+    for (const TBoardRow& row : rows)
+        board.AddRow(row);
     board.EndUpdate();
-    Isam.CloseDataset();
+    return true;
 }
 
-void TQelFile::ListUsers(IBoardList& board) {
-    ListBoard(board, nullptr);
+bool TQelFile::ListUsers(IBoardList& board) {
+    return ListBoard(board, nullptr);
 }
 
-void TQelFile::ListDepartmentUsers(IBoardList& board, const std::string& department) {
-    ListBoard(board, &department);
+bool TQelFile::ListDepartmentUsers(IBoardList& board, const std::string& department) {
+    return ListBoard(board, &department);
 }
 
-void TQelFile::FillUserList(INumberedList& list) {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
-    Isam.GoTop(PrimaryIndex);
+bool TQelFile::FillUserList(INumberedList& list) {
+    std::vector<std::pair<std::string, int>> users;
+    TRecordBuffer buffer(UsersLayout());
+    std::string error;
+    if (!ReadInKeyOrder(Isam, DatasetPath(), UsersLayoutText, buffer, false, &error, [&](const std::string& key) {
+            users.emplace_back(buffer.GetText(userfield::UserName), KeyToNumber(key));
+        })) {
+        FContext.Boxes.ShowError(error);
+        return false;
+    }
     list.BeginUpdate();
     list.Clear();
-    TRecordBuffer buffer(UsersLayout());
-    while (Isam.GetNextRecord(buffer.Data(), PrimaryIndex, "", ReadOptions))
-        list.Add(buffer.GetText(userfield::UserName), KeyToNumber(Isam.CurrentKey()));
+    for (const auto& [name, number] : users)
+        list.Add(name, number);
     list.EndUpdate();
-    Isam.CloseDataset();
+    return true;
 }
 
 void TQelFile::ShowUser(const INumberedList& list, IUserDetailsView& view) {
     const int selected = list.SelectedIndex();
     if (selected < 0)
         return;
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
-    Isam.GoTop(PrimaryIndex);
-    const std::string key = FormatKey(list.NumberAt(selected));
     TRecordBuffer buffer(UsersLayout());
-    if (!Isam.GetRecord(buffer.Data(), PrimaryIndex, key)) {
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-        Isam.CloseDataset();
-        return;
+    {
+        TDeferredBoxes boxes(FContext.Boxes);
+        Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+        TCloseOnExit closer{Isam};
+        if (!Isam.GetRecord(buffer.Data(), PrimaryIndex, FormatKey(list.NumberAt(selected)))) {
+            boxes.Error(EngineErrorText(Isam));
+            return;
+        }
     }
     const TQelUser user = ReadUserRecord(buffer);
     view.SetTxtName(user.UserName);
@@ -225,17 +253,17 @@ void TQelFile::ShowUser(const INumberedList& list, IUserDetailsView& view) {
     view.SetTxtDepartment(user.Department);
     view.SetTxtComputerName(user.ComputerName);
     view.SetChkboxAdministrator(user.Administrator == 1);
-    Isam.CloseDataset();
 }
 
 void TQelFile::DeleteUser(const INumberedList& list) {
     const int selected = list.SelectedIndex();
     if (selected < 0)
         return;
+    TDeferredBoxes boxes(FContext.Boxes);
     Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    TCloseOnExit closer{Isam};
     if (!Isam.DeleteRecord(FormatKey(list.NumberAt(selected))))
-        FContext.Boxes.ShowError(EngineErrorText(Isam));
-    Isam.CloseDataset();
+        boxes.Error(EngineErrorText(Isam));
 }
 
 } // namespace qel

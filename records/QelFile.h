@@ -63,8 +63,8 @@ public:
 // The user register. Every operation that opens the users dataset opens it,
 // works and closes it again before it returns, on every path; no record is
 // locked. Failures are shown through the context's message boxes (error box,
-// OK button, ErrorText + "\r" + ErrorDetail) unless said otherwise; nothing is
-// raised. Texts longer than a field are cut at a character boundary
+// OK button, ErrorText + "\r" + ErrorDetail) unless said otherwise, always
+// after the dataset is closed again; nothing is raised. Texts longer than a field are cut at a character boundary
 // (UserName 20, Status 30, Extension 10, Department 20, Comments 40,
 // ComputerName 20 bytes).
 //
@@ -88,19 +88,24 @@ public:
 
     // Makes sure the dataset and this computer's record exist. An existing
     // dataset without this computer gets a record with Administrator 0. A
-    // missing dataset is created; this computer then becomes its first
-    // administrator (record Administrator 1, IsAdministrator true).
-    // New records: login name, "Available", empty extension, department and
-    // comments, computer name. Failures: "Unable to create QelDBase!" (and the
-    // application is asked to end; nothing else happens), "Unable to open
-    // QelDBase after create!", the plain box "Unable to Add", or the engine
-    // error when the lookup fails for a reason other than a missing record.
+    // missing dataset is created, after the status catalogue (seeded, when
+    // missing too), with this computer's record in it from the start: this
+    // computer becomes its first administrator (record Administrator 1,
+    // IsAdministrator true). When another computer creates it first, this one
+    // joins that dataset as a plain user. New records: login name,
+    // "Available", empty extension, department and comments, computer name.
+    // Failures: "Unable to create QelDBase!" + CR + why, or the engine error
+    // of a dataset that exists but cannot be opened (both ask the application
+    // to end; nothing else happens); the plain box "Unable to Add"; the
+    // engine error when the lookup fails for a reason other than a missing
+    // record (nothing is added).
     void RegisterComputer();
 
     // Reads this computer's record into CurrentUser (all seven fields) and
-    // StoredStatus, and clears panel 0. When the read fails, panel 0 gets
-    // ErrorText + " " + ErrorDetail and CurrentUser stays as it was.
-    void LoadCurrentUser();
+    // StoredStatus, and clears panel 0; returns 0. When the read fails, panel
+    // 0 gets ErrorText + " " + ErrorDetail, CurrentUser stays as it was and
+    // the engine's code is returned (1: this computer has no record).
+    int16_t LoadCurrentUser();
 
     // Writes every field of CurrentUser over the record whose computer name
     // equals CurrentUser.ComputerName. When that record cannot be read, shows
@@ -116,15 +121,17 @@ public:
 
     // Fills the board with every user in key order: caption UserName,
     // sub-items Status, Extension, Department, Comments, ComputerName, image
-    // StatusImageIndex(Status), inside one update bracket. The dataset is
-    // Location + "QelDBase"; when it cannot be opened the board ends up empty.
-    void ListUsers(IBoardList& board);
+    // StatusImageIndex(Status), inside one update bracket, after the dataset
+    // (Location + "QelDBase") is closed again. When it cannot be opened or a
+    // read fails (anything but the end of the records), shows the engine
+    // error, leaves the board as it was and returns false.
+    bool ListUsers(IBoardList& board);
     // The same, only users whose Department equals `department` exactly.
-    void ListDepartmentUsers(IBoardList& board, const std::string& department);
+    bool ListDepartmentUsers(IBoardList& board, const std::string& department);
 
     // Fills `list` with every UserName in key order, each carrying its record
-    // number (the integer value of its primary key).
-    void FillUserList(INumberedList& list);
+    // number (the integer value of its primary key). Failures as ListUsers.
+    bool FillUserList(INumberedList& list);
 
     // Shows the record of the entry selected in `list` in the dialog's boxes.
     // No selection: nothing happens. A failed read shows the engine error and
@@ -153,8 +160,9 @@ public:
     std::string Location;
 
 private:
-    void AddThisComputer(int16_t administrator);
-    void ListBoard(IBoardList& board, const std::string* department);
+    // This computer's record as registering makes it.
+    TQelUser NewRecord(int16_t administrator) const;
+    bool ListBoard(IBoardList& board, const std::string* department);
 
     TQelContext& FContext;
 };

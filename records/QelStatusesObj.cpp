@@ -9,20 +9,18 @@ const TCatalogueKind StatusCatalogue{"QelStats", "X$*31", "Status"};
 // Never offered for selection.
 const std::string OfflineStatus = "Offline";
 
-struct TUpdateBracket {
-    INumberedList& Items;
-    explicit TUpdateBracket(INumberedList& items) : Items(items) { Items.BeginUpdate(); }
-    ~TUpdateBracket() { Items.EndUpdate(); }
-};
 } // namespace
 
 TQelStatus::TQelStatus(TQelContext& context) : TQelCatalogue(context, StatusCatalogue) {}
 
 void TQelStatus::CreateStatusDataset() {
-    if (DatasetFileExists())
-        return;
-    CreateEmptyDataset();
-    SeedNames({BuiltInStatuses.begin(), BuiltInStatuses.end()});
+    std::string error;
+    if (!CreateIfMissing(&error))
+        FContext.Boxes.ShowError(error);
+}
+
+bool TQelStatus::CreateIfMissing(std::string* error) {
+    return DatasetFileExists() || CreateWithNames({BuiltInStatuses.begin(), BuiltInStatuses.end()}, error);
 }
 
 void TQelStatus::AddStatus(const std::string& Name) {
@@ -37,17 +35,27 @@ void TQelStatus::RenameStatus(const std::string& OldName, const std::string& New
     RenameName(OldName, NewName);
 }
 
-void TQelStatus::LoadStatuses(INumberedList& Items) {
-    ScanInKeyOrder([&] { Items.Clear(); }, [&](const std::string& name, int32_t number) { Items.Add(name, number); });
+bool TQelStatus::LoadStatuses(INumberedList& Items) {
+    std::vector<TEntry> entries;
+    if (!ReadEntries(&entries))
+        return false;
+    Items.Clear();
+    for (const TEntry& entry : entries)
+        Items.Add(entry.Name, entry.Number);
+    return true;
 }
 
-void TQelStatus::LoadSelectableStatuses(INumberedList& Items) {
-    TUpdateBracket bracket(Items);
-    ScanInKeyOrder([&] { Items.Clear(); },
-                   [&](const std::string& name, int32_t number) {
-                       if (name != OfflineStatus)
-                           Items.Add(name, number);
-                   });
+bool TQelStatus::LoadSelectableStatuses(INumberedList& Items) {
+    std::vector<TEntry> entries;
+    if (!ReadEntries(&entries))
+        return false;
+    Items.BeginUpdate();
+    Items.Clear();
+    for (const TEntry& entry : entries)
+        if (entry.Name != OfflineStatus)
+            Items.Add(entry.Name, entry.Number);
+    Items.EndUpdate();
+    return true;
 }
 
 std::string TQelStatus::GetStatusName(int32_t RecordNumber) {

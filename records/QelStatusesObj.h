@@ -20,9 +20,13 @@ public:
     // A missing engine shows its error box and asks the application to end.
     explicit TQelStatus(TQelContext& context);
 
-    // When QelStats.isd is missing: creates it and writes the ten built-in
-    // statuses (one error box per failed write). When it exists: does nothing.
+    // When QelStats.isd is missing: creates it with the ten built-in statuses
+    // in it from the start (a failure shows one error box and makes nothing;
+    // one another copy made first is kept). When it exists: does nothing.
     void CreateStatusDataset();
+    // The same without a box: false, with the reason in *error, when the
+    // catalogue was missing and could not be made.
+    bool CreateIfMissing(std::string* error);
     // Adds `Name` with the next key. An existing name gives the warning
     // `Status "Name" already exists` and adds nothing; a name longer than
     // 30 characters is refused with an error box.
@@ -33,10 +37,12 @@ public:
     // A missing `OldName` shows the engine's error and writes nothing.
     void RenameStatus(const std::string& OldName, const std::string& NewName);
     // Clears `Items` and fills it with every status in key order, each with
-    // its record number. No update bracket.
-    void LoadStatuses(INumberedList& Items);
+    // its record number. No update bracket. A missing catalogue has none.
+    // When the catalogue cannot be read, shows the engine error, leaves
+    // `Items` as they were and returns false.
+    bool LoadStatuses(INumberedList& Items);
     // As LoadStatuses, inside one update bracket, without "Offline".
-    void LoadSelectableStatuses(INumberedList& Items);
+    bool LoadSelectableStatuses(INumberedList& Items);
     // The name of status `RecordNumber`; empty (after the error box) when it
     // cannot be read.
     std::string GetStatusName(int32_t RecordNumber);

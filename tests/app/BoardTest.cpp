@@ -3,6 +3,12 @@
 
 #include "AppOffice.h"
 
+#include "isam/IsamFile.h"
+#include "records/RecordsCommon.h"
+
+#include <filesystem>
+#include <fstream>
+
 namespace qel::test {
 namespace {
 
@@ -148,20 +154,29 @@ TEST_F(BoardTest, CommandsNeedTheirDialogsAndSendNeedsASelectedRow) {
     EXPECT_TRUE(Beta.Dialogs.Shown.empty());
 }
 
-TEST_F(BoardTest, UnreachableFolderShowsTheErrorOnceAndWaitsForAChange) {
+TEST_F(BoardTest, AnUnreadableBoardIsShownOnceAndThePanelSaysSoUntilItClears) {
     Alpha.Controller->RefreshTick();
+    const std::string users = Database.Path() + "QelDBase.isd";
+    std::filesystem::rename(users, Database.Path() + "kept.isd");
     Alpha.Ui.Reset();
-    std::filesystem::rename(Database.Path() + "QelDBase.isd", Database.Path() + "moved.isd");
-    Alpha.Controller->RefreshTick();
-    ASSERT_EQ(Alpha.Ui.PanelTexts.size(), 1u);
-    EXPECT_NE(Alpha.Ui.PanelTexts[0], "");
+    // A peer overwrites the users dataset twice; the fault stays the same.
+    for (const char* junk : {"junk", "more junk"}) {
+        { std::ofstream(users, std::ios::binary) << junk; }
+        Alpha.Controller->RefreshTick();
+    }
+    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
+    const std::string fault = OnOneLine(Alpha.Ui.Boxes[0].Text);
+    EXPECT_NE(fault.find(IsamErrorText(8)), std::string::npos);
+    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), fault);
     EXPECT_TRUE(Alpha.Ui.Rows.empty());
-    Alpha.Ui.Reset();
-    Alpha.Controller->RefreshTick();
-    EXPECT_TRUE(Alpha.Ui.Log.empty());
-    std::filesystem::rename(Database.Path() + "moved.isd", Database.Path() + "QelDBase.isd");
+    // The message poll clears the panel: the fault stays in it.
+    { std::ofstream(Database.Path() + "QelMesg.isd") << "junk"; }
+    Alpha.Controller->MessageTick();
+    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), fault);
+    std::filesystem::rename(Database.Path() + "kept.isd", users);
     Alpha.Controller->RefreshTick();
     EXPECT_EQ(Alpha.Ui.Rows.size(), 2u);
+    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), "");
 }
 
 TEST_F(BoardTest, HelpOpensContentsAndAboutNamesTheVersion) {

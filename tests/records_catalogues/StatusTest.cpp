@@ -24,10 +24,11 @@ TEST_F(StatusTest, ANewCatalogueHoldsExactlyTheTenBuiltInsInTableOrder) {
     EXPECT_TRUE(Pc.Ui.Log.empty());
     EXPECT_EQ(OpenDescriptors(Database.Path() + "QelStats.isd"), 0);
 
-    // One that cannot be written reports each built-in.
+    // One that cannot be written is reported once, and nothing is left behind.
     TCatalogueComputer lost("PC2", Database.Path() + "missing/");
     lost.Statuses.CreateStatusDataset();
-    EXPECT_EQ(lost.Ui.Boxes, std::vector<TShownBox>(10, ErrorBox("Invalid dataset reference\r")));
+    ASSERT_EQ(lost.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(lost.Ui.Boxes[0].Text.rfind(IsamErrorText(13) + "\r", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(Database.Path() + "missing"));
 }
 
@@ -50,12 +51,16 @@ TEST_F(StatusTest, TheFullListHasEveryStatusTheSelectableOneLacksOnlyOffline) {
     EXPECT_EQ(selectable.Items, expected);
     EXPECT_EQ(selectable.UpdateDepth, 0);
 
-    // Without a dataset the bracket still closes and the list is empty.
-    TCatalogueComputer lost("PC2", Database.Path() + "missing/");
-    lost.Statuses.LoadSelectableStatuses(selectable);
+    // Without a dataset the list is empty; without the folder it is reported.
+    TScratchFolder empty;
+    TCatalogueComputer fresh("PC2", empty.Path()), lost("PC3", Database.Path() + "missing/");
+    EXPECT_FALSE(lost.Statuses.LoadSelectableStatuses(selectable));
+    EXPECT_EQ(lost.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(selectable.Items, expected);
+    fresh.Statuses.LoadSelectableStatuses(selectable);
     EXPECT_TRUE(selectable.Items.empty());
     EXPECT_EQ(selectable.UpdateDepth, 0);
-    EXPECT_TRUE(lost.Ui.Boxes.empty());
+    EXPECT_TRUE(fresh.Ui.Boxes.empty());
 }
 
 TEST_F(StatusTest, AMissingEngineIsReportedAndEndsTheProgram) {

@@ -83,14 +83,18 @@ TEST_F(ReadTest, WithoutADatasetNothingHappensAndAnUnreadableOneIsReported) {
     EXPECT_EQ(pc1.InBoxView.Panels, Counters(0, 0));
     EXPECT_FALSE(std::filesystem::exists(MessagesFile()));
 
-    // Unreadable: the check says so in the panel, the start-up reader in a
-    // box, the in-box stays empty without one.
+    // Unreadable: the check says so in the panel, the start-up reader and
+    // the in-box in a box with the engine's words.
     { std::ofstream(MessagesFile(), std::ios::binary) << "garbage"; }
     EXPECT_FALSE(pc1.Messages->HasNewMessages());
     pc1.Messages->ShowNewMessages(window);
     EXPECT_TRUE(pc1.InBox().empty());
+    TIsamFile probe;
+    ASSERT_FALSE(probe.OpenDataset(Folder() + "QelMesg", 3));
+    const std::string engine = probe.ErrorText() + "\r" + probe.ErrorDetail();
     EXPECT_EQ(pc1.Ui.Log, (std::vector<std::string>{"panel: Attempting to check for new messages",
-                                                    "box Error: Unable to open Qel Messages database!"}));
+                                                    "box Error: Unable to open Qel Messages database!\r" + engine,
+                                                    "box Error: " + engine}));
     EXPECT_TRUE(window.Shown.empty());
     EXPECT_EQ(pc1.InBoxView.Panels, Counters(0, 0));
     EXPECT_EQ(FileBytes(MessagesFile()), "garbage");

@@ -63,11 +63,12 @@ TEST_F(UserListsTest, DepartmentFilterComparesWholeTextsExactly) {
     EXPECT_EQ(Admin.Ui.UpdateDepth, 0);
     EXPECT_EQ(Captions(nullptr), (std::vector<std::string>{"ALICE", "BOB", "CAROL", "DAVE"}));
 
-    // An unreachable folder leaves the board empty, without a box.
+    // An unreachable folder is reported and leaves the board as it was.
     Admin.Users->Location = Database.Path() + "gone/";
     Admin.Ui.Reset();
-    Admin.Users->ListUsers(Admin.Ui);
-    EXPECT_EQ(Admin.Ui.Log, (std::vector<std::string>{"board begin", "board clear", "board end"}));
+    EXPECT_FALSE(Admin.Users->ListUsers(Admin.Ui));
+    ASSERT_EQ(Admin.Ui.Log.size(), 1u);
+    EXPECT_EQ(Admin.Ui.Log[0].rfind("box Error: " + IsamErrorText(13) + "\r", 0), 0u);
     EXPECT_FALSE(Admin.Users->Isam.IsOpen());
 }
 
