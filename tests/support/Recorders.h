@@ -8,6 +8,7 @@
 #include "records/UiPorts.h"
 
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ public:
     TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
         Boxes.push_back({kind, text, buttons});
         Log.push_back(std::string("box ") + KindName(kind) + ": " + text);
+        if (OnBox)
+            OnBox();
         if (buttons == TBoxButtons::Ok)
             return TBoxAnswer::Ok;
         if (Answers.empty())
@@ -138,6 +141,8 @@ public:
     int UpdateDepth = 0;
     int RowsOutsideUpdate = 0;
     std::vector<std::string> Log;
+    // Called while each box is on screen.
+    std::function<void()> OnBox;
 
 private:
     std::deque<TBoxAnswer> Answers;

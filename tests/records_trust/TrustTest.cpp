@@ -1,0 +1,174 @@
+// What a stranger's file or a busy peer must not do to the record classes: a
+// damaged dataset is reported by every read loop, never shown as a shorter
+// list, and no box is on screen while a dataset is held open.
+
+#include "records/MessageObj.h"
+#include "records/QelDepartmentObj.h"
+#include "records/QelFile.h"
+#include "records/QelStatusesObj.h"
+#include "records/RecordsCommon.h"
+#include "tests/support/CraftedFiles.h"
+#include "tests/support/MessageReference.h"
+#include "tests/support/Station.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace qel::test {
+namespace {
+
+// One computer with every record object, on one database folder.
+struct TDesk : TStation {
+    TDesk(const std::string& name, const std::string& folder) : TStation(name, folder) { Users.Location = folder; }
+    TQelFile Users{Context};
+    TQelStatus Statuses{Context};
+    TQelDepartment Departments{Context};
+    TQelMessage Messages{Context, Users.Location};
+};
+
+struct TDetailsSink : IUserDetailsView {
+    void SetTxtName(const std::string&) override {}
+    void SetTxtStatus(const std::string&) override {}
+    void SetTxtComments(const std::string&) override {}
+    void SetTxtExtension(const std::string&) override {}
+    void SetTxtDepartment(const std::string&) override {}
+    void SetTxtComputerName(const std::string&) override {}
+    void SetChkboxAdministrator(bool) override {}
+};
+
+struct TTreeCount : IDepartmentTree {
+    void Clear() override { Children = 0; }
+    void AddRoot(const std::string&) override {}
+    void AddChild(const std::string&) override { ++Children; }
+    size_t Children = 0;
+};
+
+std::string Bytes(const TRecordBuffer& record) {
+    return {static_cast<const char*>(record.Data()), record.Size()};
+}
+
+// Two records of each dataset, as a crafted file holds them.
+std::vector<std::string> Records(const std::string& dataset, const TFieldLayout& layout) {
+    std::vector<std::string> records;
+    for (const char* name : {"PC1", "PC2"}) {
+        TRecordBuffer record(layout);
+        if (dataset == UsersDatasetName) {
+            TQelUser user;
+            user.UserName = user.ComputerName = name;
+            WriteUserRecord(record, user);
+        }
+        else if (dataset == MessagesDatasetName)
+            WriteMessageRecord(record, {0, "today", "Hi", "New", name, "ONE", name, "PC1", "PC1"});
+        else
+            record.SetText(1, name);
+        records.push_back(Bytes(record));
+    }
+    return records;
+}
+
+// A read loop of a record class: the entries it listed.
+struct TReader {
+    const char* Name;
+    const char* Dataset;
+    const char* Layout;
+    std::function<size_t(TDesk&)> Read;
+};
+
+TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) {
+    const std::vector<TReader> readers = {
+        {"ListUsers", UsersDatasetName, UsersLayoutText, [](TDesk& d) { return d.Users.ListUsers(d.Ui), d.Ui.Rows.size(); }},
+        {"FillUserList", UsersDatasetName, UsersLayoutText,
+         [](TDesk& d) { TNumberedItems l; return d.Users.FillUserList(l), l.Items.size(); }},
+        {"LoadStatuses", "QelStats", "X$*31", [](TDesk& d) { TNumberedItems l; return d.Statuses.LoadStatuses(l), l.Items.size(); }},
+        {"LoadSelectableStatuses", "QelStats", "X$*31",
+         [](TDesk& d) { TNumberedItems l; return d.Statuses.LoadSelectableStatuses(l), l.Items.size(); }},
+        {"LoadDepartments", "QelDeps", "X$*21",
+         [](TDesk& d) { TNumberedItems l; return d.Departments.LoadDepartments(l), l.Items.size(); }},
+        {"FillDepartmentTree", "QelDeps", "X$*21",
+         [](TDesk& d) { TTreeCount t; return d.Departments.FillDepartmentTree(t), t.Children; }},
+        {"LoadInBox", MessagesDatasetName, MessagesLayoutText,
+         [](TDesk& d) { TInBoxRecorder l; return d.Messages.LoadInBox(l, l), l.Rows.size(); }},
+        {"ShowNewMessages", MessagesDatasetName, MessagesLayoutText,
+         [](TDesk& d) { TMessageWindowRecorder w; return d.Messages.ShowNewMessages(w), w.Shown.size(); }},
+        {"HasNewMessages", MessagesDatasetName, MessagesLayoutText,
+         [](TDesk& d) { return size_t(d.Messages.HasNewMessages() ? 3 : 0); }},
+    };
+    for (const TCraftedFile& file : CraftedFiles())
+        for (const TReader& reader : readers) {
+            SCOPED_TRACE(std::string(reader.Name) + " on a file with " + file.Name);
+            TScratchFolder folder;
+            const TFieldLayout layout = *TFieldLayout::Parse(reader.Layout);
+            ASSERT_EQ(Craft(folder.Path() + reader.Dataset, reader.Layout, Records(reader.Dataset, layout), file.Kind), "");
+            TDesk desk("PC1", folder.Path());
+            const size_t listed = reader.Read(desk);
+            const int16_t code = file.OpenCode ? file.OpenCode : file.ScanCode;
+            if (code == IsamNotFound) {
+                // Odd keys are read like any other: all three records.
+                EXPECT_EQ(listed, 3u);
+                EXPECT_TRUE(desk.Ui.Boxes.empty());
+                continue;
+            }
+            EXPECT_EQ(listed, 0u);
+            const bool panelOnly = std::string(reader.Name) == "HasNewMessages";
+            if (panelOnly && file.OpenCode)
+                continue; // an unopenable dataset is "Attempting to check for new messages"
+            ASSERT_EQ(panelOnly ? desk.Ui.PanelTexts.size() : desk.Ui.Boxes.size(), 1u);
+            const std::string shown = panelOnly ? desk.Ui.PanelTexts[0] : desk.Ui.Boxes[0].Text;
+            EXPECT_NE(shown.find(IsamErrorText(code)), std::string::npos) << shown;
+        }
+}
+
+// Every box a record class shows, with another computer writing the
+// datasets while it is on screen: no write may find a dataset held open.
+TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
+    TScratchFolder folder;
+    TDesk pc1("PC1", folder.Path());
+    pc1.Users.RegisterComputer();
+    pc1.Departments.CreateDepartmentDataset();
+    pc1.Departments.AddDepartment("Sales");
+    pc1.Messages.Send("PC1", "PC1", "Hi", "Text");
+    TDesk ghost("GHOST", folder.Path());
+    ASSERT_TRUE(pc1.Ui.Boxes.empty());
+
+    int blocked = 0;
+    const auto writeEverything = [&] {
+        for (const auto& [name, layout] : {std::pair{"QelDBase", UsersLayoutText}, {"QelStats", "X$*31"},
+                                           {"QelDeps", "X$*21"}, {"QelMesg", MessagesLayoutText}}) {
+            const TFieldLayout parsed = *TFieldLayout::Parse(layout);
+            TRecordBuffer record(parsed);
+            TIsamFile other;
+            blocked += !other.OpenDataset(folder.Path() + name, 3) || !other.AddRecord(record.Data(), {});
+        }
+    };
+    pc1.Ui.OnBox = ghost.Ui.OnBox = writeEverything;
+    TNumberedItems missing;
+    missing.Add("gone", 99);
+    missing.Selected = 0;
+    const std::vector<std::pair<const char*, std::function<void()>>> actions = {
+        {"SaveStatus", [&] { ghost.Users.SaveStatus(); }},
+        {"SaveUser", [&] { ghost.Context.CurrentUser.ComputerName = "GHOST", ghost.Users.SaveUser(); }},
+        {"ShowUser", [&] { TDetailsSink sink; pc1.Users.ShowUser(missing, sink); }},
+        {"DeleteUser", [&] { pc1.Users.DeleteUser(missing); }},
+        {"AddStatus", [&] { pc1.Statuses.AddStatus("Available"); }},
+        {"RenameStatus", [&] { pc1.Statuses.RenameStatus("Gone", "Back"); }},
+        {"GetDepartmentName", [&] { pc1.Departments.GetDepartmentName(99); }},
+        {"DeleteDepartment", [&] { pc1.Departments.DeleteDepartment(99); }},
+        {"Send", [&] { pc1.Messages.Send("NOBODY", "PC1", "Hi", "Text"); }},
+        {"ReadMessageBody", [&] { pc1.Messages.ReadMessageBody("0000000099"); }},
+        {"MarkMessageOld", [&] { pc1.Messages.MarkMessageOld("0000000099"); }},
+        {"DeleteMessage", [&] { pc1.Messages.DeleteMessage("0000000099"); }},
+        {"GetUserNameForComputer", [&] { pc1.Messages.GetUserNameForComputer("NOBODY"); }},
+    };
+    for (const auto& [name, action] : actions) {
+        pc1.Ui.Reset();
+        ghost.Ui.Reset();
+        blocked = 0;
+        action();
+        EXPECT_FALSE(pc1.Ui.Boxes.empty() && ghost.Ui.Boxes.empty()) << name << " showed no box";
+        EXPECT_EQ(blocked, 0) << name;
+    }
+}
+
+} // namespace
+} // namespace qel::test
