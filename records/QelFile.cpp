@@ -135,10 +135,11 @@ void TQelFile::RegisterComputer() {
 }
 
 int16_t TQelFile::LoadCurrentUser() {
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    // A dataset that cannot be opened says why; the read would only say that nothing is open.
+    const bool opened = Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
     TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
-    if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
+    if (!opened || !Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         FContext.StatusPanel.SetStatusText(EngineErrorLine(Isam));
         return Isam.LastError();
     }

@@ -48,11 +48,21 @@ TEST(TsvField, EscapesSeparatorsControlsAndBackslashes) {
         {"C:\\", "C:\\\\"},
         {"\"M\xC3\xBCller\" 'x'", "\"M\xC3\xBCller\" 'x'"},
         {"\x80\xFF", "\x80\xFF"},
+        {"\xC2\x9B", "\\xc2\\x9b"}, // a C1 control (CSI) written as UTF-8
     };
     for (const auto& [text, tsv] : cases)
         EXPECT_EQ(TsvField(text), tsv) << "for the input " << ::testing::PrintToString(text);
     EXPECT_EQ(TsvLine({"a\tb", "", "c\nd"}), "a\\tb\t\tc\\nd\n");
     EXPECT_EQ(TsvLine({}), "\n");
+}
+
+TEST(TerminalText, KeepsLinesAndTabsAndShowsEveryOtherControlVisibly) {
+    EXPECT_EQ(TerminalText("line one\nline\ttwo"), "line one\nline\ttwo");
+    EXPECT_EQ(TerminalText("\x1b[31mred\r\a"), "\\x1b[31mred\\x0d\\x07");
+    // DEL and C1 controls (CSI written as UTF-8) too; other UTF-8 passes.
+    EXPECT_EQ(TerminalText("\x7f \xC2\x9B"
+                           "2J M\xC3\xBCller"),
+              "\\x7f \\xc2\\x9b2J M\xC3\xBCller");
 }
 
 } // namespace

@@ -59,7 +59,9 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
             WriteUserRecord(record, user);
         }
         else if (dataset == MessagesDatasetName)
-            WriteMessageRecord(record, {0, "today", "Hi", "New", name, "ONE", name, "PC1", "PC1"});
+            // The record a crafted file damages (the last) is the new one.
+            WriteMessageRecord(record, {0, "today", "Hi", name == std::string("PC1") ? "Old" : "New", name, "ONE",
+                                        name, "PC1", "PC1"});
         else
             record.SetText(1, name);
         records.push_back(Bytes(record));
@@ -67,12 +69,14 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
     return records;
 }
 
-// A read loop of a record class: the entries it listed.
+// A read loop of a record class: the entries it listed, and how many it
+// lists from an intact file with one more copy of the first record.
 struct TReader {
     const char* Name;
     const char* Dataset;
     const char* Layout;
     std::function<size_t(TDesk&)> Read;
+    size_t Intact = 3;
 };
 
 TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) {
@@ -90,9 +94,9 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
         {"LoadInBox", MessagesDatasetName, MessagesLayoutText,
          [](TDesk& d) { TInBoxRecorder l; return d.Messages.LoadInBox(l, l), l.Rows.size(); }},
         {"ShowNewMessages", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) { TMessageWindowRecorder w; return d.Messages.ShowNewMessages(w), w.Shown.size(); }},
+         [](TDesk& d) { TMessageWindowRecorder w; return d.Messages.ShowNewMessages(w), w.Shown.size(); }, 1},
         {"HasNewMessages", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) { return size_t(d.Messages.HasNewMessages() ? 3 : 0); }},
+         [](TDesk& d) { return size_t(d.Messages.HasNewMessages()); }, 1},
     };
     for (const TCraftedFile& file : CraftedFiles())
         for (const TReader& reader : readers) {
@@ -104,8 +108,8 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
             const size_t listed = reader.Read(desk);
             const int16_t code = file.OpenCode ? file.OpenCode : file.ScanCode;
             if (code == IsamNotFound) {
-                // Odd keys are read like any other: all three records.
-                EXPECT_EQ(listed, 3u);
+                // Odd keys are read like any other.
+                EXPECT_EQ(listed, reader.Intact);
                 EXPECT_TRUE(desk.Ui.Boxes.empty());
                 continue;
             }
