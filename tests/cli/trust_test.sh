@@ -36,15 +36,17 @@ pc PC1 init "$SHARE" >/dev/null || fail "init"
 pc PC1 send PC1 "Hi" $'bell\a esc\e[31m red\nline two\ttab' >/dev/null || fail "send"
 out=$(pc PC1 read 1)
 [ "$out" = $'bell\\x07 esc\\x1b[31m red\nline two\ttab' ] || fail "read shows raw control characters: $out"
-cp "$SHARE/QelDBase.isd" "$WORK/users.bak"
-head -c 3000 "$WORK/users.bak" >"$SHARE/QelDBase.isd"
-for command in board users; do
-    pc PC1 $command >"$WORK/out" 2>"$WORK/err"
+pc PC1 departments >/dev/null || fail "departments"
+for case in QelDBase:board QelDBase:users QelStats:statuses QelDeps:departments QelMesg:inbox; do
+    file=$SHARE/${case%:*}.isd command=${case#*:}
+    cp "$file" "$WORK/kept.isd"
+    truncate -s $(($(stat -c %s "$file") / 2)) "$file"
+    pc PC1 "$command" >"$WORK/out" 2>"$WORK/err"
     code=$?
     [ "$code" = 1 ] && [ ! -s "$WORK/out" ] && grep -q 'amaged' "$WORK/err" ||
-        fail "$command on a cut users file: exit $code, $(cat "$WORK/err")"
+        fail "$command on a cut ${case%:*}.isd: exit $code, $(cat "$WORK/out" "$WORK/err")"
+    mv "$WORK/kept.isd" "$file"
 done
-cp "$WORK/users.bak" "$SHARE/QelDBase.isd"
 
 # --- four computers at once: first seeding, first message ---
 rm "$SHARE/QelStats.isd" "$SHARE/QelMesg.isd"
