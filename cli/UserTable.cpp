@@ -19,8 +19,9 @@ std::optional<std::vector<TUserRow>> ReadUsers(const std::string& datasetPath, c
     }
     std::vector<TUserRow> rows;
     TRecordBuffer buffer(UsersLayout());
-    if (!ReadInKeyOrder(isam, datasetPath, UsersLayoutText, buffer, false, error,
-                        [&](const std::string& key) { rows.push_back({key, ReadUserRecord(buffer)}); })) {
+    if (!ReadInKeyOrder(isam, datasetPath, UsersLayoutText, buffer, false, error, [&](const std::string& key) {
+            rows.push_back({key, ReadUserRecord(buffer)});
+        })) {
         std::replace(error->begin(), error->end(), '\r', '\n');
         return std::nullopt;
     }

@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::vector<std::string> args(argv + 1, argv + argc);
-    qel::cli::TCliEnvironment environment{
-        qel::DefaultPlatform(), std::cout, std::cerr, {}, &StopRequested, &WatchRunning};
+    qel::cli::TCliEnvironment environment{qel::DefaultPlatform(), std::cout,    std::cerr, {},
+                                          &StopRequested,         &WatchRunning};
     const int code = qel::cli::RunQelCtl(args, environment);
     std::cout.flush();
     return code;

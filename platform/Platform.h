@@ -124,7 +124,11 @@ protected:
 TPlatform& DefaultPlatform();
 
 // Computer and login names as the register uses them.
-inline std::string GetWindowsComputerName(TPlatform& platform) { return platform.ComputerName(); }
-inline std::string GetWindowsUserName(TPlatform& platform) { return platform.UserName(); }
+inline std::string GetWindowsComputerName(TPlatform& platform) {
+    return platform.ComputerName();
+}
+inline std::string GetWindowsUserName(TPlatform& platform) {
+    return platform.UserName();
+}
 
 } // namespace qel

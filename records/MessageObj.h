@@ -100,9 +100,9 @@ public:
     // application is asked to end; one that is there but cannot be opened
     // (it is never replaced): "Unable to open Qel Messages database!" + CR +
     // the engine error, and nothing is stored; "Unable to open Qel Messages
-    // database after create!"; "Unable to open Qel Users database!"; "Unable to find <name> in Users Databse!" for a recipient
-    // or sender without a users record, and then nothing is stored;
-    // "Unable to add Message to Message database " + ErrorText.
+    // database after create!"; "Unable to open Qel Users database!"; "Unable to find <name> in Users Databse!" for a
+    // recipient or sender without a users record, and then nothing is stored; "Unable to add Message to Message
+    // database " + ErrorText.
     void Send(const std::string& ToComputer, const std::string& FromComputer, const std::string& Subject,
               const std::string& MessageText);
 

@@ -191,10 +191,11 @@ bool TQelFile::ListBoard(IBoardList& board, const std::string* department) {
     std::vector<TBoardRow> rows;
     TRecordBuffer buffer(UsersLayout());
     std::string error;
-    if (!ReadInKeyOrder(Isam, Location + UsersDatasetName, UsersLayoutText, buffer, false, &error, [&](const std::string&) {
-            if (!department || buffer.GetText(userfield::Department) == *department)
-                rows.push_back(BoardRow(buffer));
-        })) {
+    if (!ReadInKeyOrder(Isam, Location + UsersDatasetName, UsersLayoutText, buffer, false, &error,
+                        [&](const std::string&) {
+                            if (!department || buffer.GetText(userfield::Department) == *department)
+                                rows.push_back(BoardRow(buffer));
+                        })) {
         FContext.Boxes.ShowError(error);
         return false;
     }

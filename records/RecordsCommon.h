@@ -23,10 +23,14 @@ inline constexpr int16_t DatasetOpenMode = 3;
 inline constexpr int16_t ReadOptions = 16;
 
 // The engine's error as an error box shows it: ErrorText, a carriage return, ErrorDetail.
-inline std::string EngineErrorText(const TIsamFile& isam) { return isam.ErrorText() + "\r" + isam.ErrorDetail(); }
+inline std::string EngineErrorText(const TIsamFile& isam) {
+    return isam.ErrorText() + "\r" + isam.ErrorDetail();
+}
 
 // The same for panel 0 of the status bar: joined with a space.
-inline std::string EngineErrorLine(const TIsamFile& isam) { return isam.ErrorText() + " " + isam.ErrorDetail(); }
+inline std::string EngineErrorLine(const TIsamFile& isam) {
+    return isam.ErrorText() + " " + isam.ErrorDetail();
+}
 
 // An error box text on one line, as panel 0 shows it.
 inline std::string OnOneLine(std::string text) {

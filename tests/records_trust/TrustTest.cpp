@@ -57,11 +57,10 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
             TQelUser user;
             user.UserName = user.ComputerName = name;
             WriteUserRecord(record, user);
-        }
-        else if (dataset == MessagesDatasetName)
+        } else if (dataset == MessagesDatasetName)
             // The record a crafted file damages (the last) is the new one.
-            WriteMessageRecord(record, {0, "today", "Hi", name == std::string("PC1") ? "Old" : "New", name, "ONE",
-                                        name, "PC1", "PC1"});
+            WriteMessageRecord(record, {0, "today", "Hi", name == std::string("PC1") ? "Old" : "New", name, "ONE", name,
+                                        "PC1", "PC1"});
         else
             record.SetText(1, name);
         records.push_back(Bytes(record));
@@ -81,20 +80,44 @@ struct TReader {
 
 TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) {
     const std::vector<TReader> readers = {
-        {"ListUsers", UsersDatasetName, UsersLayoutText, [](TDesk& d) { return d.Users.ListUsers(d.Ui), d.Ui.Rows.size(); }},
+        {"ListUsers", UsersDatasetName, UsersLayoutText,
+         [](TDesk& d) { return d.Users.ListUsers(d.Ui), d.Ui.Rows.size(); }},
         {"FillUserList", UsersDatasetName, UsersLayoutText,
-         [](TDesk& d) { TNumberedItems l; return d.Users.FillUserList(l), l.Items.size(); }},
-        {"LoadStatuses", "QelStats", "X$*31", [](TDesk& d) { TNumberedItems l; return d.Statuses.LoadStatuses(l), l.Items.size(); }},
+         [](TDesk& d) {
+             TNumberedItems l;
+             return d.Users.FillUserList(l), l.Items.size();
+         }},
+        {"LoadStatuses", "QelStats", "X$*31",
+         [](TDesk& d) {
+             TNumberedItems l;
+             return d.Statuses.LoadStatuses(l), l.Items.size();
+         }},
         {"LoadSelectableStatuses", "QelStats", "X$*31",
-         [](TDesk& d) { TNumberedItems l; return d.Statuses.LoadSelectableStatuses(l), l.Items.size(); }},
+         [](TDesk& d) {
+             TNumberedItems l;
+             return d.Statuses.LoadSelectableStatuses(l), l.Items.size();
+         }},
         {"LoadDepartments", "QelDeps", "X$*21",
-         [](TDesk& d) { TNumberedItems l; return d.Departments.LoadDepartments(l), l.Items.size(); }},
+         [](TDesk& d) {
+             TNumberedItems l;
+             return d.Departments.LoadDepartments(l), l.Items.size();
+         }},
         {"FillDepartmentTree", "QelDeps", "X$*21",
-         [](TDesk& d) { TTreeCount t; return d.Departments.FillDepartmentTree(t), t.Children; }},
+         [](TDesk& d) {
+             TTreeCount t;
+             return d.Departments.FillDepartmentTree(t), t.Children;
+         }},
         {"LoadInBox", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) { TInBoxRecorder l; return d.Messages.LoadInBox(l, l), l.Rows.size(); }},
+         [](TDesk& d) {
+             TInBoxRecorder l;
+             return d.Messages.LoadInBox(l, l), l.Rows.size();
+         }},
         {"ShowNewMessages", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) { TMessageWindowRecorder w; return d.Messages.ShowNewMessages(w), w.Shown.size(); }, 1},
+         [](TDesk& d) {
+             TMessageWindowRecorder w;
+             return d.Messages.ShowNewMessages(w), w.Shown.size();
+         },
+         1},
         {"HasNewMessages", MessagesDatasetName, MessagesLayoutText,
          [](TDesk& d) { return size_t(d.Messages.HasNewMessages()); }, 1},
     };
@@ -103,7 +126,8 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
             SCOPED_TRACE(std::string(reader.Name) + " on a file with " + file.Name);
             TScratchFolder folder;
             const TFieldLayout layout = *TFieldLayout::Parse(reader.Layout);
-            ASSERT_EQ(Craft(folder.Path() + reader.Dataset, reader.Layout, Records(reader.Dataset, layout), file.Kind), "");
+            ASSERT_EQ(Craft(folder.Path() + reader.Dataset, reader.Layout, Records(reader.Dataset, layout), file.Kind),
+                      "");
             TDesk desk("PC1", folder.Path());
             const size_t listed = reader.Read(desk);
             const int16_t code = file.OpenCode ? file.OpenCode : file.ScanCode;
@@ -137,8 +161,10 @@ TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
 
     int blocked = 0;
     const auto writeEverything = [&] {
-        for (const auto& [name, layout] : {std::pair{"QelDBase", UsersLayoutText}, {"QelStats", "X$*31"},
-                                           {"QelDeps", "X$*21"}, {"QelMesg", MessagesLayoutText}}) {
+        for (const auto& [name, layout] : {std::pair{"QelDBase", UsersLayoutText},
+                                           {"QelStats", "X$*31"},
+                                           {"QelDeps", "X$*21"},
+                                           {"QelMesg", MessagesLayoutText}}) {
             const TFieldLayout parsed = *TFieldLayout::Parse(layout);
             TRecordBuffer record(parsed);
             TIsamFile other;
@@ -152,7 +178,11 @@ TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
     const std::vector<std::pair<const char*, std::function<void()>>> actions = {
         {"SaveStatus", [&] { ghost.Users.SaveStatus(); }},
         {"SaveUser", [&] { ghost.Context.CurrentUser.ComputerName = "GHOST", ghost.Users.SaveUser(); }},
-        {"ShowUser", [&] { TDetailsSink sink; pc1.Users.ShowUser(missing, sink); }},
+        {"ShowUser",
+         [&] {
+             TDetailsSink sink;
+             pc1.Users.ShowUser(missing, sink);
+         }},
         {"DeleteUser", [&] { pc1.Users.DeleteUser(missing); }},
         {"AddStatus", [&] { pc1.Statuses.AddStatus("Available"); }},
         {"RenameStatus", [&] { pc1.Statuses.RenameStatus("Gone", "Back"); }},
