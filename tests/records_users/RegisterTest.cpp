@@ -169,8 +169,9 @@ TEST_F(UserRegisterTest, ALookupThatFailsForAnotherReasonAddsNothing) {
     TComputer a("PC-A", "ALICE", Database.Path());
     a.Users->LoadLocation();
     a.Users->RegisterComputer();
-    // Refused at open for its layout, and there is no creating over it.
-    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>{ErrorBox("Unable to create QelDBase!")});
+    // Refused at open for its layout, said so, and there is no creating over it.
+    ASSERT_EQ(a.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(a.Ui.Boxes[0].Text.rfind(IsamErrorText(5) + "\r", 0), 0u);
     ASSERT_TRUE(isam.OpenDataset(Database.Path() + "QelDBase", 3));
     EXPECT_EQ(isam.RecordCount(), 0);
 }
