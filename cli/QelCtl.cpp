@@ -442,6 +442,9 @@ int TSession::Serve(const std::vector<std::string>& args) {
         return ExitFailure;
     options.DatabaseFolder = FUsers->Location;
     options.EngineFolder = FEnv.EngineFolder;
+    // Like watch, the server ends cleanly when Stop is set.
+    if (FEnv.Stoppable)
+        FEnv.Stoppable->store(true);
     return RunServe(options, FPlatform, FEnv.Err, FEnv.Stop);
 }
 

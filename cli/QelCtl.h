@@ -28,7 +28,7 @@ struct TCliEnvironment {
     std::string EngineFolder;
     // Set (from a signal handler) to end `watch`; other commands ignore it.
     const std::atomic<bool>* Stop = nullptr;
-    // Set by `watch` while it honours Stop; until then a signal handler
+    // Set by `watch` and `serve` while they honour Stop; until then a signal handler
     // should end the process at once.
     std::atomic<bool>* Stoppable = nullptr;
 };

@@ -13,7 +13,7 @@ std::atomic<bool> WatchRunning{false};
 
 // SIGINT and SIGTERM end every command at once with 128 + the signal, also
 // while it is blocked on a hung share or a FIFO; the engine's journal keeps
-// the datasets whole. `watch` instead finishes its tick and ends cleanly.
+// the datasets whole. `watch` and `serve` instead end cleanly.
 extern "C" void OnStopSignal(int signal) {
     if (WatchRunning.load())
         StopRequested.store(true);
