@@ -189,15 +189,22 @@ bool TQelMessage::HasNewMessages() {
 
 bool TQelMessage::ReadNewMessages(std::vector<TNewMessageNote>* Notes) {
     Notes->clear();
-    if (!MessagesFileExists() || !FMessages.OpenDataset(MessagesPath(), DatasetOpenMode))
+    if (!MessagesFileExists() || !FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText))
         return false;
     TCloseOnExit closer{FMessages};
-    ForEachOwnMessage([&](const TRecordBuffer& record, const std::string& key) {
-        if (record.GetText(msgfield::MessageType) == MessageStateNew)
-            Notes->push_back({key, record.GetText(msgfield::FromName), record.GetText(msgfield::Subject)});
-        return true;
-    });
-    return true;
+    // A read that fails part-way announces nothing: the message check reports
+    // the fault, and the next tick tries again.
+    std::string error;
+    const bool read = ForEachOwnMessage(
+        [&](const TRecordBuffer& record, const std::string& key) {
+            if (record.GetText(msgfield::MessageType) == MessageStateNew)
+                Notes->push_back({key, record.GetText(msgfield::FromName), record.GetText(msgfield::Subject)});
+            return true;
+        },
+        &error);
+    if (!read)
+        Notes->clear();
+    return read;
 }
 
 void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
