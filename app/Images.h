@@ -6,7 +6,7 @@ namespace qel {
 
 // The status and command images (imgSmallPics, 0 to 22), the two frames of
 // the new-mail animation and the program's icon, drawn from the SVG
-// resources so that they stay sharp at any scale.
+// resources once per run. GUI thread only.
 namespace images {
 
 inline constexpr int SmallPicCount = 23;

@@ -543,7 +543,7 @@ void TfrmMain::ShowColumns(bool ext, bool department, bool comments) {
     const bool shown[] = {ext, department, comments};
     for (int i = 0; i < 3; ++i) {
         if (shown[i])
-            ListViewMain->resizeColumnToContents(2 + i);
+            FBoard->FitColumn(2 + i);
     }
     for (int i = 0; i < 3; ++i) {
         if (!shown[i])
@@ -566,7 +566,7 @@ void TfrmMain::ApplyShape(const TMainShape& shape) {
     ListViewMain->header()->setVisible(shape.ColumnHeadersVisible);
     if (shape.AutoWidthFirstFour)
         for (int column = 0; column < 4; ++column)
-            ListViewMain->resizeColumnToContents(column);
+            FBoard->FitColumn(column);
     for (int column : shape.ZeroWidthColumns)
         ListViewMain->setColumnWidth(column, 0);
     if (mini) {

@@ -29,6 +29,11 @@ const char* const MetaTable = "qelisam_meta";
 // Every commit is synced before the call returns.
 const char* const ConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA locking_mode=NORMAL;";
+// The same in two halves for an open: the settings that touch no file (and may
+// not change inside a transaction) first, the journal mode inside the check's
+// read transaction, so that opening locks the file only once.
+const char* const SessionPragmas = "PRAGMA synchronous=FULL; PRAGMA locking_mode=NORMAL;";
+const char* const JournalPragma = "PRAGMA journal_mode=DELETE;";
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -368,6 +373,8 @@ int16_t TDataset::Verify() {
     if (code == ISM_OK)
         code = Prepare("ROLLBACK", &FRollback);
     if (code == ISM_OK)
+        code = EngineCode(sqlite3_exec(FDb, SessionPragmas, nullptr, nullptr, nullptr));
+    if (code == ISM_OK)
         code = BeginRead();
     if (code != ISM_OK)
         return code;
@@ -442,12 +449,14 @@ int16_t TDataset::Verify() {
         if (::stat(FPath.c_str(), &info) != 0 || info.st_size < pages * pageSize)
             code = ISM_CORRUPT;
     }
-    EndRead();
-    // Set once the schema is loaded, so that opening locks the file only once.
     if (code == ISM_OK)
-        code = EngineCode(sqlite3_exec(FDb, ConnectionPragmas, nullptr, nullptr, nullptr));
-    if (code != ISM_OK)
+        code = EngineCode(sqlite3_exec(FDb, JournalPragma, nullptr, nullptr, nullptr));
+    if (code != ISM_OK) {
+        EndRead();
         return code;
+    }
+    // The check's read transaction stays: the handle's first reads continue it.
+    FOpenRun = true;
 
     FIndexStatements.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
     FPositions.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
@@ -553,6 +562,7 @@ int16_t TDataset::BeginRead() {
 }
 
 int16_t TDataset::StartRead(int index, TIndexStatements** statements) {
+    FOpenRun = false;
     const int16_t code = Statements(index, statements);
     return code == ISM_OK ? BeginRead() : code;
 }
@@ -566,6 +576,7 @@ void TDataset::DropCursor(TIndexStatements& statements) {
 }
 
 void TDataset::EndRead() {
+    FOpenRun = false;
     for (TIndexStatements& statements : FIndexStatements)
         DropCursor(statements);
     if (!FInRead)
@@ -578,12 +589,14 @@ void TDataset::EndRead() {
 }
 
 void TDataset::ToFirst(int index) {
-    EndRead();
+    if (!FOpenRun)
+        EndRead();
     FPositions[static_cast<size_t>(index)] = TPosition{};
 }
 
 void TDataset::ToLast(int index) {
-    EndRead();
+    if (!FOpenRun)
+        EndRead();
     FPositions[static_cast<size_t>(index)] = TPosition{TPosition::TWhere::AfterLast, {}, {}};
 }
 
@@ -799,6 +812,7 @@ int16_t TDataset::Delete(const std::string& key) {
 }
 
 int16_t TDataset::Count(int32_t* count) {
+    FOpenRun = false;
     int16_t code = BeginRead();
     if (code != ISM_OK)
         return code;

@@ -8,7 +8,9 @@
 // read transaction, so it takes the file's shared lock once; the sequential
 // reads of a run keep stepping one statement instead of seeking per record.
 // The run ends, and the lock goes, when the handle writes, positions, closes,
-// reads past an end, or when any handle of the process writes. While a run
+// reads past an end, or when any handle of the process writes. The open's
+// check of the file is the first run: a positioning call that comes first
+// continues it instead of ending it. While a run
 // lasts no other program can commit, so what it reads is the dataset as it is.
 
 #include "isam/FieldLayout.h"
@@ -134,6 +136,8 @@ private:
     std::string FLayoutText;
     int FKeyLength;
     bool FInRead = false;
+    // The run is the open's check and the handle has not been called since.
+    bool FOpenRun = false;
     std::vector<TIndexStatements> FIndexStatements;
     std::vector<TPosition> FPositions;
     sqlite3_stmt* FBegin = nullptr;

@@ -247,8 +247,8 @@ ISMAPI int16_t ISMCALL IsmInfo(uint32_t* handle, IsmInfoRec* info) {
         return ISM_BAD_HANDLE;
     if (!info)
         return ISM_BAD_PARAMETER;
-    int32_t count = 0;
-    const int16_t code = dataset->Count(&count);
+    int32_t count = -1;
+    const int16_t code = (info->flags & ISM_INFO_NO_COUNT) ? int16_t{ISM_OK} : dataset->Count(&count);
     if (code != ISM_OK)
         return code;
     const std::string text = std::string("qelisam 1.0, SQLite ") + sqlite3_libversion();

@@ -20,7 +20,10 @@
  * Read runs. A run of reads on one handle (a positioning call and the reads
  * after it) holds one read transaction from its first read until the handle
  * writes, positions again, reads past the end or closes; a scan of N records
- * costs a constant number of lock operations. While a run is open, writers in
+ * costs a constant number of lock operations. The open checks the file in a
+ * read transaction that becomes the first run: the handle's first call
+ * continues it (a positioning call too), so an open and a lookup share one
+ * lock. While a run is open, writers in
  * other processes wait (and get 3 after the busy timeout), so callers must not
  * keep a handle open across user interaction.
  *
@@ -97,7 +100,7 @@ enum { ISM_MODE_SHARED = 3 };
 
 typedef struct IsmInfoRec {
     int32_t recordCount;
-    int32_t reserved0;
+    int32_t flags; /* in: 0, or ISM_INFO_NO_COUNT */
     int16_t keyLength;
     char reserved1[14];
     IsmStr infoText; /* set by the engine; the caller frees it */
@@ -145,7 +148,10 @@ ISMAPI int16_t ISMCALL IsmDelete(uint32_t* handle, IsmStr* key);
  * of index *index, so that a next (previous) read returns the first (last). */
 ISMAPI int16_t ISMCALL IsmBOF(uint32_t* handle, int16_t* index);
 ISMAPI int16_t ISMCALL IsmEOF(uint32_t* handle, int16_t* index);
-/* Fills *info: record count, key length and a new infoText. */
+/* Fills *info: record count, key length and a new infoText. With
+ * ISM_INFO_NO_COUNT in info->flags the records are not counted (a pass over
+ * the whole dataset) and recordCount is -1. */
+enum { ISM_INFO_NO_COUNT = 1 };
 ISMAPI int16_t ISMCALL IsmInfo(uint32_t* handle, IsmInfoRec* info);
 
 /* Present for completeness; each returns 21. */

@@ -184,9 +184,11 @@ std::string TakeText(const TEngineTable& engine, IsmStr& text) {
 }
 
 // IsmInfo on `handle`. The engine's info text is freed unread; the note slot is
-// handed in empty and whatever comes back in it is freed.
-int16_t Info(const TEngineTable& engine, uint32_t handle, int32_t& recordCount, int16_t& keyLength) {
+// handed in empty and whatever comes back in it is freed. Without `count` the
+// engine skips counting the records (a pass over the whole dataset).
+int16_t Info(const TEngineTable& engine, uint32_t handle, int32_t& recordCount, int16_t& keyLength, bool count) {
     IsmInfoRec info{};
+    info.flags = count ? 0 : ISM_INFO_NO_COUNT;
     info.infoText = nullptr;
     info.noteText = nullptr;
     const int16_t code = engine.Info(&handle, &info);
@@ -469,20 +471,20 @@ bool TIsamFile::ToEnd(int16_t Index, bool First) {
 int32_t TIsamFile::RecordCount() {
     int32_t recordCount = 0;
     int16_t keyLength = 0;
-    return ReadInfo(recordCount, keyLength) ? recordCount : -1;
+    return ReadInfo(recordCount, keyLength, true) ? recordCount : -1;
 }
 
 int16_t TIsamFile::KeyLength() {
     int32_t recordCount = 0;
     int16_t keyLength = 0;
-    return ReadInfo(recordCount, keyLength) ? keyLength : -1;
+    return ReadInfo(recordCount, keyLength, false) ? keyLength : -1;
 }
 
-bool TIsamFile::ReadInfo(int32_t& RecordCount, int16_t& KeyLength) {
+bool TIsamFile::ReadInfo(int32_t& RecordCount, int16_t& KeyLength, bool Count) {
     TEngineTable engine;
     if (!LoadedEngine(engine, FLastError))
         return false;
-    return Result(Info(engine, FHandle, RecordCount, KeyLength), FDatasetName);
+    return Result(Info(engine, FHandle, RecordCount, KeyLength, Count), FDatasetName);
 }
 
 std::string TIsamFile::NextKey() {

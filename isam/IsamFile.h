@@ -73,6 +73,7 @@ public:
     bool GoBottom(int16_t Index);
 
     // From the engine's info record, open or not; -1 when the engine call fails.
+    // Only RecordCount makes the engine count the records.
     int32_t RecordCount();
     int16_t KeyLength();
     // One above the highest numeric key present, zero-padded to the key
@@ -103,8 +104,9 @@ private:
     bool Read(void* Buffer, int16_t Index, int ReadMode, const std::string& Key);
     // BOF (`First`) or EOF on the open dataset.
     bool ToEnd(int16_t Index, bool First);
-    // IsmInfo on the handle; false with LastError() set when it fails.
-    bool ReadInfo(int32_t& RecordCount, int16_t& KeyLength);
+    // IsmInfo on the handle (counting the records only with `Count`); false
+    // with LastError() set when it fails.
+    bool ReadInfo(int32_t& RecordCount, int16_t& KeyLength, bool Count);
     // Sets LastError() to `Code` from an operation on the file of dataset
     // `Name`, with the detail that names the file when there is one.
     bool Result(int16_t Code, const std::string& Name);
