@@ -27,13 +27,6 @@ protected:
     TDialogComputer* Other = nullptr;
 };
 
-TEST_F(CatalogueDialogs, BlankNamesCannotBeAdded) {
-    EXPECT_FALSE(TCatalogueLogic::AddEnabled(""));
-    EXPECT_FALSE(TCatalogueLogic::AddEnabled("   "));
-    EXPECT_FALSE(TCatalogueLogic::AddEnabled(" \t "));
-    EXPECT_TRUE(TCatalogueLogic::AddEnabled(" x "));
-}
-
 TEST_F(CatalogueDialogs, BuiltInStatusesCanBeSelectedButNeitherDeletedNorRenamed) {
     TCatalogueLogic dialog(*Admin->Services, TCatalogueDialogKind::Statuses);
     TChoiceItems list(true);
@@ -55,6 +48,8 @@ TEST_F(CatalogueDialogs, BuiltInStatusesCanBeSelectedButNeitherDeletedNorRenamed
     EXPECT_TRUE(dialog.UpdateEnabled(true, "Course"));
     EXPECT_FALSE(dialog.UpdateEnabled(true, "  "));
     EXPECT_FALSE(dialog.DeleteEnabled(false));
+    EXPECT_FALSE(TCatalogueLogic::AddEnabled(" \t "));
+    EXPECT_TRUE(TCatalogueLogic::AddEnabled(" x "));
 }
 
 TEST_F(CatalogueDialogs, DeleteQuestionsQuoteTheNameWithoutAQuestionMark) {

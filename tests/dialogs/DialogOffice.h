@@ -1,8 +1,6 @@
 #pragma once
 
-// Several simulated computers sharing one temporary database folder. Each has
-// its own platform, Qel.ini, screen recorder, record objects and a recorder of
-// what its dialogs do to its main window.
+// Simulated computers sharing one temporary database folder.
 
 #include "dialogs/MainWindowHooks.h"
 #include "platform/FakePlatform.h"
@@ -22,33 +20,16 @@
 
 namespace qel::test {
 
-// Records what the dialogs ask of the main window, in order, and keeps the
-// state of its timers and send command.
+// Records what the dialogs ask of the main window, in order.
 class THooksRecorder : public IMainWindowHooks {
 public:
     explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
-
-    void SetRefreshTimerEnabled(bool enabled) override {
-        RefreshTimer = enabled;
-        Log.push_back(enabled ? "refresh on" : "refresh off");
-    }
-    void SetMessageTimerEnabled(bool enabled) override {
-        MessageTimer = enabled;
-        Log.push_back(enabled ? "poll on" : "poll off");
-    }
-    void SetSendMessageEnabled(bool enabled) override {
-        SendMessage = enabled;
-        Log.push_back(enabled ? "send on" : "send off");
-    }
-    void ClearNewMailState() override {
-        ++NewMailCleared;
-        Log.push_back("new mail cleared");
-    }
+    void SetRefreshTimerEnabled(bool on) override { Log.push_back((RefreshTimer = on) ? "refresh on" : "refresh off"); }
+    void SetMessageTimerEnabled(bool on) override { Log.push_back((MessageTimer = on) ? "poll on" : "poll off"); }
+    void SetSendMessageEnabled(bool on) override { Log.push_back((SendMessage = on) ? "send on" : "send off"); }
+    void ClearNewMailState() override { Log.push_back("new mail cleared " + std::to_string(++NewMailCleared)); }
     IBoardList& Board() override { return FBoard; }
-    void SetCaption(const std::string& caption) override {
-        Caption = caption;
-        Log.push_back("caption " + caption);
-    }
+    void SetCaption(const std::string& caption) override { Log.push_back("caption " + (Caption = caption)); }
     void ShowColumns(bool ext, bool department, bool comments) override {
         Columns = {ext, department, comments};
         Log.push_back("columns");
@@ -59,9 +40,7 @@ public:
         Log.push_back("shape");
     }
 
-    bool RefreshTimer = true;
-    bool MessageTimer = true;
-    bool SendMessage = true;
+    bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
     int NewMailCleared = 0;
     std::string Caption;
     std::vector<bool> Columns;
@@ -90,7 +69,7 @@ public:
             TDialogServices{Context, Settings, *Users, *Statuses, *Departments, *Messages, Hooks, {}});
     }
 
-    // What start-up does: locate the folder, register, announce "Available".
+    // As start-up does: locate, register, "Available".
     void Start() {
         Users->LoadLocation();
         Users->RegisterComputer();
@@ -100,7 +79,6 @@ public:
         Departments->CreateDepartmentDataset();
     }
 
-    // This computer's record as the register holds it now.
     TQelUser Record() {
         const TQelUser saved = Context.CurrentUser;
         Users->LoadCurrentUser();
@@ -122,7 +100,6 @@ public:
     std::unique_ptr<TDialogServices> Services;
 };
 
-// An office: a shared database folder and its computers, started in order.
 class TDialogOffice : public ::testing::Test {
 protected:
     TDialogComputer& Join(const std::string& computerName, const std::string& userName) {
@@ -139,7 +116,6 @@ inline TShownBox Question(const std::string& text) {
     return {TBoxKind::Information, text, TBoxButtons::YesNo};
 }
 
-// The texts of a choice list, in its order.
 template <class L> std::vector<std::string> Texts(const L& list) {
     std::vector<std::string> texts;
     for (int i = 0; i < list.Count(); ++i)

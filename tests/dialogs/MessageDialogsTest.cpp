@@ -1,57 +1,36 @@
-// The message window and the in-box over a shared message store: modes and
-// enabling, what reading and deleting do to the messages, and when the main
-// window's new-message state ends.
+// The message window and the in-box over a shared message store.
 
 #include "DialogOffice.h"
 
 #include "dialogs/MessageLogic.h"
-
-#include <map>
+#include "tests/support/MessageReference.h"
 
 namespace qel::test {
 namespace {
 
-// The in-box list and its three counters.
-class TInBoxRows : public IInBoxList, public IStatusPanels {
-public:
-    void BeginUpdate() override {}
-    void Clear() override { Rows.clear(); }
-    void AddItem(const TInBoxRow& row) override { Rows.push_back(row); }
-    void EndUpdate() override {}
-    void SetPanelText(int panel, const std::string& text) override { Panels[panel] = text; }
+const auto Key = [](const TInBoxRecorder& rows, size_t i) { return rows.Rows.at(i).SubItems.at(2); };
+const auto Type = [](const TInBoxRecorder& rows, size_t i) { return rows.Rows.at(i).SubItems.at(1); };
 
-    // Key and type of row `i`.
-    std::string Key(size_t i) const { return Rows.at(i).SubItems.at(2); }
-    std::string Type(size_t i) const { return Rows.at(i).SubItems.at(1); }
-
-    std::vector<TInBoxRow> Rows;
-    std::map<int, std::string> Panels;
-};
-
-// The message window as the message store shows it: the fields go into the
-// window, it shows, the reader does `action`, and it closes.
+// The message window as the message store shows it: it shows, the reader
+// deletes the message or not (the close box and Cancel do the same), it closes.
 class TReadingWindow : public IMessageWindow {
 public:
-    enum class TAction { CloseBox, Cancel, Delete };
-    explicit TReadingWindow(TDialogServices& services) : Logic(services) {}
+    explicit TReadingWindow(TDialogComputer& pc) : Logic(*pc.Services), Hooks(pc.Hooks) {}
 
     void ShowModal(const TMessageWindowFields& fields) override {
         Shown.push_back(fields);
         Logic.Caption = fields.Caption;
         Logic.PrimaryKey = fields.PrimaryKey;
         States.push_back(Logic.Show());
-        const TAction action = Actions.empty() ? TAction::CloseBox : Actions.front();
-        if (!Actions.empty())
-            Actions.erase(Actions.begin());
-        if (action == TAction::Delete)
+        if (Deletes.size() >= Shown.size() && Deletes[Shown.size() - 1])
             Logic.Delete();
         Logic.Close();
-        NewMailClearedAfter.push_back(Hooks->NewMailCleared);
+        NewMailClearedAfter.push_back(Hooks.NewMailCleared);
     }
 
     TMessageWindowLogic Logic;
-    THooksRecorder* Hooks = nullptr;
-    std::vector<TAction> Actions;
+    THooksRecorder& Hooks;
+    std::vector<bool> Deletes;
     std::vector<TMessageWindowFields> Shown;
     std::vector<TMessageWindowState> States;
     std::vector<int> NewMailClearedAfter;
@@ -75,7 +54,7 @@ protected:
     }
 
     std::vector<TInBoxRow> BobsInBox() {
-        TInBoxRows rows;
+        TInBoxRecorder rows;
         Bob->Messages->LoadInBox(rows, rows);
         return rows.Rows;
     }
@@ -108,44 +87,33 @@ TEST_F(MessageDialogs, SendModeOffersOnlySendAndStopsThePollWhileOpen) {
     EXPECT_TRUE(Alice->Ui.Boxes.empty());
 }
 
-TEST_F(MessageDialogs, ReadingMarksOldOnCloseAndTheTrayStopsAfterTheLastOne) {
+// Reading marks a message old on close, deleting removes it without marking
+// it first (that would fail with a box); the tray stops after the last one.
+TEST_F(MessageDialogs, ReadingMarksOldOnCloseDeletingRemovesAndTheTrayStopsAfterTheLastOne) {
     AliceSends("Lunch?", "At one.");
     AliceSends("Later", "Or two.");
-    TReadingWindow window(*Bob->Services);
-    window.Hooks = &Bob->Hooks;
-    window.Actions = {TReadingWindow::TAction::Cancel, TReadingWindow::TAction::CloseBox};
+    AliceSends("Gone", "Delete me.");
+    TReadingWindow window(*Bob);
+    window.Deletes = {false, false, true};
     Bob->Messages->ShowNewMessages(window);
 
-    ASSERT_EQ(window.Shown.size(), 2u);
+    ASSERT_EQ(window.Shown.size(), 3u);
     EXPECT_EQ(window.Shown[0].Subject, "Lunch?");
     EXPECT_EQ(window.States[0], (TMessageWindowState{false, true, true, "Received:", false}));
-    // After the first one a new message remains: the tray goes on animating.
-    EXPECT_EQ(window.NewMailClearedAfter, (std::vector<int>{0, 1}));
-    for (const TInBoxRow& row : BobsInBox())
+    EXPECT_EQ(window.NewMailClearedAfter, (std::vector<int>{0, 0, 1}));
+    EXPECT_FALSE(window.Logic.MarkReadOnClose);
+    const std::vector<TInBoxRow> inBox = BobsInBox();
+    ASSERT_EQ(inBox.size(), 2u);
+    for (const TInBoxRow& row : inBox)
         EXPECT_EQ(row.SubItems[1], "Old") << row.SubItems[0];
     EXPECT_TRUE(Bob->Hooks.MessageTimer);
     EXPECT_TRUE(Bob->Hooks.SendMessage);
     EXPECT_TRUE(Bob->Ui.Boxes.empty());
 }
 
-TEST_F(MessageDialogs, DeletingRemovesTheMessageWithoutMarkingItFirst) {
-    AliceSends("Gone", "Delete me.");
-    TReadingWindow window(*Bob->Services);
-    window.Hooks = &Bob->Hooks;
-    window.Actions = {TReadingWindow::TAction::Delete};
-    Bob->Messages->ShowNewMessages(window);
-
-    EXPECT_TRUE(BobsInBox().empty());
-    EXPECT_FALSE(window.Logic.MarkReadOnClose);
-    // Marking a deleted message would have failed with a box.
-    EXPECT_TRUE(Bob->Ui.Boxes.empty());
-    EXPECT_EQ(Bob->Hooks.NewMailCleared, 1);
-}
-
 TEST_F(MessageDialogs, ALaterSendModeShowingNeverMarksTheLastReadMessage) {
     AliceSends("One", "1");
-    TReadingWindow reader(*Bob->Services);
-    reader.Hooks = &Bob->Hooks;
+    TReadingWindow reader(*Bob);
     Bob->Messages->ShowNewMessages(reader);
     // The same window object now writes a reply: the flag is still set, but
     // only a read-mode close acts on it.
@@ -161,67 +129,58 @@ TEST_F(MessageDialogs, ALaterSendModeShowingNeverMarksTheLastReadMessage) {
     EXPECT_EQ(inBox[0].SubItems[1], "New");
 }
 
-TEST_F(MessageDialogs, InBoxStopsBothTimersAndClearsTheStatusPanel) {
-    AliceSends("Hello", "Text");
-    TInBoxLogic inBox(*Bob->Services);
-    TInBoxRows rows;
-    Bob->Ui.Reset();
-    inBox.Show(rows, rows);
-    EXPECT_FALSE(Bob->Hooks.RefreshTimer);
-    EXPECT_FALSE(Bob->Hooks.MessageTimer);
-    EXPECT_EQ(Bob->Ui.PanelTexts.back(), "");
-    ASSERT_EQ(rows.Rows.size(), 1u);
-    EXPECT_EQ(rows.Panels[0], "New messages = 1");
-    EXPECT_EQ(rows.Panels[2], "Total messages = 1");
-    inBox.Close();
-    EXPECT_TRUE(Bob->Hooks.RefreshTimer);
-    EXPECT_TRUE(Bob->Hooks.MessageTimer);
-}
-
 TEST_F(MessageDialogs, OpeningANewMessageInTheInBoxStopsTheTrayAtOnce) {
     AliceSends("First", "one");
     AliceSends("Second", "two");
     TInBoxLogic inBox(*Bob->Services);
-    TInBoxRows rows;
+    TInBoxRecorder rows;
     inBox.Show(rows, rows);
     ASSERT_EQ(rows.Rows.size(), 2u);
 
-    EXPECT_EQ(inBox.Open(rows.Key(0), rows.Type(0)), "two");
+    EXPECT_EQ(inBox.Open(Key(rows, 0), Type(rows, 0)), "two");
     // One new message remains, yet the new-message state has ended.
     EXPECT_EQ(Bob->Hooks.NewMailCleared, 1);
     EXPECT_TRUE(Bob->Messages->HasNewMessages());
     // The list still says "New"; opening it again marks it again, harmlessly.
-    EXPECT_EQ(rows.Type(0), "New");
-    inBox.Open(rows.Key(0), rows.Type(0));
+    EXPECT_EQ(Type(rows, 0), "New");
+    inBox.Open(Key(rows, 0), Type(rows, 0));
     EXPECT_EQ(Bob->Hooks.NewMailCleared, 2);
     EXPECT_TRUE(Bob->Ui.Boxes.empty());
 
     // An old message is read without touching the tray.
     inBox.Show(rows, rows);
-    EXPECT_EQ(rows.Type(0), "Old");
-    EXPECT_EQ(inBox.Open(rows.Key(0), rows.Type(0)), "two");
+    EXPECT_EQ(Type(rows, 0), "Old");
+    EXPECT_EQ(inBox.Open(Key(rows, 0), Type(rows, 0)), "two");
     EXPECT_EQ(Bob->Hooks.NewMailCleared, 2);
 }
 
-TEST_F(MessageDialogs, InBoxDeleteAsksFirstAndReloadsOnYes) {
+TEST_F(MessageDialogs, InBoxStopsBothTimersAndDeleteAsksFirstAndReloadsOnYes) {
     AliceSends("Keep", "k");
     AliceSends("Drop", "d");
     TInBoxLogic inBox(*Bob->Services);
-    TInBoxRows rows;
+    TInBoxRecorder rows;
+    Bob->Ui.Reset();
     inBox.Show(rows, rows);
+    EXPECT_FALSE(Bob->Hooks.RefreshTimer);
+    EXPECT_FALSE(Bob->Hooks.MessageTimer);
+    EXPECT_EQ(Bob->Ui.PanelTexts.back(), "");
+    EXPECT_EQ(rows.Panels, (std::vector<std::string>{"New messages = 2", "Old messages = 0", "Total messages = 2"}));
     EXPECT_FALSE(TInBoxLogic::DeleteEnabled(false));
     EXPECT_TRUE(TInBoxLogic::DeleteEnabled(true));
 
     Bob->Ui.QueueAnswer(TBoxAnswer::No);
-    EXPECT_FALSE(inBox.Delete(rows.Key(0), rows, rows));
+    EXPECT_FALSE(inBox.Delete(Key(rows, 0), rows, rows));
     EXPECT_EQ(rows.Rows.size(), 2u);
     Bob->Ui.QueueAnswer(TBoxAnswer::Yes);
-    EXPECT_TRUE(inBox.Delete(rows.Key(0), rows, rows));
+    EXPECT_TRUE(inBox.Delete(Key(rows, 0), rows, rows));
     ASSERT_EQ(rows.Rows.size(), 1u);
     EXPECT_EQ(rows.Rows[0].SubItems[0], "Keep");
     EXPECT_EQ(rows.Panels[2], "Total messages = 1");
     const TShownBox question = Question("Are you sure you want to delete the selected message?");
     EXPECT_EQ(Bob->Ui.Boxes, (std::vector<TShownBox>{question, question}));
+    inBox.Close();
+    EXPECT_TRUE(Bob->Hooks.RefreshTimer);
+    EXPECT_TRUE(Bob->Hooks.MessageTimer);
 }
 
 } // namespace

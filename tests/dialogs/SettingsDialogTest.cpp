@@ -1,5 +1,4 @@
-// The settings dialog: this user's entry, the database folder, the board's
-// columns and view, and the options kept on every close.
+// The settings dialog: this user's entry, the folder, the columns and the options.
 
 #include "DialogOffice.h"
 
@@ -19,7 +18,7 @@ protected:
     TDialogComputer* Me = nullptr;
 };
 
-TEST_F(SettingsDialog, ShowStopsTheRefreshAndFillsTheSettingsPage) {
+TEST_F(SettingsDialog, ShowFillsThePageWithWhatTheCatalogueHoldsAndOkStoresIt) {
     Me->Context.CurrentUser.Department = "Sales";
     Me->Context.CurrentUser.Extension = "214";
     Me->Users->SaveUser();
@@ -28,22 +27,17 @@ TEST_F(SettingsDialog, ShowStopsTheRefreshAndFillsTheSettingsPage) {
     const TSettingsPage page = dialog.Show(departments);
 
     EXPECT_FALSE(Me->Hooks.RefreshTimer);
-    EXPECT_EQ(page.Name, "ME");
-    EXPECT_EQ(page.Extension, "214");
-    EXPECT_EQ(page.Department, "Sales");
-    EXPECT_EQ(page.Location, Database.Path());
+    EXPECT_EQ((std::vector<std::string>{page.Name, page.Extension, page.Department, page.Location}),
+              (std::vector<std::string>{"ME", "214", "Sales", Database.Path()}));
     EXPECT_EQ(Texts(departments), (std::vector<std::string>{"Sales", "Accounts"}));
     EXPECT_EQ(departments.SelectedText(), "Sales");
 
     dialog.Close(TSettingsOptions());
     EXPECT_TRUE(Me->Hooks.RefreshTimer);
-}
 
-TEST_F(SettingsDialog, ADepartmentNoLongerInTheCatalogueShowsBlankAndOkStoresItEmpty) {
+    // A department no longer in the catalogue shows blank and Ok stores it empty.
     Me->Context.CurrentUser.Department = "Purchasing";
     Me->Users->SaveUser();
-    TSettingsLogic dialog(*Me->Services);
-    TChoiceItems departments;
     dialog.Show(departments);
     EXPECT_EQ(departments.SelectedIndex(), -1);
     // Letter case counts.
@@ -112,9 +106,8 @@ TEST_F(SettingsDialog, AnUnwritableSettingsFileIsReportedAndTheDialogGoesOn) {
     dialog.Show(departments);
     Me->Platform.FailWrites = true;
     dialog.Close(TSettingsOptions());
-    ASSERT_EQ(Me->Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Me->Ui.Boxes[0].Kind, TBoxKind::Error);
-    EXPECT_EQ(Me->Ui.Boxes[0].Text, "Unable to write to " + Me->Settings.FileName());
+    EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{
+                                {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
     EXPECT_TRUE(Me->Hooks.RefreshTimer);
 }
 
@@ -123,22 +116,8 @@ TEST_F(SettingsDialog, MiniViewReshapesTheMainWindowAtOnce) {
     dialog.MiniViewClicked(true);
     dialog.MiniViewClicked(false);
     ASSERT_EQ(Me->Hooks.Shapes.size(), 2u);
-    const TMainShape& mini = Me->Hooks.Shapes[0];
-    EXPECT_FALSE(mini.BorderIcons);
-    EXPECT_FALSE(mini.ToolBarsVisible);
-    EXPECT_FALSE(mini.ColumnHeadersVisible);
-    EXPECT_FALSE(mini.AutoWidthFirstFour);
-    EXPECT_EQ(mini.ZeroWidthColumns, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(mini.Width, 50);
-    EXPECT_EQ(mini.MinimumWidth, 50);
-    const TMainShape& normal = Me->Hooks.Shapes[1];
-    EXPECT_TRUE(normal.BorderIcons);
-    EXPECT_TRUE(normal.ToolBarsVisible);
-    EXPECT_TRUE(normal.ColumnHeadersVisible);
-    EXPECT_TRUE(normal.AutoWidthFirstFour);
-    EXPECT_TRUE(normal.ZeroWidthColumns.empty());
-    EXPECT_EQ(normal.Width, 400);
-    EXPECT_EQ(normal.MinimumWidth, 400);
+    EXPECT_EQ(Me->Hooks.Shapes[0], (TMainShape{false, false, false, false, {1, 2, 3}, 50, 50}));
+    EXPECT_EQ(Me->Hooks.Shapes[1], TMainShape());
     // Nothing of it is stored.
     EXPECT_FALSE(Me->Settings.ValueExists(keys::FrmSettings, "CheckBoxMiniView.Checked"));
 }

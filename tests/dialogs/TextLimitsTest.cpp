@@ -28,9 +28,9 @@ TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {
         {"abc", "def", {10, 0}, "abc", true},
         {std::string(10, 'x'), "", {10, 0}, std::string(10, 'x'), true},
         {Times(5, e), "", {10, 0}, Times(5, e), true},
-        {Times(4, e) + "a" + e, "", {10, 0}, Times(4, e) + "a", true},         // typed into a full box
-        {Times(3, e), e + e + "a", {10, 0}, e + e, true},                       // typed in the middle
-        {"abcde" + Times(3, e), "", {10, 0}, "abcde" + e + e, true},           // pasted
+        {Times(4, e) + "a" + e, "", {10, 0}, Times(4, e) + "a", true}, // typed into a full box
+        {Times(3, e), e + e + "a", {10, 0}, e + e, true},              // typed in the middle
+        {"abcde" + Times(3, e), "", {10, 0}, "abcde" + e + e, true},   // pasted
         {Times(4, euro), "", {10, 0}, Times(3, euro), true},
         {Times(3, smile), "", {10, 0}, Times(2, smile), true},
         {"ab", std::string(12, 'z'), {10, 0}, "ab" + std::string(8, 'z'), false}, // behind the cursor too
@@ -40,8 +40,7 @@ TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {
         {Times(25, e), "", limits::Comments, Times(20, e), true},                 // ...within forty bytes
         {std::string(31, 's'), "", limits::Subject, std::string(30, 's'), true},
         {std::string(300, 'm'), "", limits::MessageText, std::string(255, 'm'), true},
-        {Times(200, e), "", limits::MessageText, Times(127, e), true},
-    };
+        {Times(200, e), "", limits::MessageText, Times(127, e), true}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Before + "|" + c.After);
         bool keepAfter = !c.KeepAfter;
