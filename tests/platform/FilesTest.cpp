@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -21,14 +21,8 @@ using test::Spit;
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     return names;
 }
 
@@ -44,43 +38,26 @@ protected:
     std::string Error;
 };
 
-TEST_F(Files, AtomicWriteCreatesMissingFoldersAndTheFile) {
-    const std::string path = Scratch.Path() + "a/b/c/Qel.ini";
-    ASSERT_TRUE(Platform.WriteFileAtomic(path, "[Qel]\nFirst_Time_Run=0\n", &Error)) << Error;
-    std::string contents;
-    ASSERT_TRUE(Platform.ReadFile(path, &contents));
-    EXPECT_EQ(contents, "[Qel]\nFirst_Time_Run=0\n");
+// A write creates missing folders, replaces the whole file through a link,
+// keeps its permissions and leaves no temporary file.
+TEST_F(Files, AtomicWriteReplacesTheWholeFileItNames) {
+    const std::string path = Scratch.Path() + "a/b/Qel.ini";
+    ASSERT_TRUE(Platform.WriteFileAtomic(path, "a much longer old content than the new one\n", &Error)) << Error;
     EXPECT_TRUE(Platform.FileExists(path));
     EXPECT_FALSE(Platform.FileExists(Scratch.Path() + "a/b")) << "a folder is not a file";
-}
-
-TEST_F(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFile) {
-    const std::string path = Scratch.Path() + "Qel.ini";
-    Spit(path, "a much longer old content than the new one\n");
-    ASSERT_TRUE(Platform.WriteFileAtomic(path, "short\n", &Error)) << Error;
-    EXPECT_EQ(Slurp(path), "short\n");
-    EXPECT_EQ(FolderEntries(Scratch.Path()), std::vector<std::string>{"Qel.ini"});
-}
-
-TEST_F(Files, AtomicWriteKeepsThePermissionsOfTheReplacedFile) {
-    const std::string path = Scratch.Path() + "Qel.ini";
-    Spit(path, "old\n", 0600);
-    ASSERT_TRUE(Platform.WriteFileAtomic(path, "new\n", &Error)) << Error;
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-}
-
-TEST_F(Files, AtomicWriteThroughASymbolicLinkReplacesTheFileItNames) {
-    const std::string real = Scratch.Path() + "real.ini";
+    ::chmod(path.c_str(), 0600);
     const std::string link = Scratch.Path() + "link.ini";
-    Spit(real, "old\n");
-    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_TRUE(Platform.WriteFileAtomic(link, "new\n", &Error)) << Error;
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(Platform.WriteFileAtomic(link, "short\n", &Error)) << Error;
+    std::string contents;
+    ASSERT_TRUE(Platform.ReadFile(path, &contents));
+    EXPECT_EQ(contents, "short\n");
     struct stat info {};
     ASSERT_EQ(::lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(Slurp(real), "new\n");
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(FolderEntries(Scratch.Path() + "a/b"), std::vector<std::string>{"Qel.ini"});
 }
 
 // A file-size limit makes the write itself fail half way, whoever runs the
@@ -104,19 +81,16 @@ TEST_F(Files, FailedAtomicWriteLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(FolderEntries(Scratch.Path()), std::vector<std::string>{"Qel.ini"});
 }
 
-TEST_F(Files, AtomicWriteBelowAFileFailsWithTheReason) {
-    Spit(Scratch.Path() + "plain", "not a folder\n");
-    EXPECT_FALSE(Platform.WriteFileAtomic(Scratch.Path() + "plain/Qel.ini", "x", &Error));
+TEST_F(Files, MissingFileCannotBeReadOrWrittenBelowAFile) {
+    Spit(Scratch.Path() + "none", "not a folder\n");
+    EXPECT_FALSE(Platform.WriteFileAtomic(Scratch.Path() + "none/Qel.ini", "x", &Error));
     EXPECT_NE(Error.find(std::strerror(ENOTDIR)), std::string::npos) << Error;
-}
-
-TEST_F(Files, MissingFileCannotBeReadAndHasTheMissingStamp) {
+    ::unlink((Scratch.Path() + "none").c_str());
     std::string contents = "unchanged";
     EXPECT_FALSE(Platform.ReadFile(Scratch.Path() + "none", &contents));
     EXPECT_FALSE(Platform.FileExists(Scratch.Path() + "none"));
     const TFileStamp stamp = Platform.FileStamp(Scratch.Path() + "none");
     EXPECT_TRUE(stamp.IsMissing());
-    EXPECT_EQ(stamp.ModifiedNs, -1);
     EXPECT_EQ(stamp, TFileStamp::Missing());
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "tests/support/FileProbes.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -16,30 +17,20 @@ public:
     TEnvironmentOverride(const char* name, const char* value) : FName(name) {
         if (const char* old = std::getenv(name))
             FOld = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
+        Set(value);
     }
-    ~TEnvironmentOverride() {
-        if (FOld)
-            ::setenv(FName.c_str(), FOld->c_str(), 1);
-        else
-            ::unsetenv(FName.c_str());
-    }
+    ~TEnvironmentOverride() { Set(FOld ? FOld->c_str() : nullptr); }
     TEnvironmentOverride(const TEnvironmentOverride&) = delete;
     TEnvironmentOverride& operator=(const TEnvironmentOverride&) = delete;
 
 private:
+    void Set(const char* value) { value ? ::setenv(FName.c_str(), value, 1) : ::unsetenv(FName.c_str()); }
     std::string FName;
     std::optional<std::string> FOld;
 };
 
 inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FileBytes(path);
 }
 
 inline void Spit(const std::string& path, const std::string& text, mode_t mode = 0644) {

@@ -1,78 +1,52 @@
 #include "settings/Autostart.h"
 #include "TestEnvironment.h"
 #include "platform/FakePlatform.h"
-#include "records/UiPorts.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "tests/support/Recorders.h"
 
 #include <gtest/gtest.h>
-#include <vector>
 
-namespace qel {
+namespace qel::test {
 namespace {
 
-struct TShownBox {
-    TBoxKind Kind;
-    std::string Text;
-    TBoxButtons Buttons;
-    bool operator==(const TShownBox&) const = default;
-};
-
-class TBoxRecorder : public IMessageBoxes {
-public:
-    TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
-        Shown.push_back({kind, text, buttons});
-        return TBoxAnswer::Ok;
+// The entry starts the stored program and is confirmed; a missing or unset
+// program or a refused write is an error box and no confirmation.
+TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
+    struct TCase {
+        bool ProgramExists, LocationSet, FailWrites;
+        const char* Error; // "" when the entry is made; "%" stands for the program, "&" for the entry
+    };
+    const TCase cases[] = {{true, true, false, ""},
+                           {false, true, false, "% does not exist"},
+                           {false, false, false, "Not_Entered does not exist"},
+                           {true, true, true, "&: No space left on device"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Error);
+        TScratchFolder scratch;
+        TFakePlatform platform{scratch.Path()};
+        TIniFile settings{platform, keys::ProfileFileName};
+        TUiRecorder boxes;
+        const std::string entry = platform.AutostartFolder() + "Qel.desktop", program = scratch.Path() + "qel";
+        if (c.ProgramExists)
+            Spit(program, "#!/bin/sh\n", 0755);
+        if (c.LocationSet)
+            settings.WriteString(keys::Locations, keys::FileLocation, program);
+        platform.FailWrites = c.FailWrites;
+        std::string error = c.Error;
+        for (const auto& [mark, text] : {std::pair{"%", program}, {"&", entry}})
+            if (const size_t at = error.find(mark); at != std::string::npos)
+                error.replace(at, 1, text);
+        EXPECT_EQ(CreateAutostartShortcut(settings, platform, boxes), error.empty());
+        const TShownBox box = error.empty()
+                                  ? TShownBox{TBoxKind::Information, "Qel will now start automatically on startup"}
+                                  : TShownBox{TBoxKind::Error, "Cannot create the autostart entry: " + error};
+        EXPECT_EQ(boxes.Boxes, std::vector<TShownBox>{box});
+        EXPECT_EQ(Slurp(entry), error.empty() ? "[Desktop Entry]\nType=Application\nName=Qel\nExec=" + program +
+                                                    "\nX-GNOME-Autostart-enabled=true\n"
+                                              : "");
     }
-    std::vector<TShownBox> Shown;
-};
-
-class Autostart : public ::testing::Test {
-protected:
-    TScratchFolder Scratch;
-    TFakePlatform Platform{Scratch.Path()};
-    TIniFile Settings{Platform, keys::ProfileFileName};
-    TBoxRecorder Boxes;
-    std::string Entry = Platform.AutostartFolder() + "Qel.desktop";
-    std::string Program = Scratch.Path() + "qel";
-};
-
-TEST_F(Autostart, EntryStartsTheStoredProgramAndIsConfirmed) {
-    test::Spit(Program, "#!/bin/sh\n", 0755);
-    Settings.WriteString(keys::Locations, keys::FileLocation, Program);
-    EXPECT_TRUE(CreateAutostartShortcut(Settings, Platform, Boxes));
-    EXPECT_EQ(test::Slurp(Entry),
-              "[Desktop Entry]\nType=Application\nName=Qel\nExec=" + Program + "\nX-GNOME-Autostart-enabled=true\n");
-    EXPECT_EQ(Boxes.Shown, (std::vector<TShownBox>{{TBoxKind::Information,
-                                                    "Qel will now start automatically on startup", TBoxButtons::Ok}}));
-}
-
-TEST_F(Autostart, MissingProgramIsAnErrorWithoutConfirmation) {
-    Settings.WriteString(keys::Locations, keys::FileLocation, Program);
-    EXPECT_FALSE(CreateAutostartShortcut(Settings, Platform, Boxes));
-    EXPECT_EQ(Boxes.Shown, (std::vector<TShownBox>{{TBoxKind::Error,
-                                                    "Cannot create the autostart entry: " + Program + " does not exist",
-                                                    TBoxButtons::Ok}}));
-    EXPECT_FALSE(Platform.FileExists(Entry));
-}
-
-TEST_F(Autostart, UnsetProgramLocationNamesNotEntered) {
-    EXPECT_FALSE(CreateAutostartShortcut(Settings, Platform, Boxes));
-    ASSERT_EQ(Boxes.Shown.size(), 1u);
-    EXPECT_EQ(Boxes.Shown[0].Kind, TBoxKind::Error);
-    EXPECT_EQ(Boxes.Shown[0].Text, "Cannot create the autostart entry: Not_Entered does not exist");
-}
-
-TEST_F(Autostart, RefusedWriteIsReportedWithoutConfirmation) {
-    test::Spit(Program, "#!/bin/sh\n", 0755);
-    Settings.WriteString(keys::Locations, keys::FileLocation, Program);
-    Platform.FailWrites = true;
-    EXPECT_FALSE(CreateAutostartShortcut(Settings, Platform, Boxes));
-    EXPECT_EQ(Boxes.Shown,
-              (std::vector<TShownBox>{{TBoxKind::Error,
-                                       "Cannot create the autostart entry: " + Entry + ": No space left on device",
-                                       TBoxButtons::Ok}}));
 }
 
 } // namespace
-} // namespace qel
+} // namespace qel::test

@@ -30,24 +30,18 @@ TEST_F(FormState, PlacementIsWrittenAsFourKeysAndReadBack) {
     EXPECT_EQ(Store.ReadPlacement(keys::FrmSelectStatus), std::nullopt);
 }
 
-TEST_F(FormState, GarbledOrIncompletePlacementIsNotRestored) {
-    const char* garbled[] = {
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=10,20,abc,40\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=10,20,30\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=10,20,30,40,50\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=10,20,30,40,\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nNormalPos=500,20,30,40\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=normal\nNormalPos=10,20,30,40\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nNormalPos=10,20,30,40\nColor=0\n",
-        "[TfrmMain]\nFlags=0\nShowCmd=1\nColor=0\n",
-    };
-    for (const char* text : garbled) {
-        Given(text);
-        EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), std::nullopt) << text;
+// A garbled or incomplete placement is not restored; one written by hand
+// with blanks, hex and other letter case is.
+TEST_F(FormState, PlacementIsReadOnlyWhenWhole) {
+    const std::pair<const char*, const char*> garbled[] = {
+        {"1", "10,20,abc,40"}, {"1", "10,20,30"},         {"1", "10,20,30,40,50"},  {"1", "10,20,30,40,"},
+        {"1", "500,20,30,40"}, {"normal", "10,20,30,40"}, {nullptr, "10,20,30,40"}, {"1", nullptr}};
+    for (const auto& [show, position] : garbled) {
+        Given(std::string("[TfrmMain]\nFlags=0\n") + (show ? "ShowCmd=" + std::string(show) + "\n" : "") +
+              (position ? "NormalPos=" + std::string(position) + "\n" : "") + "Color=0\n");
+        EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), std::nullopt)
+            << (show ? show : "-") << (position ? position : "-");
     }
-}
-
-TEST_F(FormState, PlacementWrittenByHandWithBlanksAndHexIsRestored) {
     Given("[tfrmmain]\nflags=0x2\nSHOWCMD= 1\nNormalPos= 10, 20 ,30 ,40\nColor=0\n");
     EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{2, 1, 10, 20, 30, 40, 0}));
 }
@@ -75,7 +69,7 @@ TEST_F(FormState, PropertiesKeepTheirOwnKeysAndDefaults) {
                                            "SplitterMain.Position=212\n");
 }
 
-TEST_F(FormState, StoreAndSettingsObjectShareOneFile) {
+TEST_F(FormState, StoreAndASecondSettingsObjectShareOneFile) {
     TIniFile settings(Platform, "Qel.ini");
     settings.WriteString(keys::Locations, keys::DBaseLocation, "/srv/qel/");
     Store.WriteBool(keys::FrmSettings, keys::DisplayExtChecked, false);

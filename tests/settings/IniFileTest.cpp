@@ -28,12 +28,9 @@ protected:
     std::string Path = Platform.ConfigFolder() + "Qel.ini";
 };
 
-TEST_F(Profile, BareNameLiesInTheConfigurationFolderAndAPathIsKept) {
+TEST_F(Profile, MissingFileGivesEveryDefaultAndIsNotCreatedByReading) {
     EXPECT_EQ(Ini.FileName(), Path);
     EXPECT_EQ(TIniFile(Platform, "/etc/qel/other.ini").FileName(), "/etc/qel/other.ini");
-}
-
-TEST_F(Profile, MissingFileGivesEveryDefaultAndIsNotCreatedByReading) {
     EXPECT_EQ(Ini.ReadString("Locations", "Qel_DBaseLocation", "Not_Entered"), "Not_Entered");
     EXPECT_EQ(Ini.ReadInteger("Options", "Interval", 42), 42);
     EXPECT_TRUE(Ini.ReadBool("Qel", "First_Time_Run", true));
@@ -51,22 +48,23 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
           "[N]\nDec=42\nNeg=-7\nPlus=+5\nPadded=  12  \nHex=0x1F\nHexUpper=0XfF\nAllBits=0xFFFFFFFF\n"
           "Trailing=12abc\nWord=yes\nEmpty=\nHuge=99999999999\nHexHuge=0x100000000\nBareHex=0x\nPlusMinus=+-3\n"
           "Two=2\nHexZero=0x0\n");
-    const std::pair<const char*, std::string> strings[] = {
-        {"LOCATIONS/qel_dbaselocation", "/srv/old/"}, {"Options/Qel_DBaseLocation", "(default)"},
-        {"Locations/Missing", "(default)"},          {"Options/Stay_On_Top", "yes"},
-        {"Options/Quoted", " padded "},               {"Options/Empty", ""},
-        {"Qel/First_Time_Run", "0"},                  {"Qel/Only_Later", "(default)"},
-    };
+    const std::pair<const char*, std::string> strings[] = {{"LOCATIONS/qel_dbaselocation", "/srv/old/"},
+                                                           {"Options/Qel_DBaseLocation", "(default)"},
+                                                           {"Locations/Missing", "(default)"},
+                                                           {"Options/Stay_On_Top", "yes"},
+                                                           {"Options/Quoted", " padded "},
+                                                           {"Options/Empty", ""},
+                                                           {"Qel/First_Time_Run", "0"},
+                                                           {"Qel/Only_Later", "(default)"}};
     for (const auto& [name, value] : strings) {
         const std::string path = name;
         const size_t slash = path.find('/');
         EXPECT_EQ(Ini.ReadString(path.substr(0, slash), path.substr(slash + 1), "(default)"), value) << name;
     }
     const std::pair<const char*, int> integers[] = {
-        {"Dec", 42},        {"Neg", -7},      {"Plus", 5},       {"Padded", 12},   {"Hex", 31},
-        {"HexUpper", 255},  {"AllBits", -1},  {"Trailing", -99}, {"Word", -99},    {"Empty", -99},
-        {"Huge", -99},      {"HexHuge", -99}, {"BareHex", -99},  {"PlusMinus", -99},
-    };
+        {"Dec", 42},       {"Neg", -7},      {"Plus", 5},       {"Padded", 12},    {"Hex", 31},
+        {"HexUpper", 255}, {"AllBits", -1},  {"Trailing", -99}, {"Word", -99},     {"Empty", -99},
+        {"Huge", -99},     {"HexHuge", -99}, {"BareHex", -99},  {"PlusMinus", -99}};
     for (const auto& [key, value] : integers)
         EXPECT_EQ(Ini.ReadInteger("N", key, -99), value) << key;
     EXPECT_TRUE(Ini.ReadBool("N", "Two", false));
@@ -86,38 +84,38 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
         std::function<void(TIniFile&)> Write;
         const char* After;
     };
-    const TCase cases[] = {
-        {"first write", nullptr,
-         [](TIniFile& ini) {
-             ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/qel/");
-             ini.WriteBool("Qel", "First_Time_Run", false);
-             ini.WriteBool("Qel", "On", true);
-         },
-         "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\nOn=1\n"},
-        {"case", "[Locations]\nQel_DBaseLocation=/srv/old/\n",
-         [](TIniFile& ini) { ini.WriteString("locations", "QEL_DBASELOCATION", "/srv/a=b;c/"); },
-         "[Locations]\nQel_DBaseLocation=/srv/a=b;c/\n"},
-        {"other lines", "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \n; note\n\n"
-                        "[Options]\nStay_On_Top=Yes\nUnknown_Option=3\n",
-         [](TIniFile& ini) {
-             ini.WriteString("Locations", "Qel_File_Location", "/usr/bin/qel");
-             ini.WriteString("Options", "Unknown_Option", "4");
-         },
-         "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \nQel_File_Location=/usr/bin/qel\n"
-         "; note\n\n[Options]\nStay_On_Top=Yes\nUnknown_Option=4\n"},
-        {"no final line break", "[Options]\nStay_On_Top=No",
-         [](TIniFile& ini) { ini.WriteBool("Qel", "First_Time_Run", true); },
-         "[Options]\nStay_On_Top=No\n[Qel]\nFirst_Time_Run=1\n"},
-        {"erase", "[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n",
-         [](TIniFile& ini) { ini.EraseSection("tfrmmain"); }, "[A]\nx=1\n\n[B]\ny=2\n"},
-        {"CR LF", "[Options]\r\nStay_On_Top=No\r\n",
-         [](TIniFile& ini) {
-             ini.WriteString("Options", "Stay_On_Top", "Yes");
-             ini.WriteString("Options", "Other", "1");
-             ini.WriteString("Qel", "First_Time_Run", "0");
-         },
-         "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"},
-    };
+    const TCase cases[] = {{"first write", nullptr,
+                            [](TIniFile& ini) {
+                                ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/qel/");
+                                ini.WriteBool("Qel", "First_Time_Run", false);
+                                ini.WriteBool("Qel", "On", true);
+                            },
+                            "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\nOn=1\n"},
+                           {"case", "[Locations]\nQel_DBaseLocation=/srv/old/\n",
+                            [](TIniFile& ini) { ini.WriteString("locations", "QEL_DBASELOCATION", "/srv/a=b;c/"); },
+                            "[Locations]\nQel_DBaseLocation=/srv/a=b;c/\n"},
+                           {"other lines",
+                            "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \n; note\n\n"
+                            "[Options]\nStay_On_Top=Yes\nUnknown_Option=3\n",
+                            [](TIniFile& ini) {
+                                ini.WriteString("Locations", "Qel_File_Location", "/usr/bin/qel");
+                                ini.WriteString("Options", "Unknown_Option", "4");
+                            },
+                            "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  "
+                            "\nQel_File_Location=/usr/bin/qel\n"
+                            "; note\n\n[Options]\nStay_On_Top=Yes\nUnknown_Option=4\n"},
+                           {"no final line break", "[Options]\nStay_On_Top=No",
+                            [](TIniFile& ini) { ini.WriteBool("Qel", "First_Time_Run", true); },
+                            "[Options]\nStay_On_Top=No\n[Qel]\nFirst_Time_Run=1\n"},
+                           {"erase", "[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n",
+                            [](TIniFile& ini) { ini.EraseSection("tfrmmain"); }, "[A]\nx=1\n\n[B]\ny=2\n"},
+                           {"CR LF", "[Options]\r\nStay_On_Top=No\r\n",
+                            [](TIniFile& ini) {
+                                ini.WriteString("Options", "Stay_On_Top", "Yes");
+                                ini.WriteString("Options", "Other", "1");
+                                ini.WriteString("Qel", "First_Time_Run", "0");
+                            },
+                            "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         std::filesystem::remove(Path);
@@ -131,8 +129,7 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
 }
 
-// A file that exists but cannot be read must not be replaced by one holding
-// only the new key.
+// A file that exists but cannot be read is not replaced by one holding only the new key.
 class TUnreadable : public TPlatformWrapper {
 public:
     using TPlatformWrapper::TPlatformWrapper;
@@ -163,24 +160,23 @@ TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
         {"comment key", [&] { Ini.WriteString("Locations", ";comment", "1"); }},
         {"section key", [&] { Ini.WriteString("Locations", "[Section", "1"); }},
         {"empty section", [&] { Ini.WriteString("", "Key", "1"); }},
-        {"section with ]", [&] { Ini.WriteString("a]b", "Key", "1"); }},
-    };
+        {"section with ]", [&] { Ini.WriteString("a]b", "Key", "1"); }}};
     for (const auto& [name, write] : writes)
         EXPECT_THROW(write(), EIniFileError) << name;
     EXPECT_TRUE(Platform.WrittenFiles.empty());
-    try {
-        belowFile.WriteBool("Qel", "First_Time_Run", false);
-        ADD_FAILURE() << "no error raised below a plain file";
-    } catch (const EIniFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + Scratch.Path() + "plain/Qel.ini");
-    }
+    const auto error = [](const std::function<void()>& write) -> std::string {
+        try {
+            write();
+        } catch (const EIniFileError& error) {
+            return error.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(error([&] { belowFile.WriteBool("Qel", "First_Time_Run", false); }),
+              "Unable to write to " + Scratch.Path() + "plain/Qel.ini");
     Platform.FailWrites = true;
-    try {
-        Ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/other/");
-        ADD_FAILURE() << "no error raised";
-    } catch (const EIniFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + Path);
-    }
+    EXPECT_EQ(error([&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/other/"); }),
+              "Unable to write to " + Path);
     EXPECT_EQ(Text(), before);
 }
 
