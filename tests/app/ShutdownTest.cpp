@@ -45,11 +45,9 @@ TEST_F(ShutdownTest, ExitKeepsOrClearsTheStatusAsAnswered) {
         const char* Status;
         const char* Comments;
     };
-    const TCase cases[] = {
-        {"yes", true, TBoxAnswer::Yes, "In meeting", "till 4"},
-        {"no", true, TBoxAnswer::No, "Offline", ""},
-        {"not asked", false, TBoxAnswer::Yes, "Offline", ""},
-    };
+    const TCase cases[] = {{"yes", true, TBoxAnswer::Yes, "In meeting", "till 4"},
+                           {"no", true, TBoxAnswer::No, "Offline", ""},
+                           {"not asked", false, TBoxAnswer::Yes, "Offline", ""}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TBoardComputer pc(std::string("PC-") + c.Name);

@@ -4,7 +4,6 @@
 #include "AppOffice.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace qel::test {
 namespace {
@@ -17,8 +16,7 @@ protected:
 TEST_F(StartupTest, FirstRunShowsWizardThenAutostartQuestionThenGoesAvailable) {
     TBoardComputer pc("ALPHA", "ANNA");
     // The autostart entry needs an existing program file.
-    std::filesystem::create_directories(std::filesystem::path(pc.Platform.ProgramPathValue).parent_path());
-    std::ofstream(pc.Platform.ProgramPathValue) << "#!/bin/sh\n";
+    pc.Platform.WriteFileAtomic(pc.Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
     pc.Folders.Answers.push_back(Database.Path());
     pc.Ui.QueueAnswer(TBoxAnswer::Yes);
 
@@ -26,9 +24,8 @@ TEST_F(StartupTest, FirstRunShowsWizardThenAutostartQuestionThenGoesAvailable) {
 
     EXPECT_EQ(pc.WizardRuns, 1);
     EXPECT_EQ(pc.Folders.Titles, std::vector<std::string>{"Create DBase"});
-    ASSERT_EQ(pc.Ui.Boxes.size(), 2u);
-    EXPECT_EQ(pc.Ui.Boxes[0], Question(AutostartQuestionText));
-    EXPECT_EQ(pc.Ui.Boxes[1], InfoBox("Qel will now start automatically on startup"));
+    EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{Question(AutostartQuestionText),
+                                                   InfoBox("Qel will now start automatically on startup")}));
     // The wizard came before the question.
     EXPECT_EQ(pc.Ui.Log.front(), "wizard");
     EXPECT_TRUE(pc.Platform.FileExists(pc.Platform.AutostartFolderValue + "Qel.desktop"));
@@ -66,11 +63,13 @@ TEST_F(StartupTest, AutostartQuestionIsNeverAskedAgainWhateverTheAnswer) {
     EXPECT_TRUE(pc.Ui.Boxes.empty());
 }
 
-TEST_F(StartupTest, StartingAlwaysWritesAvailableAndKeepsComments) {
+TEST_F(StartupTest, StartingShowsTheChosenColumnsAlwaysWritesAvailableAndKeepsComments) {
     TBoardComputer pc("ALPHA");
     pc.JoinQuietly(Database.Path());
     pc.WizardCreates = false;
+    TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "CheckBoxDisplayExt.Checked", false);
     ASSERT_TRUE(pc.Start());
+    EXPECT_EQ(pc.View.Columns, (std::vector<bool>{false, true, true}));
     pc.Controller->Context().CurrentUser.Comments = "back at 3";
     pc.Controller->Users().SaveUser();
     pc.Controller->SetStatus("Gone home");
@@ -139,15 +138,6 @@ TEST_F(StartupTest, StayOnTopOnlyForExactlyYes) {
         ASSERT_TRUE(pc.Controller->FormCreate());
         EXPECT_EQ(pc.View.StayOnTop, std::optional<bool>(onTop)) << value;
     }
-}
-
-TEST_F(StartupTest, DisplayColumnsFollowTheSettingsDialogsBoxes) {
-    TBoardComputer pc("ALPHA");
-    pc.JoinQuietly(Database.Path());
-    TIniFile ini(pc.Platform, keys::ProfileFileName);
-    TFormStateStore(ini).WriteBool("TfrmSettings", "CheckBoxDisplayExt.Checked", false);
-    ASSERT_TRUE(pc.Start());
-    EXPECT_EQ(pc.View.Columns, (std::vector<bool>{false, true, true}));
 }
 
 } // namespace

@@ -9,9 +9,9 @@ class WizardTest : public ::testing::Test {
 protected:
     WizardTest() { EXPECT_TRUE(Pc.Controller->FormCreate()); }
 
-    TDatabaseWizardLogic MakeWizard() {
-        return TDatabaseWizardLogic(Pc.Platform, Pc.Controller->Settings(), Pc.Controller->Users(), Pc.Ui, Pc.Folders,
-                                    Pc.Controller->Context().App);
+    static TDatabaseWizardLogic MakeWizard(TBoardComputer& pc) {
+        return TDatabaseWizardLogic(pc.Platform, pc.Controller->Settings(), pc.Controller->Users(), pc.Ui, pc.Folders,
+                                    pc.Controller->Context().App);
     }
     std::string StoredLocation() {
         return Pc.Controller->Settings().ReadString(keys::Locations, keys::DBaseLocation, keys::NotEntered);
@@ -22,7 +22,7 @@ protected:
 };
 
 TEST_F(WizardTest, NextNeedsAChoiceAndPreviousReturnsToTheFirstPage) {
-    TDatabaseWizardLogic wizard = MakeWizard();
+    TDatabaseWizardLogic wizard = MakeWizard(Pc);
     EXPECT_FALSE(wizard.NextEnabled());
     EXPECT_FALSE(wizard.PreviousEnabled());
     wizard.Next();
@@ -48,7 +48,7 @@ TEST_F(WizardTest, NextNeedsAChoiceAndPreviousReturnsToTheFirstPage) {
 }
 
 TEST_F(WizardTest, JoinRefusesAFolderWithoutDatabase) {
-    TDatabaseWizardLogic wizard = MakeWizard();
+    TDatabaseWizardLogic wizard = MakeWizard(Pc);
     wizard.SelectJoin();
     wizard.Next();
     std::string withoutSlash = Database.Path();
@@ -74,7 +74,7 @@ TEST_F(WizardTest, JoinRefusesAFolderWithoutDatabase) {
 }
 
 TEST_F(WizardTest, CreateRefusesAFolderThatHoldsADatabase) {
-    TDatabaseWizardLogic wizard = MakeWizard();
+    TDatabaseWizardLogic wizard = MakeWizard(Pc);
     wizard.SelectCreate();
     wizard.Next();
     Pc.Folders.Answers.push_back(Database.Path());
@@ -85,8 +85,7 @@ TEST_F(WizardTest, CreateRefusesAFolderThatHoldsADatabase) {
 
     TBoardComputer other("BETA");
     ASSERT_TRUE(other.Controller->FormCreate());
-    TDatabaseWizardLogic second(other.Platform, other.Controller->Settings(), other.Controller->Users(), other.Ui,
-                                other.Folders, other.Controller->Context().App);
+    TDatabaseWizardLogic second = MakeWizard(other);
     second.SelectCreate();
     second.Next();
     other.Folders.Answers.push_back(Database.Path());
@@ -97,7 +96,7 @@ TEST_F(WizardTest, CreateRefusesAFolderThatHoldsADatabase) {
 }
 
 TEST_F(WizardTest, CancelEndsTheProgramAndStoresNothing) {
-    TDatabaseWizardLogic wizard = MakeWizard();
+    TDatabaseWizardLogic wizard = MakeWizard(Pc);
     wizard.SelectCreate();
     wizard.Next();
     wizard.Cancel();
@@ -105,10 +104,12 @@ TEST_F(WizardTest, CancelEndsTheProgramAndStoresNothing) {
     EXPECT_EQ(Pc.Ui.TerminateRequests, 1);
     EXPECT_TRUE(Pc.Controller->TerminateRequested());
     EXPECT_EQ(StoredLocation(), keys::NotEntered);
+    wizard.Help();
+    EXPECT_EQ(Pc.Platform.HelpTopics, std::vector<std::string>{"Installation"});
 }
 
 TEST_F(WizardTest, UnwritableSettingsShowAnErrorAndKeepTheWizardOpen) {
-    TDatabaseWizardLogic wizard = MakeWizard();
+    TDatabaseWizardLogic wizard = MakeWizard(Pc);
     wizard.SelectCreate();
     wizard.Next();
     Pc.Platform.FailWrites = true;
@@ -118,12 +119,6 @@ TEST_F(WizardTest, UnwritableSettingsShowAnErrorAndKeepTheWizardOpen) {
     EXPECT_EQ(Pc.Ui.Boxes[0].Kind, TBoxKind::Error);
     EXPECT_FALSE(wizard.Finished());
     EXPECT_FALSE(Pc.Platform.FileExists(Database.Path() + "QelDBase.isd"));
-}
-
-TEST_F(WizardTest, HelpOpensTheInstallationTopic) {
-    TDatabaseWizardLogic wizard = MakeWizard();
-    wizard.Help();
-    EXPECT_EQ(Pc.Platform.HelpTopics, std::vector<std::string>{"Installation"});
 }
 
 } // namespace

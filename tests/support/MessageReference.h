@@ -1,11 +1,8 @@
 #pragma once
 
-// Direct access to the messages and users datasets for tests and benchmarks:
-// a writer that stores records without the message store, a dump of every
-// stored message, and the plain reader: passes over the whole dataset that
-// the message store's recipient-index reads must match exactly. Only the
-// reading and writing of a record's fields is shared with the code under
-// test. Header-only.
+// Direct access to the messages and users datasets: a writer that bypasses
+// the message store, a dump, and plain whole-dataset passes that the store's
+// recipient-index reads must match. Only the field codec is shared.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -19,9 +16,7 @@
 
 namespace qel::test {
 
-// Calls `each(record, key)` for every record of the messages dataset in
-// `folder` in the order of `index`, first to last or last to first; nothing
-// when the dataset cannot be opened.
+// `each(record, key)` for every message in `index` order; nothing when it cannot be opened.
 template <class F> void ForEachStoredMessage(const std::string& folder, int16_t index, bool backward, F each) {
     TIsamFile isam;
     if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
@@ -34,14 +29,12 @@ template <class F> void ForEachStoredMessage(const std::string& folder, int16_t 
     isam.CloseDataset();
 }
 
-// One message as the dataset holds it, with its key and every byte.
 struct TStoredMessage : TMessageRecord {
     std::string Key;
     std::vector<unsigned char> Bytes;
     bool operator==(const TStoredMessage&) const = default;
 };
 
-// Every stored message in key order.
 inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     std::vector<TStoredMessage> all;
     ForEachStoredMessage(folder, 0, false, [&](const TRecordBuffer& record, const std::string& key) {
@@ -51,7 +44,6 @@ inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     return all;
 }
 
-// A message to store directly.
 struct TMessageDraft {
     std::string To;
     std::string From = "SENDER";
@@ -64,8 +56,8 @@ struct TMessageDraft {
     int16_t Reserved = 0;
 };
 
-// Stores messages and users through one open handle per dataset, creating
-// the dataset first when needed; let it die before the code under test runs.
+// Stores through one open handle per dataset, creating it when needed; let
+// it die before the code under test runs.
 class TDatasetWriter {
 public:
     explicit TDatasetWriter(const std::string& folder) : FFolder(folder) {}
@@ -75,7 +67,7 @@ public:
                 isam->CloseDataset();
     }
 
-    // Adds a message with the next key; returns the key (empty on failure).
+    // The new key, empty on failure.
     std::string AddMessage(const TMessageDraft& d) {
         TRecordBuffer record(MessagesLayout());
         WriteMessageRecord(record,
@@ -83,7 +75,6 @@ public:
         return Add(FMessages, MessagesDatasetName, MessagesLayoutText, record) ? FMessages.CurrentKey() : "";
     }
 
-    // Adds a users record, status "Available"; false when it cannot be stored.
     bool AddUser(const std::string& userName, const std::string& computerName) {
         TQelUser user;
         user.UserName = userName;
@@ -108,22 +99,7 @@ private:
     TIsamFile FUsers;
 };
 
-// The plain reader. Every record is read and its recipient compared with
-// `own` exactly.
-
-// The new-message check reads the recipient index to its end.
-inline bool ReferenceHasNewMessages(const std::string& folder, const std::string& own) {
-    bool found = false;
-    ForEachStoredMessage(folder, RecipientIndex, false, [&](const TRecordBuffer& record, const std::string&) {
-        const TMessageRecord m = ReadMessageRecord(record);
-        if (m.ToComputerName == own && m.MessageType == MessageStateNew)
-            found = true;
-    });
-    return found;
-}
-
-// The start-up reader: the new messages in recipient-index order, as the
-// message window shows them.
+// The new messages in recipient-index order, as the message window shows them.
 inline std::vector<TMessageWindowFields> ReferenceShownMessages(const std::string& folder, const std::string& own) {
     std::vector<TMessageWindowFields> shown;
     ForEachStoredMessage(folder, RecipientIndex, false, [&](const TRecordBuffer& record, const std::string& key) {
@@ -137,8 +113,7 @@ inline std::vector<TMessageWindowFields> ReferenceShownMessages(const std::strin
 // The in-box: a backward pass over the primary index, and its counters.
 struct TReferenceInBox {
     std::vector<TInBoxRow> Rows;
-    int NewCount = 0;
-    int OldCount = 0;
+    int NewCount = 0, OldCount = 0;
 };
 
 inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::string& own) {
@@ -154,8 +129,11 @@ inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::stri
     return inBox;
 }
 
-// The message window as a test drives it: records what it was given and runs
-// `OnShow` while it is "on screen".
+inline bool ReferenceHasNewMessages(const std::string& folder, const std::string& own) {
+    return ReferenceInBox(folder, own).NewCount > 0;
+}
+
+// Records what the message window was given; runs `OnShow` while "on screen".
 class TMessageWindowRecorder : public IMessageWindow {
 public:
     void ShowModal(const TMessageWindowFields& fields) override {
@@ -167,7 +145,6 @@ public:
     std::function<void(const TMessageWindowFields&)> OnShow;
 };
 
-// Records the in-box list and its three counters.
 class TInBoxRecorder : public IInBoxList, public IStatusPanels {
 public:
     void BeginUpdate() override { ++UpdateDepth; }
@@ -181,8 +158,7 @@ public:
 
     std::vector<TInBoxRow> Rows;
     std::vector<std::string> Panels = std::vector<std::string>(3);
-    int UpdateDepth = 0;
-    int RowsOutsideUpdate = 0;
+    int UpdateDepth = 0, RowsOutsideUpdate = 0;
 };
 
 } // namespace qel::test
