@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -79,54 +80,46 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
 // section at the end, and keep every other line as it was.
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     struct TCase {
-        const char* Name;
-        const char* Before; // nullptr: no file
-        std::function<void(TIniFile&)> Write;
+        const char* Before;                             // nullptr: no file
+        std::vector<std::array<const char*, 3>> Writes; // section, key, value; no key: erase the section
         const char* After;
     };
-    const TCase cases[] = {{"first write", nullptr,
-                            [](TIniFile& ini) {
-                                ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/qel/");
-                                ini.WriteBool("Qel", "First_Time_Run", false);
-                                ini.WriteBool("Qel", "On", true);
-                            },
-                            "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\nOn=1\n"},
-                           {"case", "[Locations]\nQel_DBaseLocation=/srv/old/\n",
-                            [](TIniFile& ini) { ini.WriteString("locations", "QEL_DBASELOCATION", "/srv/a=b;c/"); },
-                            "[Locations]\nQel_DBaseLocation=/srv/a=b;c/\n"},
-                           {"other lines",
-                            "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \n; note\n\n"
-                            "[Options]\nStay_On_Top=Yes\nUnknown_Option=3\n",
-                            [](TIniFile& ini) {
-                                ini.WriteString("Locations", "Qel_File_Location", "/usr/bin/qel");
-                                ini.WriteString("Options", "Unknown_Option", "4");
-                            },
-                            "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  "
-                            "\nQel_File_Location=/usr/bin/qel\n"
-                            "; note\n\n[Options]\nStay_On_Top=Yes\nUnknown_Option=4\n"},
-                           {"no final line break", "[Options]\nStay_On_Top=No",
-                            [](TIniFile& ini) { ini.WriteBool("Qel", "First_Time_Run", true); },
-                            "[Options]\nStay_On_Top=No\n[Qel]\nFirst_Time_Run=1\n"},
-                           {"erase", "[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n",
-                            [](TIniFile& ini) { ini.EraseSection("tfrmmain"); }, "[A]\nx=1\n\n[B]\ny=2\n"},
-                           {"CR LF", "[Options]\r\nStay_On_Top=No\r\n",
-                            [](TIniFile& ini) {
-                                ini.WriteString("Options", "Stay_On_Top", "Yes");
-                                ini.WriteString("Options", "Other", "1");
-                                ini.WriteString("Qel", "First_Time_Run", "0");
-                            },
-                            "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"}};
+    const TCase cases[] = {
+        {nullptr,
+         {{"Locations", "Qel_DBaseLocation", "/srv/qel/"}, {"Qel", "First_Time_Run", "0"}},
+         "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\n"},
+        {"[Locations]\nQel_DBaseLocation=/srv/old/\n",
+         {{"locations", "QEL_DBASELOCATION", "/srv/a=b;c/"}},
+         "[Locations]\nQel_DBaseLocation=/srv/a=b;c/\n"},
+        {"; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \n; note\n\n"
+         "[Options]\nStay_On_Top=Yes\nUnknown_Option=3\n",
+         {{"Locations", "Qel_File_Location", "/usr/bin/qel"}, {"Options", "Unknown_Option", "4"}},
+         "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \nQel_File_Location=/usr/bin/"
+         "qel\n; note\n\n[Options]\nStay_On_Top=Yes\nUnknown_Option=4\n"},
+        {"[Options]\nStay_On_Top=No",
+         {{"Qel", "First_Time_Run", "1"}},
+         "[Options]\nStay_On_Top=No\n[Qel]\nFirst_Time_Run=1\n"},
+        {"[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n",
+         {{"tfrmmain", nullptr, nullptr}},
+         "[A]\nx=1\n\n[B]\ny=2\n"},
+        {"[Options]\r\nStay_On_Top=No\r\n",
+         {{"Options", "Stay_On_Top", "Yes"}, {"Options", "Other", "1"}, {"Qel", "First_Time_Run", "0"}},
+         "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"}};
     for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.After);
         std::filesystem::remove(Path);
         if (c.Before)
             Given(c.Before);
         Platform.WrittenFiles.clear();
-        c.Write(Ini);
+        for (const auto& [section, key, value] : c.Writes)
+            key ? Ini.WriteString(section, key, value) : Ini.EraseSection(section);
         EXPECT_EQ(Text(), c.After);
         EXPECT_FALSE(Platform.WrittenFiles.empty()) << "every write goes through the platform";
     }
     EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
+    Ini.WriteBool("Qel", "On", true);
+    Ini.WriteBool("Qel", "Off", false);
+    EXPECT_EQ(Ini.ReadString("Qel", "On", "") + Ini.ReadString("Qel", "Off", ""), "10");
 }
 
 // A file that exists but cannot be read is not replaced by one holding only the new key.
