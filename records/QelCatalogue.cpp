@@ -64,7 +64,10 @@ void TQelCatalogue::AddName(const std::string& name) {
     if (!CheckLength(name))
         return;
     TDeferredBoxes boxes(FContext.Boxes);
-    OpenDataset();
+    if (!OpenDataset()) {
+        boxes.Error(EngineErrorText(FIsam));
+        return;
+    }
     TCloseOnExit closer{FIsam};
     TRecordBuffer buffer(FLayout);
     if (FIsam.GetRecord(buffer.Data(), NameIndex, name)) {
@@ -84,7 +87,10 @@ void TQelCatalogue::AddName(const std::string& name) {
 
 void TQelCatalogue::DeleteNumber(int32_t recordNumber) {
     TDeferredBoxes boxes(FContext.Boxes);
-    OpenDataset();
+    if (!OpenDataset()) {
+        boxes.Error(EngineErrorText(FIsam));
+        return;
+    }
     TCloseOnExit closer{FIsam};
     if (!FIsam.DeleteRecord(FormatKey(recordNumber)))
         boxes.Error(EngineErrorText(FIsam));
@@ -94,7 +100,10 @@ void TQelCatalogue::RenameName(const std::string& oldName, const std::string& ne
     if (!CheckLength(newName))
         return;
     TDeferredBoxes boxes(FContext.Boxes);
-    OpenDataset();
+    if (!OpenDataset()) {
+        boxes.Error(EngineErrorText(FIsam));
+        return;
+    }
     TCloseOnExit closer{FIsam};
     TRecordBuffer buffer(FLayout);
     if (!FIsam.GetRecord(buffer.Data(), NameIndex, oldName)) {
@@ -110,7 +119,10 @@ void TQelCatalogue::RenameName(const std::string& oldName, const std::string& ne
 
 std::string TQelCatalogue::NameOf(int32_t recordNumber) {
     TDeferredBoxes boxes(FContext.Boxes);
-    OpenDataset();
+    if (!OpenDataset()) {
+        boxes.Error(EngineErrorText(FIsam));
+        return {};
+    }
     TCloseOnExit closer{FIsam};
     TRecordBuffer buffer(FLayout);
     if (!FIsam.GetRecord(buffer.Data(), PrimaryIndex, FormatKey(recordNumber))) {

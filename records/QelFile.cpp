@@ -151,7 +151,10 @@ int16_t TQelFile::LoadCurrentUser() {
 
 void TQelFile::SaveUser() {
     TDeferredBoxes boxes(FContext.Boxes);
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    if (!Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText)) {
+        boxes.Error(EngineErrorText(Isam));
+        return;
+    }
     TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, FContext.CurrentUser.ComputerName)) {
@@ -166,7 +169,10 @@ void TQelFile::SaveUser() {
 
 void TQelFile::SaveStatus() {
     TDeferredBoxes boxes(FContext.Boxes);
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    if (!Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText)) {
+        boxes.Error(EngineErrorText(Isam));
+        return;
+    }
     TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
@@ -240,7 +246,10 @@ void TQelFile::ShowUser(const INumberedList& list, IUserDetailsView& view) {
     TRecordBuffer buffer(UsersLayout());
     {
         TDeferredBoxes boxes(FContext.Boxes);
-        Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+        if (!Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText)) {
+            boxes.Error(EngineErrorText(Isam));
+            return;
+        }
         TCloseOnExit closer{Isam};
         if (!Isam.GetRecord(buffer.Data(), PrimaryIndex, FormatKey(list.NumberAt(selected)))) {
             boxes.Error(EngineErrorText(Isam));
@@ -262,7 +271,10 @@ void TQelFile::DeleteUser(const INumberedList& list) {
     if (selected < 0)
         return;
     TDeferredBoxes boxes(FContext.Boxes);
-    Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText);
+    if (!Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText)) {
+        boxes.Error(EngineErrorText(Isam));
+        return;
+    }
     TCloseOnExit closer{Isam};
     if (!Isam.DeleteRecord(FormatKey(list.NumberAt(selected))))
         boxes.Error(EngineErrorText(Isam));
