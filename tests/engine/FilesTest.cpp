@@ -10,6 +10,7 @@
 #include <cctype>
 #include <fcntl.h>
 #include <random>
+#include <set>
 #include <sys/wait.h>
 
 using namespace qel::test;
@@ -18,15 +19,15 @@ namespace {
 
 const std::string Layout = "%,$*21,X$*21";
 constexpr size_t RecordSize = 2 + 21 + 21;
+// Records of a few kilobytes, so that a small dataset spans many pages.
+const std::string BigLayout = Layout + ",$*3000";
+constexpr size_t BigRecordSize = RecordSize + 3000;
 
 std::string Record(int number) {
     std::string record(RecordSize, '\0');
     record[0] = static_cast<char>(number & 0xFF);
-    const std::string name = "name " + std::to_string(number);
-    const std::string group = "group " + std::to_string(number % 7);
-    record.replace(2, name.size(), name);
-    record.replace(23, group.size(), group);
-    return record;
+    const std::string name = "name " + std::to_string(number), group = "group " + std::to_string(number % 7);
+    return record.replace(2, name.size(), name).replace(23, group.size(), group);
 }
 
 std::string Key(int number) {
@@ -35,20 +36,12 @@ std::string Key(int number) {
     return key;
 }
 
-// Records of a few kilobytes, so that a small dataset spans many pages.
-const std::string BigLayout = "%,$*21,X$*21,$*3000";
-constexpr size_t BigRecordSize = RecordSize + 3000;
-
 void Fill(const std::string& name, int count, bool big = false) {
     ASSERT_EQ(Create(name, big ? BigLayout : Layout), ISM_OK);
     uint32_t handle = 0;
     ASSERT_EQ(Open(name, &handle), ISM_OK);
-    for (int i = 1; i <= count; ++i) {
-        std::string record = Record(i);
-        if (big)
-            record += std::string(3000, static_cast<char>('a' + i % 26));
-        ASSERT_EQ(Put(handle, Key(i), record), ISM_OK);
-    }
+    for (int i = 1; i <= count; ++i)
+        ASSERT_EQ(Put(handle, Key(i), Record(i) + std::string(big ? 3000 : 0, static_cast<char>('a' + i % 26))), 0);
     ASSERT_EQ(Close(handle), ISM_OK);
 }
 
@@ -60,21 +53,16 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
-// Opens `name` and reads every record in both indexes; the first code that
-// is neither 0 nor 1, or 0 when all went well.
+// Opens `name` and reads every record in both indexes: the first code that is neither 0 nor 1, else 0.
 int16_t OpenAndScan(const std::string& name, size_t recordSize = RecordSize) {
     uint32_t handle = 0;
-    const int16_t code = Open(name, &handle);
-    if (code != ISM_OK)
-        return code;
-    int16_t result = ISM_OK;
-    for (int16_t index : {0, 3}) {
-        for (const std::string& key : ScanKeys(handle, recordSize, index))
-            if (key.rfind("(error ", 0) == 0 && result == ISM_OK)
-                result = static_cast<int16_t>(std::stoi(key.substr(7)));
-    }
+    int16_t code = Open(name, &handle);
+    for (int16_t index : {0, 3})
+        for (const std::string& key : code ? std::vector<std::string>{} : ScanKeys(handle, recordSize, index))
+            if (key.rfind("(error ", 0) == 0 && code == ISM_OK)
+                code = static_cast<int16_t>(std::stoi(key.substr(7)));
     Close(handle);
-    return result;
+    return code;
 }
 
 TEST(EngineFiles, CreateNeverTouchesAnExistingFile) {
@@ -96,7 +84,7 @@ TEST(EngineFiles, CreateNeverTouchesAnExistingFile) {
     WriteFile(dir / "other.isd", "not ours");
     EXPECT_EQ(Create(dir / "other", Layout), ISM_EXISTS);
     EXPECT_EQ(FileBytes(dir / "other.isd"), "not ours");
-    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"other.isd", "users.isd"}));
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"other.isd", "users.isd"}));
     EXPECT_EQ(OpenAndScan(name), ISM_OK);
 }
 
@@ -116,21 +104,19 @@ TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
         _exit(0);
     ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
     const std::string mine = ".isd.new-" + host + "-", gone = std::to_string(dead), live = std::to_string(getpid());
-    const std::vector<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + live + "-2",
-                                           "users.isd.new-" + host + "x-" + gone + "-3",
-                                           "users.isd.new-" + gone + "-4"};
+    std::vector<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + live + "-2",
+                                     "users.isd.new-" + host + "x-" + gone + "-3", "users.isd.new-" + gone + "-4"};
     for (const std::string& file : kept)
         WriteFile(dir / file, "half made");
+    kept.push_back("users.isd");
+    std::sort(kept.begin(), kept.end());
     for (bool open : {false, true}) {
-        WriteFile(dir / "users" + mine + gone + "-5", "half made");
-        WriteFile(dir / "users" + mine + gone + "-5-journal", "half made");
+        for (const char* end : {"-5", "-5-journal"})
+            WriteFile(dir / "users" + mine + gone + end, "half made");
         uint32_t handle = 0;
         EXPECT_EQ(open ? Open(dir / "users", &handle) : Create(dir / "users", Layout), ISM_OK);
         Close(handle);
-        std::vector<std::string> expected = kept;
-        expected.push_back("users.isd");
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(FolderEntries(dir.Path()), expected) << (open ? "open" : "create");
+        EXPECT_EQ(FolderEntries(dir.Path), kept) << (open ? "open" : "create");
     }
 }
 
@@ -144,17 +130,14 @@ TEST(EngineFiles, RacingCreatesMakeExactlyOneDataset) {
             _exit(Create(name, i % 2 ? Layout : "X$*31"));
         children.push_back(pid);
     }
-    int created = 0, refused = 0;
+    std::multiset<int> codes;
     for (pid_t pid : children) {
         int status = 0;
         waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        created += WEXITSTATUS(status) == ISM_OK;
-        refused += WEXITSTATUS(status) == ISM_EXISTS;
+        codes.insert(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }
-    EXPECT_EQ(created, 1);
-    EXPECT_EQ(refused, 5);
-    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"race.isd"}));
+    EXPECT_EQ(codes, (std::multiset<int>{ISM_OK, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS}));
+    EXPECT_EQ(FolderEntries(dir.Path), (std::vector<std::string>{"race.isd"}));
     uint32_t handle = 0;
     EXPECT_EQ(Open(name, &handle), ISM_OK);
     Close(handle);
@@ -168,32 +151,32 @@ TEST(EngineFiles, ForeignAndDamagedFilesGiveCodes) {
     const std::string good = FileBytes(dir / "good.isd");
     ASSERT_GT(good.size(), 8 * 4096u);
     std::mt19937 random(7);
-    std::string garbage(8192, '\0');
-    for (char& c : garbage)
-        c = static_cast<char>(random());
-    std::string trampled = good; // every page after the description pages
-    for (size_t i = 2 * 4096; i < trampled.size(); ++i)
-        trampled[i] = static_cast<char>(random());
+    auto noise = [&](std::string bytes, size_t from) {
+        for (size_t i = from; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(random());
+        return bytes;
+    };
+    const std::string garbage = noise(std::string(8192, '\0'), 0), trampled = noise(good, 2 * 4096);
     std::filesystem::create_directory(dir / "folder.isd");
 
     struct TCase {
         const char* Name;
         std::string Bytes;
         const char* Sql; // run on the bytes before the open
-        std::vector<int16_t> Codes;
+        int16_t Code, OrCode = -1;
     };
     const std::vector<TCase> cases = {
-        {"garbage", garbage, nullptr, {ISM_NOT_ISAM}},
-        {"text", "hello, world\n", nullptr, {ISM_NOT_ISAM}},
-        {"empty", "", nullptr, {ISM_NOT_ISAM}},
-        {"folder", "", nullptr, {ISM_NOT_ISAM}},
+        {"garbage", garbage, nullptr, ISM_NOT_ISAM},
+        {"text", "hello, world\n", nullptr, ISM_NOT_ISAM},
+        {"empty", "", nullptr, ISM_NOT_ISAM},
+        {"folder", "", nullptr, ISM_NOT_ISAM},
         {"plain", "", "CREATE TABLE records(key TEXT PRIMARY KEY, data BLOB); INSERT INTO records VALUES('a', x'00')",
-         {ISM_NOT_ISAM}},
-        {"half", good.substr(0, good.size() / 2), nullptr, {ISM_CORRUPT}},
-        {"stub", good.substr(0, 60), nullptr, {ISM_NOT_ISAM, ISM_CORRUPT}},
-        {"trampled", trampled, nullptr, {ISM_CORRUPT}},
-        {"nometa", good, "DROP TABLE qelisam_meta", {ISM_CORRUPT}},
-        {"badlayout", good, "UPDATE qelisam_meta SET layout='%,$*21,X$*21,$*3000,X$*5'", {ISM_CORRUPT}},
+         ISM_NOT_ISAM},
+        {"half", good.substr(0, good.size() / 2), nullptr, ISM_CORRUPT},
+        {"stub", good.substr(0, 60), nullptr, ISM_NOT_ISAM, ISM_CORRUPT},
+        {"trampled", trampled, nullptr, ISM_CORRUPT},
+        {"nometa", good, "DROP TABLE qelisam_meta", ISM_CORRUPT},
+        {"badlayout", good, "UPDATE qelisam_meta SET layout='%,$*21,X$*21,$*3000,X$*5'", ISM_CORRUPT},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -208,7 +191,7 @@ TEST(EngineFiles, ForeignAndDamagedFilesGiveCodes) {
         }
         const std::string before = std::filesystem::is_regular_file(file) ? FileBytes(file) : "";
         const int16_t code = OpenAndScan(dir / c.Name, BigRecordSize);
-        EXPECT_NE(std::find(c.Codes.begin(), c.Codes.end(), code), c.Codes.end()) << code;
+        EXPECT_TRUE(code == c.Code || code == c.OrCode) << code;
         if (code == ISM_NOT_ISAM) {
             EXPECT_EQ(std::filesystem::is_regular_file(file) ? FileBytes(file) : "", before);
         }

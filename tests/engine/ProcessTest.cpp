@@ -21,10 +21,9 @@ const std::string Layout = "%,X$*12";
 constexpr size_t RecordSize = 2 + 12;
 
 std::string Record(int writer, const std::string& text) {
-    std::string record(RecordSize, '\0');
-    record[0] = static_cast<char>(writer);
-    record.replace(2, std::min<size_t>(text.size(), 11), text.substr(0, 11));
-    return record;
+    return (std::string(1, static_cast<char>(writer)) + '\0' + text.substr(0, 11))
+        .append(RecordSize, '\0')
+        .substr(0, 14);
 }
 
 std::string Key(long number) {
@@ -48,10 +47,9 @@ std::string ReadAll(int fd) {
     return text;
 }
 
-// A child that adds `count` records numbered by TIsamFile, as the record
-// classes do, and checks what it reads meanwhile; reports each acknowledged
-// key as "writer key". An add that lost its number on every try is not
-// acknowledged and not reported. Exit status 0 when all held.
+// A child that adds `count` records numbered by TIsamFile, as the record classes do, and checks what it reads
+// meanwhile; reports each acknowledged key as "writer key" (an add that lost its number on every try is not
+// acknowledged). Exit status 0 when all held.
 [[noreturn]] void AddAndRead(const std::string& name, int writer, int count, int fd) {
     qel::TIsamFile file;
     if (!file.OpenDataset(name, ISM_MODE_SHARED))
@@ -67,10 +65,9 @@ std::string ReadAll(int fd) {
         }
         const std::string key = file.CurrentKey();
         WriteLine(fd, std::to_string(writer) + " " + key);
-        if (!file.GetRecord(read.data(), 0, key) || read != record)
+        if (!file.GetRecord(read.data(), 0, key) || read != record || !file.GetRecord(read.data(), 2, text) ||
+            file.CurrentKey() != key)
             _exit(12);
-        if (!file.GetRecord(read.data(), 2, text) || file.CurrentKey() != key)
-            _exit(13);
         if (i % 8 == 0) {
             std::vector<std::string> keys;
             for (file.GoTop(0); file.GetNextRecord(read.data(), 0, "", 16);)
@@ -130,23 +127,17 @@ TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
     const std::string name = dir / "busy";
     ASSERT_EQ(Create(name, Layout), ISM_OK);
     int ready[2], release[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(release), 0);
+    ASSERT_EQ(pipe(ready) | pipe(release), 0);
     // Another program holds the write lock until told to let go.
     const pid_t pid = fork();
     if (pid == 0) {
         sqlite3* db = nullptr;
         sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        const bool locked = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        WriteLine(ready[1], locked ? "locked" : "failed");
+        WriteLine(ready[1], sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ? "failed" : "locked");
         char byte;
-        if (read(release[0], &byte, 1) < 0)
-            _exit(2);
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        _exit(0);
+        _exit(read(release[0], &byte, 1) == 1 && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) == 0 ? 0 : 2);
     }
-    char answer[8] = {};
+    char answer[7] = {};
     ASSERT_EQ(read(ready[0], answer, 7), 7);
     ASSERT_EQ(std::string(answer, 6), "locked");
 
