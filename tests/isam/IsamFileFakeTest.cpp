@@ -1,5 +1,5 @@
-// TIsamFile against the recording fake engine: what reaches the engine, with
-// which arguments, and what the wrapper makes of the answers.
+// TIsamFile against the recording fake engine: what reaches the engine, with which arguments, and what the
+// wrapper makes of the answers.
 
 #include "FakeEngine.h"
 #include "isam/IsamFile.h"
@@ -23,20 +23,17 @@ TFakeEngine& Fake() {
     // The wrapper loaded this library first; the same path gives the same module.
     void* library = dlopen(FAKE_ENGINE_DIR "/libqelisam.so", RTLD_NOW);
     EXPECT_NE(library, nullptr) << dlerror();
-    auto state = reinterpret_cast<TFakeEngine* (*)()>(dlsym(library, "FakeEngineState"));
-    EXPECT_NE(state, nullptr);
-    return *state();
+    return *reinterpret_cast<TFakeEngine* (*)()>(dlsym(library, "FakeEngineState"))();
 }
 
 class IsamFileFake : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(File.EngineLoaded());
-        Fake().Reset();
+        Fake() = TFakeEngine();
     }
+    // Every text the engine handed out was freed, each once, and every text argument carried its length.
     void TearDown() override {
-        // Every text the engine handed out was freed, each once, and every
-        // text argument carried its length in front of it.
         EXPECT_EQ(Fake().LiveTexts, 0);
         EXPECT_EQ(Fake().ForeignFrees, 0);
         EXPECT_EQ(Fake().MalformedTexts, 0);
@@ -45,110 +42,90 @@ protected:
         ASSERT_TRUE(File.OpenDataset("/db/QelDBase", 3));
         Fake().Calls.clear();
     }
-    // What the next NextKey finds: the highest key present, or none.
-    void HighestKey(const std::string& key) { Fake().Reads.push_back({0, key, "", ""}); }
+    // The object's state: open or not, its handle and its dataset's name.
+    std::string State() {
+        return (File.IsOpen() ? "open " : "closed ") + std::to_string(File.Handle()) + " " + File.DatasetName();
+    }
 
     TIsamFile File{FAKE_ENGINE_DIR};
     char Record[8] = "record";
 };
 
-TEST(IsamFileLoading, FolderIsUsedWithOrWithoutTrailingSeparator) {
-    EXPECT_TRUE(TIsamFile(FAKE_ENGINE_DIR).EngineLoaded());
+TEST(IsamFileLoading, FolderWithOrWithoutSeparatorAndAnIncompleteLibraryDoesNotReplaceTheSharedTable) {
     EXPECT_TRUE(TIsamFile(FAKE_ENGINE_DIR "/").EngineLoaded());
-}
-
-TEST(IsamFileLoading, IncompleteLibraryDoesNotReplaceTheSharedTable) {
     TIsamFile good(FAKE_ENGINE_DIR);
     ASSERT_TRUE(good.EngineLoaded());
-    Fake().Reset();
-    const TIsamFile partial(FAKE_PARTIAL_ENGINE_DIR);
-    ASSERT_FALSE(partial.EngineLoaded());
+    Fake() = TFakeEngine();
+    ASSERT_FALSE(TIsamFile(FAKE_PARTIAL_ENGINE_DIR).EngineLoaded());
     EXPECT_TRUE(good.OpenDataset("/db/QelStats", 3));
     EXPECT_EQ(Fake().CallNames(), Names{"IsmOpen"});
 }
 
 TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngine) {
-    const std::vector<std::pair<const char*, std::function<bool()>>> operations = {
-        {"CloseDataset", [&] { return File.CloseDataset(); }},
-        {"AddRecord", [&] { return File.AddRecord(Record, ""); }},
-        {"AddRecord with key", [&] { return File.AddRecord(Record, "0000000005"); }},
-        {"UpdateRecord", [&] { return File.UpdateRecord(Record, "0000000005"); }},
-        {"DeleteRecord", [&] { return File.DeleteRecord("0000000005"); }},
-        {"GetRecord", [&] { return File.GetRecord(Record, 0, "0000000005"); }},
-        {"GetNextRecord", [&] { return File.GetNextRecord(Record, 0, "", 16); }},
-        {"GetPriorRecord", [&] { return File.GetPriorRecord(Record, 0, "", 16); }},
-        {"GoTop", [&] { return File.GoTop(0); }},
-        {"GoBottom", [&] { return File.GoBottom(0); }},
+    const std::vector<std::function<bool()>> operations = {
+        [&] { return File.CloseDataset(); },
+        [&] { return File.AddRecord(Record, ""); },
+        [&] { return File.AddRecord(Record, "0000000005"); },
+        [&] { return File.UpdateRecord(Record, "0000000005"); },
+        [&] { return File.DeleteRecord("0000000005"); },
+        [&] { return File.GetRecord(Record, 0, "0000000005"); },
+        [&] { return File.GetNextRecord(Record, 0, "", 16); },
+        [&] { return File.GetPriorRecord(Record, 0, "", 16); },
+        [&] { return File.GoTop(0); },
+        [&] { return File.GoBottom(0); },
     };
-    for (const auto& [name, operation] : operations) {
+    for (size_t i = 0; i < operations.size(); ++i) {
         File.RecordCount(); // asks the engine even when closed: LastError 0
         ASSERT_EQ(File.LastError(), 0);
         Fake().Calls.clear();
-        EXPECT_FALSE(operation()) << name;
-        EXPECT_EQ(File.LastError(), 4) << name;
-        EXPECT_TRUE(Fake().Calls.empty()) << name;
+        EXPECT_FALSE(operations[i]()) << i;
+        EXPECT_EQ(File.LastError(), 4) << i;
+        EXPECT_TRUE(Fake().Calls.empty()) << i;
     }
     EXPECT_EQ(File.ErrorText(), "Invalid dataset reference");
     EXPECT_EQ(File.CurrentKey(), "");
 }
 
-TEST_F(IsamFileFake, OpenPassesModeAndKeepsTheEnginesHandleOnlyOnSuccess) {
+TEST_F(IsamFileFake, OpenAndCloseKeepTheEnginesHandleOnlyWhileTheEngineAgrees) {
     Fake().Codes["IsmOpen"] = {1};
     EXPECT_FALSE(File.OpenDataset("/db/Missing", 3));
     EXPECT_EQ(File.LastError(), 1);
-    EXPECT_FALSE(File.IsOpen());
-    EXPECT_EQ(File.Handle(), 0u);
-    EXPECT_EQ(File.DatasetName(), "");
+    EXPECT_EQ(State(), "closed 0 ");
 
-    Fake().Calls.clear();
     Fake().OpenHandle = 9001;
+    Fake().Calls.clear();
     ASSERT_TRUE(File.OpenDataset("/db/QelDBase", 3));
-    ASSERT_EQ(Fake().Calls.size(), 1u);
-    EXPECT_EQ(Fake().Calls[0].Text, "/db/QelDBase");
-    EXPECT_TRUE(File.IsOpen());
-    EXPECT_EQ(File.Handle(), 9001u);
-    EXPECT_EQ(File.DatasetName(), "/db/QelDBase");
-
+    EXPECT_EQ(Fake().Calls.at(0).Text, "/db/QelDBase");
+    EXPECT_EQ(State(), "open 9001 /db/QelDBase");
     ASSERT_TRUE(File.GoTop(2));
     EXPECT_EQ(Fake().Calls.back().Handle, 9001u);
-}
 
-TEST_F(IsamFileFake, OpenOrCreateOnAnOpenObjectFailsWith23AndChangesNothing) {
-    Open();
+    // Opening or creating on an open object fails with 23 and changes nothing.
+    Fake().Calls.clear();
     EXPECT_FALSE(File.OpenDataset("/db/QelMesg", 3));
-    EXPECT_EQ(File.LastError(), 23);
     EXPECT_EQ(File.ErrorText(), "A dataset is already open");
     EXPECT_FALSE(File.CreateDataset("/db/QelMesg", 10, "X$*21"));
     EXPECT_EQ(File.LastError(), 23);
     EXPECT_TRUE(Fake().Calls.empty());
-    EXPECT_TRUE(File.IsOpen());
-    EXPECT_EQ(File.DatasetName(), "/db/QelDBase");
-    EXPECT_EQ(File.Handle(), 42u);
-}
+    EXPECT_EQ(State(), "open 9001 /db/QelDBase");
 
-TEST_F(IsamFileFake, CloseKeepsTheObjectOpenUntilTheEngineAgrees) {
-    Open();
     Fake().Codes["IsmClose"] = {14, 0};
     EXPECT_FALSE(File.CloseDataset());
     EXPECT_EQ(File.LastError(), 14);
-    EXPECT_TRUE(File.IsOpen());
-    EXPECT_EQ(File.DatasetName(), "/db/QelDBase");
+    EXPECT_EQ(State(), "open 9001 /db/QelDBase");
     EXPECT_TRUE(File.CloseDataset());
-    EXPECT_EQ(Fake().Calls.back().Handle, 42u);
-    EXPECT_FALSE(File.IsOpen());
-    EXPECT_EQ(File.Handle(), 0u);
-    EXPECT_EQ(File.DatasetName(), "");
-}
+    EXPECT_EQ(Fake().Calls.back().Handle, 9001u);
+    EXPECT_EQ(State(), "closed 0 ");
 
-TEST_F(IsamFileFake, DestructorClosesAnOpenDataset) {
     {
         TIsamFile other(FAKE_ENGINE_DIR);
         ASSERT_TRUE(other.OpenDataset("/db/QelDeps", 3));
+        Fake().Calls.clear();
     }
-    EXPECT_EQ(Fake().CallNames(), (Names{"IsmOpen", "IsmClose"}));
+    EXPECT_EQ(Fake().CallNames(), Names{"IsmClose"}) << "the destructor closes an open dataset";
 }
 
-TEST_F(IsamFileFake, ReadsUseTheirModesAndTakeTheReturnedTexts) {
+TEST_F(IsamFileFake, ReadsTakeTheReturnedTextsAndRefuseAModeOutsideSixteenBits) {
     Open();
     Fake().Reads = {{0, "0000000003", "PC3", "rec-3"},
                     {0, "0000000004", "PC4", "rec-4"},
@@ -156,24 +133,18 @@ TEST_F(IsamFileFake, ReadsUseTheirModesAndTakeTheReturnedTexts) {
                     {1, "", "", "untouched"}};
     ASSERT_TRUE(File.GetRecord(Record, 6, "PC3"));
     EXPECT_STREQ(Record, "rec-3");
-    EXPECT_EQ(File.CurrentKey(), "0000000003");
-    EXPECT_EQ(File.IndexValue(), "PC3");
+    EXPECT_EQ(File.CurrentKey() + File.IndexValue(), "0000000003PC3");
     ASSERT_TRUE(File.GetNextRecord(Record, 6, "", 16));
     EXPECT_EQ(File.CurrentKey(), "0000000004");
     ASSERT_TRUE(File.GetPriorRecord(Record, 0, "", 16));
     EXPECT_EQ(File.IndexValue(), "PC2");
-
-
     // A failed read empties both texts and leaves the buffer alone.
     EXPECT_FALSE(File.GetNextRecord(Record, 6, "", 16));
     EXPECT_EQ(File.LastError(), 1);
-    EXPECT_EQ(File.CurrentKey(), "");
-    EXPECT_EQ(File.IndexValue(), "");
+    EXPECT_EQ(File.CurrentKey() + File.IndexValue(), "");
     EXPECT_STREQ(Record, "rec-4");
-}
 
-TEST_F(IsamFileFake, ReadModeOutsideSixteenBitsIsRefusedBeforeTheEngine) {
-    Open();
+    Fake().Calls.clear();
     EXPECT_FALSE(File.GetNextRecord(Record, 0, "", 0x7FFE));
     EXPECT_EQ(File.LastError(), 7);
     EXPECT_TRUE(Fake().Calls.empty());
@@ -182,40 +153,33 @@ TEST_F(IsamFileFake, ReadModeOutsideSixteenBitsIsRefusedBeforeTheEngine) {
     EXPECT_EQ(Fake().Calls.back().Numbers, (std::vector<int32_t>{0, 0x7FFF}));
 }
 
-TEST_F(IsamFileFake, InfoRecordGivesCountAndKeyLengthAndItsTextsAreFreed) {
+TEST_F(IsamFileFake, InfoGivesCountAndKeyLengthAndNextKeyIsEmptyWhenItCannotReadTheEnd) {
     Open();
     Fake().InfoRecordCount = 12;
-    Fake().InfoKeyLength = 10;
+    Fake().InfoKeyLength = 9;
     EXPECT_EQ(File.RecordCount(), 12);
-    EXPECT_EQ(File.KeyLength(), 10);
+    EXPECT_EQ(File.KeyLength(), 9);
     EXPECT_EQ(File.LastError(), 0);
     EXPECT_EQ(Fake().NoteSlotNotEmpty, 0);
     EXPECT_EQ(Fake().Calls[0].Handle, 42u);
-
     Fake().Codes["IsmInfo"] = {15, 15};
     EXPECT_EQ(File.RecordCount(), -1);
     EXPECT_EQ(File.LastError(), 15);
     EXPECT_EQ(File.KeyLength(), -1);
-}
 
-TEST_F(IsamFileFake, NextKeyIsEmptyWhenItCannotReadTheEnd) {
-    Open();
     Fake().Codes["IsmEOF"] = {3};
     EXPECT_EQ(File.NextKey(), "");
     EXPECT_EQ(File.LastError(), 3);
-    EXPECT_EQ(Fake().CallNames(), Names{"IsmEOF"});
-
     Fake().Codes["IsmInfo"] = {14};
-    HighestKey("0000000041");
+    Fake().Reads = {{0, "0000000041", "", ""}};
     EXPECT_EQ(File.NextKey(), "");
     EXPECT_EQ(File.LastError(), 14);
 }
 
-// AddRecord numbers the record from the highest key when given none, and
-// tries a fresh number (five tries in all) only when its own number was taken.
+// AddRecord numbers the record from the highest key when given none, and tries a fresh number (five tries in
+// all) only when its own number was taken.
 TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
     struct TCase {
-        const char* Name;
         std::string Key; // the key given to AddRecord
         Names Highest;   // what each NextKey finds
         std::deque<int16_t> PutCodes;
@@ -223,38 +187,35 @@ TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
         std::string CurrentKey;
         Names PutKeys; // the keys of the puts, in order
     };
+    auto keys = [](int from, int to) {
+        Names keys;
+        for (int n = from; n <= to; ++n)
+            keys.push_back(std::string(10 - std::to_string(n).size(), '0') + std::to_string(n));
+        return keys;
+    };
     const TCase cases[] = {
-        {"numbered", "", {"0000000007"}, {}, 0, "0000000008", {"0000000008"}},
-        {"put fails", "", {"0000000008"}, {11}, 11, "0000000009", {"0000000009"}},
-        {"number lost", "", {"0000000004", "0000000005"}, {2, 0}, 0, "0000000006", {"0000000005", "0000000006"}},
-        {"five lost",
-         "",
-         {"0000000010", "0000000011", "0000000012", "0000000013", "0000000014", "0000000015"},
-         {2, 2, 2, 2, 2, 2},
-         2,
-         "0000000015",
-         {"0000000011", "0000000012", "0000000013", "0000000014", "0000000015"}},
-        {"given key taken", "0000000005", {}, {2}, 2, "0000000005", {"0000000005"}},
-        {"other failure", "", {"0000000005", "0000000006"}, {3, 0}, 3, "0000000006", {"0000000006"}},
-        {"top key passed over", "", {"2147483647"}, {}, 0, "0000000001", {"0000000001"}},
+        {"", keys(7, 7), {}, 0, "0000000008", keys(8, 8)},
+        {"", keys(8, 8), {11}, 11, "0000000009", keys(9, 9)},
+        {"", keys(4, 5), {2, 0}, 0, "0000000006", keys(5, 6)},
+        {"", keys(10, 15), {2, 2, 2, 2, 2, 2}, 2, "0000000015", keys(11, 15)},
+        {"0000000005", {}, {2}, 2, "0000000005", keys(5, 5)},
+        {"", keys(5, 6), {3, 0}, 3, "0000000006", keys(6, 6)},
+        {"", {"2147483647"}, {}, 0, "0000000001", keys(1, 1)}, // the top key is passed over
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.CurrentKey);
         Open();
         for (const std::string& key : c.Highest)
-            HighestKey(key);
+            Fake().Reads.push_back({0, key, "", ""});
         Fake().Codes["IsmPut"] = c.PutCodes;
         EXPECT_EQ(File.AddRecord(Record, c.Key), c.Error == 0);
         EXPECT_EQ(File.LastError(), c.Error);
         EXPECT_EQ(File.CurrentKey(), c.CurrentKey);
-        Names keys;
-        for (const TFakeCall& call : Fake().Calls) {
-            if (call.Name != "IsmPut")
-                continue;
-            keys.push_back(call.Text);
-            EXPECT_EQ(call.Buffer, Record);
-        }
-        EXPECT_EQ(keys, c.PutKeys);
+        Names putKeys;
+        for (const TFakeCall& call : Fake().Calls)
+            if (call.Name == "IsmPut" && call.Buffer == Record)
+                putKeys.push_back(call.Text);
+        EXPECT_EQ(putKeys, c.PutKeys);
         ASSERT_TRUE(File.CloseDataset());
         Fake().Reads.clear();
     }
@@ -264,15 +225,12 @@ TEST_F(IsamFileFake, UpdateAndDeleteUseTheGivenKey) {
     Open();
     ASSERT_TRUE(File.UpdateRecord(Record, "0000000003"));
     EXPECT_EQ(File.CurrentKey(), "0000000003");
-    ASSERT_EQ(Fake().CallNames(), Names{"IsmPut"});
-    EXPECT_EQ(Fake().Calls[0].Text, "0000000003");
-
     Fake().Codes["IsmDelete"] = {1};
     EXPECT_FALSE(File.DeleteRecord("0000000004"));
     EXPECT_EQ(File.LastError(), 1);
-    EXPECT_EQ(Fake().Calls.back().Name, "IsmDelete");
-    EXPECT_EQ(Fake().Calls.back().Text, "0000000004");
-    EXPECT_EQ(Fake().Calls.back().Handle, 42u);
+    ASSERT_EQ(Fake().CallNames(), (Names{"IsmPut", "IsmDelete"}));
+    EXPECT_EQ(Fake().Calls[0].Text + Fake().Calls[1].Text, "00000000030000000004");
+    EXPECT_EQ(Fake().Calls[1].Handle, 42u);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
-// Files a peer or a damaged disk left in the shared folder, and places this
-// computer may not write, opened and read through TIsamFile over the real
-// engine: each ends in its exact code, with a detail that names the file.
+// Files a peer or a damaged disk left in the shared folder, and places this computer may not write, opened and
+// read through TIsamFile over the real engine: each ends in its exact code, with a detail that names the file.
 
 #include "isam/IsamFile.h"
 #include "tests/support/AsNobody.h"
@@ -44,7 +43,6 @@ TEST(MalformedFiles, EachEndsInItsCodeAndNoReadOverrunsTheRecord) {
         const std::string name = folder.Path + "/" + crafted.Name;
         ASSERT_EQ(Craft(name, Layout, records, crafted.Kind), "");
         TIsamFile file;
-        ASSERT_TRUE(file.EngineLoaded());
         EXPECT_EQ(file.OpenDataset(name, 3, Layout) ? 0 : file.LastError(), crafted.OpenCode);
         if (crafted.OpenCode != 0) {
             EXPECT_FALSE(file.IsOpen());
@@ -60,10 +58,8 @@ TEST(MalformedFiles, EachEndsInItsCodeAndNoReadOverrunsTheRecord) {
                 ++read;
             EXPECT_EQ(file.LastError(), crafted.ScanCode) << "index " << index;
             EXPECT_EQ(buffer.substr(RecordSize), std::string(64, '\x5A'));
-            if (crafted.ScanCode == 1)
-                EXPECT_EQ(read, records.size() + 1);
-            else
-                EXPECT_EQ(file.ErrorDetail(), "Damaged: " + name + ".isd");
+            EXPECT_EQ(crafted.ScanCode == 1 ? std::to_string(read) : file.ErrorDetail(),
+                      crafted.ScanCode == 1 ? std::to_string(records.size() + 1) : "Damaged: " + name + ".isd");
         }
         if (crafted.ScanCode == 1) {
             // The odd key neither blocks numbering nor its own deletion.

@@ -1,8 +1,7 @@
 #pragma once
 
-// Runs a piece of a test in a child process that the permissions bind: an
-// ordinary user as itself, root as the user "nobody" (uid and gid 65534),
-// since root ignores permissions.
+// Runs a piece of a test in a child process that permissions bind: an ordinary user as itself, root as the
+// user "nobody" (uid and gid 65534), since root ignores permissions.
 
 #include <grp.h>
 #include <sys/wait.h>
@@ -20,7 +19,6 @@ inline std::string RunAsNobody(const std::function<std::string()>& body) {
         return "pipe failed";
     const pid_t pid = fork();
     if (pid == 0) {
-        ::close(fds[0]);
         if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(77);
         const std::string answer = body();

@@ -1,9 +1,8 @@
 #pragma once
 
-// Datasets that a careless peer, a hostile program or a damaged disk could
-// leave in the shared folder. Each is made whole through TIsamFile first and
-// then altered with SQLite directly, as another program could. Header-only;
-// the user links qel_isam and SQLite::SQLite3 and has the engine loadable.
+// Datasets that a careless peer, a hostile program or a damaged disk could leave in the shared folder: each is
+// made whole through TIsamFile, then altered with SQLite directly, as another program could. The user links
+// qel_isam and SQLite::SQLite3 and has the engine loadable.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -32,9 +31,8 @@ enum class TCraft {
     Garbage,         // not a dataset at all: 8 KB of text
 };
 
-// What opening a crafted file with the program's own layout gives and, when
-// that is 0, the code that ends a scan of every record in index 0 and in the
-// first "X" index (1: every record was read).
+// What opening a crafted file with the program's own layout gives and, when that is 0, the code that ends a
+// scan of every record in index 0 and in the first "X" index (1: every record was read).
 struct TCraftedFile {
     TCraft Kind;
     const char* Name;
@@ -68,42 +66,28 @@ inline std::string CraftedKey(int n) {
 
 namespace crafted {
 
-inline std::string Exec(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::string error;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        error = "cannot open " + file;
-    else if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        error = sql + ": " + sqlite3_errmsg(db);
-    sqlite3_close(db);
-    return error;
-}
-
-inline std::string Query(const std::string& file, const std::string& sql, sqlite3_int64* value) {
+// Runs `sql` on the file, or with `value` set gives the first column of its first row: "" or what went wrong.
+inline std::string Sql(const std::string& file, const std::string& sql, sqlite3_int64* value = nullptr) {
     sqlite3* db = nullptr;
     sqlite3_stmt* statement = nullptr;
     std::string error;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK ||
-        sqlite3_step(statement) != SQLITE_ROW)
+        sqlite3_step(statement) != (value ? SQLITE_ROW : SQLITE_DONE))
         error = sql + ": " + sqlite3_errmsg(db);
-    else
+    else if (value)
         *value = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);
     sqlite3_close(db);
     return error;
 }
 
-// The layout text with one more field, or with the last one gone (a single
-// text field gets one byte shorter instead).
-inline std::string OtherLayout(const std::string& layout, bool longer) {
-    if (longer)
-        return layout + ",$*8";
-    const size_t comma = layout.rfind(',');
-    if (comma != std::string::npos)
-        return layout.substr(0, comma);
-    const size_t star = layout.find("$*");
-    return layout.substr(0, star + 2) + std::to_string(std::stoi(layout.substr(star + 2)) - 1);
+// Writes `bytes` over the file from `offset` on (a new file from 0).
+inline std::string Overwrite(const std::string& file, long offset, const std::string& bytes) {
+    std::FILE* out = std::fopen(file.c_str(), offset ? "r+b" : "wb");
+    const bool written = out && std::fseek(out, offset, SEEK_SET) == 0 &&
+                         std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return out && std::fclose(out) == 0 && written ? std::string() : "cannot write " + file;
 }
 
 } // namespace crafted
@@ -113,8 +97,15 @@ inline std::string OtherLayout(const std::string& layout, bool longer) {
 // then alters it as `kind` says. Returns an empty text, or what went wrong.
 inline std::string Craft(const std::string& name, const std::string& layout, const std::vector<std::string>& records,
                          TCraft kind) {
-    const bool otherLayout = kind == TCraft::LongerLayout || kind == TCraft::ShorterLayout;
-    const std::string madeLayout = otherLayout ? crafted::OtherLayout(layout, kind == TCraft::LongerLayout) : layout;
+    // One more field, or the last one gone (a single text field one byte shorter instead).
+    const size_t comma = layout.rfind(','), star = layout.find("$*");
+    std::string madeLayout = layout;
+    if (kind == TCraft::LongerLayout)
+        madeLayout += ",$*8";
+    else if (kind == TCraft::ShorterLayout)
+        madeLayout = comma != std::string::npos
+                         ? layout.substr(0, comma)
+                         : layout.substr(0, star + 2) + std::to_string(std::stoi(layout.substr(star + 2)) - 1);
     const auto parsed = TFieldLayout::Parse(madeLayout);
     if (!parsed || records.empty())
         return "bad layout or no records";
@@ -137,48 +128,37 @@ inline std::string Craft(const std::string& name, const std::string& layout, con
         return "close: " + isam.ErrorText();
 
     const std::string file = name + ".isd";
-    if (kind == TCraft::Garbage) {
-        std::string text;
-        while (text.size() < 8192)
-            text += "This is no dataset, just a file that a peer left here.\n";
-        std::FILE* out = std::fopen(file.c_str(), "wb");
-        const bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
-        return out && std::fclose(out) == 0 && written ? std::string() : "cannot write " + file;
-    }
     std::string column;
     for (int position = 1; position <= parsed->FieldCount() && column.empty(); ++position)
         if (parsed->IsIndex(position))
             column = "f" + std::to_string(position);
     const std::string last = " WHERE key = (SELECT max(key) FROM records)";
+    sqlite3_int64 page = 0, pageSize = 0;
+    std::string error;
     switch (kind) {
-    case TCraft::Truncated: {
-        const auto size = std::filesystem::file_size(file);
-        std::filesystem::resize_file(file, size / 2);
+    case TCraft::Garbage: {
+        std::string text;
+        while (text.size() < 8192)
+            text += "This is no dataset, just a file that a peer left here.\n";
+        return crafted::Overwrite(file, 0, text);
+    }
+    case TCraft::Truncated:
+        std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2);
         return {};
-    }
-    case TCraft::ZeroedPage: {
-        sqlite3_int64 page = 0, pageSize = 0;
-        std::string error = crafted::Query(file, "SELECT rootpage FROM sqlite_master WHERE name = 'records'", &page);
-        if (error.empty())
-            error = crafted::Query(file, "PRAGMA page_size", &pageSize);
-        if (!error.empty())
-            return error;
-        std::FILE* out = std::fopen(file.c_str(), "r+b");
-        if (!out)
-            return "cannot write " + file;
-        const std::vector<char> zeros(static_cast<size_t>(pageSize), '\0');
-        std::fseek(out, static_cast<long>((page - 1) * pageSize), SEEK_SET);
-        const bool written = std::fwrite(zeros.data(), 1, zeros.size(), out) == zeros.size();
-        return std::fclose(out) == 0 && written ? std::string() : "cannot write " + file;
-    }
+    case TCraft::ZeroedPage:
+        error = crafted::Sql(file, "SELECT rootpage FROM sqlite_master WHERE name = 'records'", &page) +
+                crafted::Sql(file, "PRAGMA page_size", &pageSize);
+        return error.empty() ? crafted::Overwrite(file, static_cast<long>((page - 1) * pageSize),
+                                                  std::string(static_cast<size_t>(pageSize), '\0'))
+                             : error;
     case TCraft::ShortRecord:
-        return crafted::Exec(file, "UPDATE records SET data = substr(data, 1, length(data) - 1)" + last);
+        return crafted::Sql(file, "UPDATE records SET data = substr(data, 1, length(data) - 1)" + last);
     case TCraft::WrongColumnType:
-        return crafted::Exec(file, "UPDATE records SET " + column + " = CAST(" + column + " AS TEXT)" + last);
+        return crafted::Sql(file, "UPDATE records SET " + column + " = CAST(" + column + " AS TEXT)" + last);
     case TCraft::OversizeKey:
-        return crafted::Exec(file, "UPDATE records SET key = key || 'XXXXXXXXXX'" + last);
+        return crafted::Sql(file, "UPDATE records SET key = key || 'XXXXXXXXXX'" + last);
     case TCraft::MismatchedIndex:
-        return crafted::Exec(file, "UPDATE records SET " + column + " = CAST('zz~' AS BLOB)" + last);
+        return crafted::Sql(file, "UPDATE records SET " + column + " = CAST('zz~' AS BLOB)" + last);
     default:
         return {};
     }
