@@ -1,7 +1,6 @@
-// The engine, through TIsamFile, against raw SQLite on the same dataset file:
-// a scan of 10,000 records in key order and single-record updates. Prints the
-// ratios after the runs, then the fcntl lock calls of one 1,000-record scan
-// counted with strace.
+// The engine, through TIsamFile, against raw SQLite on the same dataset file: a scan of 10,000 records in key
+// order and single-record updates. Prints the ratios after the runs, then the fcntl lock calls of one
+// 1,000-record scan counted with strace (this program, run as "--scan-locks DATASET", is the traced scanner).
 
 #include "isam/IsamFile.h"
 
@@ -33,17 +32,23 @@ std::string Key(int number) {
     return key;
 }
 
-std::vector<unsigned char> Record(int number, int version) {
-    std::vector<unsigned char> record(RecordSize, 0);
+std::string Record(int number, int version) {
+    std::string record(RecordSize, '\0');
     const std::string name = "USER" + std::to_string(number) + "/" + std::to_string(version);
     const std::string computer = "PC" + std::to_string(number);
-    std::memcpy(record.data() + 2, name.data(), name.size());
-    std::memcpy(record.data() + IndexOffset, computer.data(), computer.size());
-    return record;
+    return record.replace(2, name.size(), name).replace(IndexOffset, computer.size(), computer);
 }
 
-std::string IndexValue(const std::vector<unsigned char>& record) {
-    return reinterpret_cast<const char*>(record.data() + IndexOffset);
+// Binds the key, the record and its index value to ?1, ?2 and ?3 and runs the statement.
+bool StepWith(sqlite3_stmt* statement, int number, int version) {
+    const std::string key = Key(number), record = Record(number, version);
+    const std::string value = record.c_str() + IndexOffset;
+    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(statement, 2, record.data(), static_cast<int>(record.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(statement, 3, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_reset(statement);
+    return done;
 }
 
 sqlite3* RawConnection(const std::string& file) {
@@ -67,39 +72,39 @@ void MakeDataset(const std::string& name, int records) {
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO records(key, data, f7) VALUES(?1, ?2, ?3)", -1, &insert, nullptr);
-    for (int i = 1; i <= records; ++i) {
-        const std::string key = Key(i);
-        const auto record = Record(i, 0);
-        const std::string value = IndexValue(record);
-        sqlite3_bind_text(insert, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(insert, 2, record.data(), static_cast<int>(record.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(insert, 3, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE)
+    for (int i = 1; i <= records; ++i)
+        if (!StepWith(insert, i, 0))
             std::abort();
-        sqlite3_reset(insert);
-    }
     sqlite3_finalize(insert);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
 
 struct TFixture {
-    std::string Folder;
-    std::string Name;
-    TFixture() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qelbench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        Folder = pattern;
-        Name = Folder + "/QelDBase";
-        MakeDataset(Name, ScanRecords);
-    }
+    std::string Folder = (std::filesystem::temp_directory_path() / "qelbench-XXXXXX").string();
+    std::string Name = (mkdtemp(Folder.data()) ? Folder : std::string("/nonexistent")) + "/QelDBase";
+    TFixture() { MakeDataset(Name, ScanRecords); }
     ~TFixture() { std::filesystem::remove_all(Folder); }
 };
 
 TFixture& Fixture() {
     static TFixture fixture;
     return fixture;
+}
+
+// Scans through the engine between two marker lines on stderr, so that a tracer can tell the scan's lock calls.
+int ScanBetweenMarkers(const std::string& name) {
+    qel::TIsamFile file;
+    std::vector<unsigned char> buffer(RecordSize);
+    if (!file.OpenDataset(name, 3))
+        return 1;
+    std::fputs("scan-begin\n", stderr);
+    std::fflush(stderr);
+    for (file.GoTop(0); file.GetNextRecord(buffer.data(), 0, "", 16);)
+        ;
+    std::fputs("scan-end\n", stderr);
+    std::fflush(stderr);
+    return file.LastError() == 1 && file.CloseDataset() ? 0 : 1;
 }
 
 void EngineScan(benchmark::State& state) {
@@ -151,12 +156,9 @@ void EngineUpdate(benchmark::State& state) {
         state.SkipWithError("open failed");
         return;
     }
-    int version = 0;
-    for (auto _ : state) {
-        ++version;
-        const int number = 1 + version % 100;
-        const auto record = Record(number, version);
-        if (!file.UpdateRecord(record.data(), Key(number)))
+    for (int version = 1; auto _ : state) {
+        const int number = 1 + ++version % 100;
+        if (!file.UpdateRecord(Record(number, version).data(), Key(number)))
             state.SkipWithError("update failed");
     }
 }
@@ -167,20 +169,11 @@ void SqliteUpdate(benchmark::State& state) {
     sqlite3_prepare_v2(db, "BEGIN IMMEDIATE", -1, &begin, nullptr);
     sqlite3_prepare_v2(db, "UPDATE records SET data=?2, f7=?3 WHERE key=?1", -1, &update, nullptr);
     sqlite3_prepare_v2(db, "COMMIT", -1, &commit, nullptr);
-    int version = 0;
-    for (auto _ : state) {
-        ++version;
-        const int number = 1 + version % 100;
-        const std::string key = Key(number);
-        const auto record = Record(number, version);
-        const std::string value = IndexValue(record);
+    for (int version = 1; auto _ : state) {
         sqlite3_step(begin);
         sqlite3_reset(begin);
-        sqlite3_bind_text(update, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(update, 2, record.data(), static_cast<int>(record.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(update, 3, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-        const bool updated = sqlite3_step(update) == SQLITE_DONE && sqlite3_changes(db) == 1;
-        sqlite3_reset(update);
+        ++version;
+        const bool updated = StepWith(update, 1 + version % 100, version) && sqlite3_changes(db) == 1;
         if (sqlite3_step(commit) != SQLITE_DONE || !updated)
             state.SkipWithError("update failed");
         sqlite3_reset(commit);
@@ -197,8 +190,7 @@ BENCHMARK(SqliteScan)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions
 BENCHMARK(EngineUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(SqliteUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
 
-// Keeps the median real time per iteration of each benchmark, by name,
-// besides printing.
+// Keeps the median real time per iteration of each benchmark, by name, besides printing.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -207,44 +199,33 @@ public:
                 Times[run.run_name.function_name] = run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
+    void PrintRatio(const std::string& engine, const std::string& raw, double target) {
+        const double ratio = Times[raw] > 0 ? Times[engine] / Times[raw] : 0;
+        std::printf("%s / %s = %.2fx (target <= %.1fx): %s\n", engine.c_str(), raw.c_str(), ratio, target,
+                    ratio <= 0        ? "not measured"
+                    : ratio <= target ? "met"
+                                      : "MISSED");
+    }
     std::map<std::string, double> Times;
 };
 
-void PrintRatio(const TRatioReporter& reporter, const char* engine, const char* raw, double target) {
-    const auto e = reporter.Times.find(engine);
-    const auto r = reporter.Times.find(raw);
-    if (e == reporter.Times.end() || r == reporter.Times.end() || r->second <= 0) {
-        std::printf("%s / %s: not measured\n", engine, raw);
-        return;
-    }
-    const double ratio = e->second / r->second;
-    std::printf("%s / %s = %.2fx (target <= %.1fx): %s\n", engine, raw, ratio, target,
-                ratio <= target ? "met" : "MISSED");
-}
-
-// Counts F_SETLK/F_SETLKW calls between the helper's markers in a strace log.
+// Counts F_SETLK/F_SETLKW calls between the scanner's markers in a strace log.
 void PrintScanLocks() {
-    const std::filesystem::path helper =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "engine_scan_locks";
-    const std::string name = Fixture().Folder + "/LockScan";
+    const std::string name = Fixture().Folder + "/LockScan", log = Fixture().Folder + "/strace.log";
     MakeDataset(name, LockScanRecords);
-    const std::string log = Fixture().Folder + "/strace.log";
-    const std::string command =
-        "strace -f -e trace=fcntl,write -o '" + log + "' '" + helper.string() + "' '" + name + "' >/dev/null 2>&1";
+    const std::string command = "strace -f -e trace=fcntl,write -o '" + log + "' '" +
+                                std::filesystem::read_symlink("/proc/self/exe").string() + "' --scan-locks '" + name +
+                                "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
-        std::printf("lock calls of a %d-record scan: not measured (strace or %s failed)\n", LockScanRecords,
-                    helper.c_str());
+        std::printf("lock calls of a %d-record scan: not measured (strace or the scan failed)\n", LockScanRecords);
         return;
     }
     std::ifstream lines(log);
-    std::string line;
     int inScan = 0, total = 0;
     bool scanning = false;
-    while (std::getline(lines, line)) {
-        if (line.find("scan-begin") != std::string::npos)
-            scanning = true;
-        else if (line.find("scan-end") != std::string::npos)
-            scanning = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("scan-") != std::string::npos)
+            scanning = line.find("scan-begin") != std::string::npos;
         else if (line.find("F_SETLK") != std::string::npos) {
             ++total;
             inScan += scanning;
@@ -257,6 +238,8 @@ void PrintScanLocks() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--scan-locks")
+        return ScanBetweenMarkers(argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -264,8 +247,8 @@ int main(int argc, char** argv) {
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
-    PrintRatio(reporter, "EngineScan", "SqliteScan", 3.0);
-    PrintRatio(reporter, "EngineUpdate", "SqliteUpdate", 1.5);
+    reporter.PrintRatio("EngineScan", "SqliteScan", 3.0);
+    reporter.PrintRatio("EngineUpdate", "SqliteUpdate", 1.5);
     PrintScanLocks();
     benchmark::Shutdown();
     return 0;

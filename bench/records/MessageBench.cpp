@@ -9,16 +9,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace qel::bench {
 namespace {
@@ -36,57 +38,37 @@ std::string ComputerName(int i) {
     return name;
 }
 
-// A temporary folder, in memory when the machine offers one, so that building
-// the dataset is not bound by the disk's flushes.
-std::string MakeFolder() {
-    for (const char* base : std::array<const char*, 3>{"/dev/shm", std::getenv("TMPDIR"), "/tmp"}) {
-        if (!base || !std::filesystem::is_directory(base))
-            continue;
-        std::string pattern = std::string(base) + "/qel-bench-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            return pattern + "/";
-    }
-    std::fprintf(stderr, "no temporary folder\n");
-    std::exit(1);
-}
-
-// The shared dataset, built once per run.
+// The shared dataset, built once per run in memory when the machine offers it, so that building is not bound by
+// the disk's flushes.
 struct TBenchData {
-    std::string Folder;
-    double BuildSeconds = 0;
-
-    TBenchData() : Folder(MakeFolder()) {
+    std::string Folder =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm/qel-bench-XXXXXX" : "/tmp/qel-bench-XXXXXX";
+    TBenchData() {
         const auto start = std::chrono::steady_clock::now();
+        if (!mkdtemp(Folder.data()))
+            std::exit(1);
+        Folder += "/";
         std::mt19937 random(42);
         TDatasetWriter writer(Folder);
-        int ours = 0;
-        for (int i = 0; i < TotalMessages; ++i) {
+        for (int i = 0, ours = 0; i < TotalMessages; ++i) {
             // Round robin: every computer's messages are spread over the whole key range.
-            const std::string to = ComputerName(i % Computers);
-            TMessageDraft draft{.To = to,
-                                .From = ComputerName(static_cast<int>(random() % Computers)),
-                                .Subject = "Subject " + std::to_string(i),
-                                .Text = "Message text number " + std::to_string(i) +
-                                        ", long enough to look like a real one.",
-                                .ToName = "User " + to};
-            draft.FromName = "User " + draft.From;
-            if (to == OwnComputer)
-                draft.State = ++ours > 1000 - NewForUs ? MessageStateNew : MessageStateOld;
-            else
-                draft.State = random() % 4 == 0 ? MessageStateNew : MessageStateOld;
-            if (writer.AddMessage(draft).empty()) {
-                std::fprintf(stderr, "could not store message %d\n", i);
-                std::exit(1);
-            }
+            const std::string to = ComputerName(i % Computers), from = ComputerName(int(random() % Computers));
+            const bool fresh = to == OwnComputer ? ++ours > 1000 - NewForUs : random() % 4 == 0;
+            const TMessageDraft draft{.To = to,
+                                      .From = from,
+                                      .State = fresh ? MessageStateNew : MessageStateOld,
+                                      .Subject = "Subject " + std::to_string(i),
+                                      .Text = "Message text number " + std::to_string(i) +
+                                              ", long enough to look like a real one.",
+                                      .ToName = "User " + to,
+                                      .FromName = "User " + from};
+            if (writer.AddMessage(draft).empty())
+                std::exit(2);
         }
-        BuildSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "Built %d messages (%d for %s) in %.1f s in %s\n", TotalMessages, ours,
-                     OwnComputer.c_str(), BuildSeconds, Folder.c_str());
+        std::fprintf(stderr, "Built %d messages in %.1f s in %s\n", TotalMessages,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), Folder.c_str());
     }
-    ~TBenchData() {
-        std::error_code ec;
-        std::filesystem::remove_all(Folder, ec);
-    }
+    ~TBenchData() { std::filesystem::remove_all(Folder); }
 };
 
 TBenchData& Data() {
@@ -122,51 +104,35 @@ bool ResultsAgree() {
            window.Shown == ReferenceShownMessages(Data().Folder, OwnComputer) && station.Ui.Boxes.empty();
 }
 
-void BM_HasNewMessages_RecipientIndex(benchmark::State& state) {
-    TOwnStation station;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(station.Messages->HasNewMessages());
-}
-
-void BM_HasNewMessages_FullPass(benchmark::State& state) {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ReferenceHasNewMessages(Data().Folder, OwnComputer));
-}
-
-void BM_LoadInBox_RecipientIndex(benchmark::State& state) {
-    TOwnStation station;
-    TInBoxRecorder inBox;
-    for (auto _ : state) {
-        station.Messages->LoadInBox(inBox, inBox);
-        benchmark::DoNotOptimize(inBox.Rows.data());
+// Each operation through the recipient index and as the full pass over every record.
+void RegisterBenchmarks() {
+    using Run = std::function<void(TOwnStation&)>;
+    const std::vector<std::tuple<const char*, Run, std::function<void()>>> operations = {
+        {"HasNewMessages", [](TOwnStation& s) { benchmark::DoNotOptimize(s.Messages->HasNewMessages()); },
+         [] { benchmark::DoNotOptimize(ReferenceHasNewMessages(Data().Folder, OwnComputer)); }},
+        {"LoadInBox",
+         [inBox = std::make_shared<TInBoxRecorder>()](TOwnStation& s) { s.Messages->LoadInBox(*inBox, *inBox); },
+         [] { benchmark::DoNotOptimize(ReferenceInBox(Data().Folder, OwnComputer).Rows.data()); }},
+        {"ShowNewMessages",
+         [window = std::make_shared<TNoWindow>()](TOwnStation& s) { s.Messages->ShowNewMessages(*window); },
+         [] { benchmark::DoNotOptimize(ReferenceShownMessages(Data().Folder, OwnComputer)); }},
+    };
+    for (const auto& [operation, fast, full] : operations) {
+        benchmark::RegisterBenchmark((std::string("BM_") + operation + "_FullPass").c_str(),
+                                     [full](benchmark::State& state) {
+                                         for (auto _ : state)
+                                             full();
+                                     })
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("BM_") + operation + "_RecipientIndex").c_str(),
+                                     [fast](benchmark::State& state) {
+                                         TOwnStation station;
+                                         for (auto _ : state)
+                                             fast(station);
+                                     })
+            ->Unit(benchmark::kMicrosecond);
     }
 }
-
-void BM_LoadInBox_FullPass(benchmark::State& state) {
-    for (auto _ : state) {
-        TReferenceInBox inBox = ReferenceInBox(Data().Folder, OwnComputer);
-        benchmark::DoNotOptimize(inBox.Rows.data());
-    }
-}
-
-void BM_ShowNewMessages_RecipientIndex(benchmark::State& state) {
-    TOwnStation station;
-    TNoWindow window;
-    for (auto _ : state)
-        station.Messages->ShowNewMessages(window);
-}
-
-void BM_ShowNewMessages_FullPass(benchmark::State& state) {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ReferenceShownMessages(Data().Folder, OwnComputer));
-}
-
-BENCHMARK(BM_HasNewMessages_FullPass)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_HasNewMessages_RecipientIndex)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LoadInBox_FullPass)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LoadInBox_RecipientIndex)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ShowNewMessages_FullPass)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ShowNewMessages_RecipientIndex)->Unit(benchmark::kMicrosecond);
 
 // Prints as usual and keeps each benchmark's real and CPU time per iteration.
 class TRatioReporter : public benchmark::ConsoleReporter {
@@ -178,23 +144,20 @@ public:
         ConsoleReporter::ReportRuns(reports);
     }
 
-    void PrintRatios() const {
+    void PrintRatios() {
         std::printf("\nRecipient index against the full pass (%d messages, 1000 for this computer; target 20x):\n",
                     TotalMessages);
         for (const char* operation : {"HasNewMessages", "LoadInBox", "ShowNewMessages"}) {
-            const auto full = Times.find(std::string("BM_") + operation + "_FullPass");
-            const auto fast = Times.find(std::string("BM_") + operation + "_RecipientIndex");
-            if (full == Times.end() || fast == Times.end() || fast->second.first <= 0 || fast->second.second <= 0)
-                continue;
-            std::printf("  %-16s real: full pass %9.1f us, recipient index %8.1f us, %6.1fx faster;"
-                        " CPU: %6.1fx faster\n",
-                        operation, full->second.first, fast->second.first, full->second.first / fast->second.first,
-                        full->second.second / fast->second.second);
+            const auto [fullReal, fullCpu] = Times[std::string("BM_") + operation + "_FullPass"];
+            const auto [fastReal, fastCpu] = Times[std::string("BM_") + operation + "_RecipientIndex"];
+            if (fastReal > 0 && fastCpu > 0)
+                std::printf("  %-16s real: full pass %9.1f us, recipient index %8.1f us, %6.1fx faster;"
+                            " CPU: %6.1fx faster\n",
+                            operation, fullReal, fastReal, fullReal / fastReal, fullCpu / fastCpu);
         }
     }
 
-    // Real and CPU time per iteration, in microseconds.
-    std::map<std::string, std::pair<double, double>> Times;
+    std::map<std::string, std::pair<double, double>> Times; // real and CPU microseconds per iteration
 };
 
 } // namespace
@@ -209,6 +172,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(stderr, "Results of both readers identical.\n");
+    qel::bench::RegisterBenchmarks();
     qel::bench::TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
