@@ -134,13 +134,9 @@ TEST_F(EngineContract, PutAndDeleteCheckKeysModesAndPresence) {
                              {"0000000001", ISM_NOT_FOUND}})
         EXPECT_EQ(Delete(Handle, key), code) << key;
 
-    IsmInfoRec info{};
-    ASSERT_EQ(IsmInfo(&Handle, &info), ISM_OK);
-    EXPECT_EQ(info.recordCount, 1);
-    EXPECT_EQ(info.keyLength, 10);
-    EXPECT_NE(info.infoText, nullptr);
-    EXPECT_EQ(info.noteText, nullptr);
-    SysFreeString(info.infoText);
+    const IsmInfoRec info = Info(Handle);
+    EXPECT_EQ(std::pair(info.recordCount, int32_t{info.keyLength}), std::pair(1, 10));
+    EXPECT_TRUE(info.infoText && !info.noteText);
 }
 
 TEST_F(EngineContract, RecordBytesComeBackExactly) {

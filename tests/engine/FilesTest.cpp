@@ -215,24 +215,18 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
     ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
 
     const std::string answer = RunAsNobody([&] {
+        uint32_t handle = 0, other = 0, secret = 0;
         std::string out;
-        out += "create=" + std::to_string(Create(locked + "/new", Layout));
-        uint32_t handle = 0;
-        out += " open=" + std::to_string(Open(locked + "/users", &handle));
-        out += " scan=" + std::to_string(ScanKeys(handle, RecordSize).size());
-        out += " put=" + std::to_string(Put(handle, Key(9), Record(9)));
-        out += " replace=" + std::to_string(Put(handle, Key(1), Record(9), ISM_PUT_REPLACE));
-        out += " delete=" + std::to_string(Delete(handle, Key(1)));
-        out += " close=" + std::to_string(Close(handle));
-        out += " | open=" + std::to_string(Open(shared + "/readonly", &handle));
-        out += " put=" + std::to_string(Put(handle, Key(9), Record(9)));
-        Close(handle);
-        out += " | open=" + std::to_string(Open(shared + "/secret", &handle));
-        out += " | create=" + std::to_string(Create(shared + "/mine", Layout));
+        for (int16_t code : {Create(locked + "/new", Layout), Open(locked + "/users", &handle),
+                             static_cast<int16_t>(ScanKeys(handle, RecordSize).size()), Put(handle, Key(9), Record(9)),
+                             Put(handle, Key(1), Record(9), ISM_PUT_REPLACE), Delete(handle, Key(1)), Close(handle),
+                             Open(shared + "/readonly", &other), Put(other, Key(9), Record(9)), Close(other),
+                             Open(shared + "/secret", &secret), Create(shared + "/mine", Layout)})
+            out += std::to_string(code) + " ";
         return out;
     });
-    EXPECT_EQ(answer,
-              "create=13 open=0 scan=5 put=13 replace=13 delete=13 close=0 | open=0 put=13 | open=13 | create=0");
+    // Create, open, scan (records), put, replace, delete, close | open, put, close | open | create.
+    EXPECT_EQ(answer, "13 0 5 13 13 13 0 0 13 0 13 0 ");
     EXPECT_EQ(FileBytes(locked + "/users.isd"), before);
     EXPECT_EQ(FolderEntries(locked), (std::vector<std::string>{"users.isd"}));
 }
