@@ -145,12 +145,12 @@ TYPED_TEST(CatalogueTest, NamesUpToTheLimitAreStoredWholeLongerOnesAreRefused) {
     EXPECT_EQ(this->Dump(), before);
 }
 
-TYPED_TEST(CatalogueTest, WithoutADatasetEveryWriteReportsAnInvalidReferenceAndListsStayEmpty) {
+TYPED_TEST(CatalogueTest, WithoutADatasetEveryWriteReportsTheMissingDatasetAndListsStayEmpty) {
     TypeParam::Add(this->Pc, "Alpha");
     TypeParam::Rename(this->Pc, "Alpha", "Beta");
     TypeParam::Delete(this->Pc, 1);
     EXPECT_EQ(TypeParam::Name(this->Pc, 1), "");
-    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Invalid dataset reference\r")));
+    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
     EXPECT_TRUE(this->Listed().empty());
     EXPECT_EQ(this->Pc.Ui.Boxes.size(), 4u); // listing reports nothing
     EXPECT_FALSE(std::filesystem::exists(this->Path() + ".isd"));

@@ -25,12 +25,14 @@ TEST_F(DepartmentTest, ANewCatalogueIsEmptyAndMadeWithoutABox) {
     Pc.Departments.AddDepartment("Sales");
     EXPECT_EQ(DumpCatalogue(Database.Path() + "QelDeps", 21), (TCatalogueRecords{{"0000000001", "Sales"}}));
 
-    // A failed creation is silent; later calls report it.
+    // A failed creation is silent; later calls report why.
     TCatalogueComputer lost("PC2", Database.Path() + "missing/");
     lost.Departments.CreateDepartmentDataset();
     EXPECT_TRUE(lost.Ui.Boxes.empty());
     lost.Departments.AddDepartment("Sales");
-    EXPECT_EQ(lost.Ui.Boxes, std::vector<TShownBox>{ErrorBox("Invalid dataset reference\r")});
+    // The open's own reason is reported, naming the folder.
+    EXPECT_EQ(lost.Ui.Boxes,
+              std::vector<TShownBox>{ErrorBox("DOS function call failure\rFolder not found: " + Database.Path() + "missing")});
 }
 
 TEST_F(DepartmentTest, TheTreeHasOneRootWithTheDepartmentsInKeyOrder) {
