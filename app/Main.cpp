@@ -78,6 +78,8 @@ TfrmMain::TfrmMain(TPlatform& platform, IMainDialogs& dialogs, QWidget* parent) 
     FTree = std::make_unique<TDepartmentTreeView>(TreeViewMain);
     FController =
         std::make_unique<TMainController>(platform, FBoxes, *this, *this, *this, *this, *FBoard, *FTree, dialogs);
+    FWork = std::make_unique<TThreadWork>();
+    FController->SetBackgroundWork(FWork.get());
     FDesktop = std::make_unique<TDBusDesktop>();
     FController->SetDesktop(FDesktop.get(), FDesktop.get());
     FBoard->Marked = [this](const std::string& computer) { return FController->Watched(computer); };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BackgroundWork.h"
 #include "app/BoardWidgets.h"
 #include "app/MainView.h"
 #include "app/QtMessageBoxes.h"
@@ -38,8 +39,8 @@ public:
 
     TMainController& Controller() { return *FController; }
     IMessageBoxes& Boxes() { return FBoxes; }
-    // ListViewMain as the record classes fill it.
-    IBoardList& BoardList() { return *FBoard; }
+    // The board as every fill reaches it (through the controller's count).
+    IBoardList& BoardList() { return FController->Board(); }
 
     // The creation step (single instance, program-wide objects); false when
     // the program must end at once.
@@ -143,6 +144,9 @@ private:
     std::unique_ptr<TBoardListView> FBoard;
     std::unique_ptr<TDepartmentTreeView> FTree;
     std::unique_ptr<TMainController> FController;
+    // Declared after the controller so that it is destroyed (and its thread
+    // joined) first: its jobs use the controller's worker objects.
+    std::unique_ptr<TThreadWork> FWork;
     // After the controller, so it goes first: its notices call the controller.
     std::unique_ptr<TDBusDesktop> FDesktop;
     QTimer* FTrayAnimation = nullptr;

@@ -34,7 +34,45 @@ std::string NowText() {
     return std::string(text, length);
 }
 
+// The worker's ports: nothing is shown from the worker; the panel texts are
+// kept and replayed on the GUI thread.
+class TWorkerPorts : public IMessageBoxes, public IStatusPanel, public ITrayImage, public IAppControl {
+public:
+    TBoxAnswer Show(TBoxKind, const std::string&, TBoxButtons) override { return TBoxAnswer::No; }
+    void SetStatusText(const std::string& text) override { PanelTexts.push_back(text); }
+    void SetTrayImage(int) override {}
+    void RequestTerminate() override {}
+    std::vector<std::string> PanelTexts;
+};
+
 } // namespace
+
+struct TMainController::TWorkerSide {
+    TWorkerSide(TPlatform& platform, TIniFile& settings, const std::string& engineFolder, const std::string& location)
+        : Context{platform, settings, Ports, Ports, Ports, Ports, nullptr, engineFolder, TQelUser(platform), false},
+          Users(Context), Messages(Context, Users.Location) {
+        Users.Location = location;
+    }
+    TWorkerPorts Ports;
+    TQelContext Context;
+    TQelFile Users;
+    TQelMessage Messages;
+};
+
+void TMainController::TCountedBoard::BeginUpdate() {
+    ++Fills;
+    FTarget.BeginUpdate();
+}
+
+void TMainController::TCountedBoard::Clear() {
+    Rows.clear();
+    FTarget.Clear();
+}
+
+void TMainController::TCountedBoard::AddRow(const TBoardRow& row) {
+    Rows.push_back(row);
+    FTarget.AddRow(row);
+}
 
 void TMainController::TAppControlGuard::RequestTerminate() {
     FOwner.FTerminateRequested = true;
@@ -45,7 +83,8 @@ TMainController::TMainController(TPlatform& platform, IMessageBoxes& boxes, IMai
                                  ITrayImage& tray, IAppControl& app, IBoardList& board, IDepartmentTree& tree,
                                  IMainDialogs& dialogs)
     : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray),
-      FBoardTap(board, [this](const std::vector<TBoardRow>& rows) { BoardFilled(rows); }), FBoard(FBoardTap),
+      FBoardTap(board, [this](const std::vector<TBoardRow>& rows) { BoardFilled(rows); }), FCountedBoard(FBoardTap),
+      FBoard(FCountedBoard),
       FTree(tree), FDialogs(dialogs), FApp(*this, app), FFaults(boxes, panel), FSettings(platform, keys::ProfileFileName),
       FStoredOptions(MakeStoredMainOptions(FSettings)) {}
 
@@ -144,7 +183,10 @@ void TMainController::FormShow() {
 
     FContext->CurrentUser.Status = "Available";
     FUsers->SaveStatus();
+    NoteOwnWrite();
     FUsers->ListUsers(FBoard);
+    // The ticks' own handles, on the folder the first show settled on.
+    FWorker = std::make_unique<TWorkerSide>(FPlatform, FSettings, FContext->EngineFolder, FUsers->Location);
 
     FView.SetRefreshTimerEnabled(true);
     FView.SetMessageTimerEnabled(true);
@@ -222,6 +264,22 @@ bool TMainController::RefillBoard() {
     return FUsers->ListUsers(FBoard);
 }
 
+void TMainController::NoteOwnWrite() {
+    // The refill that follows reads this write; the next tick need not. A
+    // stamp that cannot be taken leaves the next tick to refill.
+    try {
+        FUsersFileAge = FPlatform.FileStamp(UsersFilePath());
+    } catch (const std::exception&) {
+    }
+}
+
+void TMainController::Post(std::function<std::function<void()>()> work) {
+    if (FWork)
+        FWork->Post(std::move(work));
+    else
+        work()();
+}
+
 void TMainController::RefreshTick() {
     if (!FShown || FClosed)
         return;
@@ -230,41 +288,112 @@ void TMainController::RefreshTick() {
         FView.CloseWindow();
         return;
     }
+    // The read that is out shows the board; a change after it is seen by the
+    // next tick, as its stamp differs from the one stored now.
+    if (FBoardReadOut)
+        return;
     try {
         const TFileStamp stamp = FPlatform.FileStamp(UsersFilePath());
         if (stamp == FUsersFileAge)
             return;
         FUsersFileAge = stamp;
-        // A board that cannot be read is shown in a box once per fault, and
-        // panel 0 says so until a refill succeeds again.
-        const std::string previousFault = std::exchange(FFaults.Fault, {});
-        FUsers->LoadCurrentUser();
-        FTray.SetTrayImage(StatusImageIndex(FContext->CurrentUser.Status));
-        FContext->IsAdministrator = FContext->CurrentUser.Administrator == 1;
-        FFaults.HoldBack = true;
-        FFaults.Held.clear();
-        const bool listed = RefillBoard();
-        FFaults.HoldBack = false;
-        if (!listed) {
-            FFaults.Fault = FFaults.Held;
-            if (FFaults.Fault != previousFault)
-                FBoxes.ShowError(FFaults.Fault);
-            FPanel.SetStatusText(OnOneLine(FFaults.Fault));
-        }
+        StartBoardRead();
     } catch (const std::exception&) {
         FPanel.SetStatusText(RefreshErrorText);
     }
 }
 
+void TMainController::StartBoardRead() {
+    std::optional<std::string> department;
+    if (FDepartments->Filtered)
+        department = FDepartments->FilterName;
+    const unsigned fills = FCountedBoard.Fills;
+    FBoardReadOut = true;
+    Post([this, department, fills, location = FUsers->Location]() -> std::function<void()> {
+        // Worker thread: only the worker's objects.
+        auto snapshot = std::make_shared<TBoardSnapshot>();
+        bool failed = false;
+        try {
+            FWorker->Users.Location = location;
+            *snapshot = FWorker->Users.ReadBoard(department ? &*department : nullptr);
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        return [this, snapshot, failed, fills] {
+            FBoardReadOut = false;
+            if (failed) {
+                FPanel.SetStatusText(RefreshErrorText);
+                return;
+            }
+            // A fill since the read began showed newer rows than these.
+            if (FClosed || fills != FCountedBoard.Fills)
+                return;
+            try {
+                ShowTickBoard(*snapshot);
+            } catch (const std::exception&) {
+                FPanel.SetStatusText(RefreshErrorText);
+            }
+        };
+    });
+}
+
+void TMainController::ShowTickBoard(const TBoardSnapshot& snapshot) {
+    // A board that cannot be read is shown in a box once per fault, and
+    // panel 0 says so until a refill succeeds again.
+    const std::string previousFault = std::exchange(FFaults.Fault, {});
+    FUsers->TakeOwnRecord(snapshot);
+    FTray.SetTrayImage(StatusImageIndex(FContext->CurrentUser.Status));
+    FContext->IsAdministrator = FContext->CurrentUser.Administrator == 1;
+    if (!snapshot.Error) {
+        TQelFile::ShowBoard(FBoard, snapshot);
+        return;
+    }
+    FFaults.Fault = snapshot.ErrorText;
+    if (FFaults.Fault != previousFault)
+        FBoxes.ShowError(FFaults.Fault);
+    FPanel.SetStatusText(OnOneLine(FFaults.Fault));
+}
+
 void TMainController::MessageTick() {
-    if (!FShown || FClosed)
+    if (!FShown || FClosed || FMessageReadOut)
         return;
     try {
         const TFileStamp stamp = FPlatform.FileStamp(MessagesFilePath());
         if (stamp == FMessagesFileAge)
             return;
         FMessagesFileAge = stamp;
-        if (FMessages->HasNewMessages()) {
+    } catch (const std::exception&) {
+        FPanel.SetStatusText(MessageCheckErrorText);
+        return;
+    }
+    FMessageReadOut = true;
+    Post([this]() -> std::function<void()> {
+        // Worker thread: only the worker's objects.
+        bool found = false;
+        bool failed = false;
+        std::vector<std::string> texts;
+        try {
+            FWorker->Ports.PanelTexts.clear();
+            found = FWorker->Messages.HasNewMessages();
+            texts = FWorker->Ports.PanelTexts;
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        return [this, found, failed, texts] {
+            FMessageReadOut = false;
+            if (failed)
+                FPanel.SetStatusText(MessageCheckErrorText);
+            else if (!FClosed)
+                ShowMessageCheck(found, texts);
+        };
+    });
+}
+
+void TMainController::ShowMessageCheck(bool found, const std::vector<std::string>& panelTexts) {
+    try {
+        for (const std::string& text : panelTexts)
+            FFaults.SetStatusText(text);
+        if (found) {
             // The sound marks the start of the new-mail state only.
             if (!FNewMail)
                 FMessages->PlayNewMessageSound(Options());
@@ -310,6 +439,7 @@ void TMainController::SetStatus(const std::string& status) {
         return;
     FContext->CurrentUser.Status = status;
     FUsers->SaveStatus();
+    NoteOwnWrite();
     RefillBoard();
 }
 

@@ -13,9 +13,11 @@
 #include "records/UiPorts.h"
 #include "settings/IniFile.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qel {
 
@@ -70,6 +72,16 @@ struct TCommandStates {
     bool operator==(const TCommandStates&) const = default;
 };
 
+// Runs the ticks' reads away from the GUI thread. Called on the GUI thread.
+class IBackgroundWork {
+public:
+    virtual ~IBackgroundWork() = default;
+    // Runs `work` on the worker thread, one job at a time in the order posted;
+    // the function it returns then runs on the GUI thread. Jobs not finished
+    // when the implementation is destroyed are dropped, continuation and all.
+    virtual void Post(std::function<std::function<void()>()> work) = 0;
+};
+
 // One built-in status command: the command's caption, hint, key and image,
 // and the status text it writes.
 struct TStatusCommand {
@@ -102,6 +114,9 @@ public:
     TMainController(const TMainController&) = delete;
     TMainController& operator=(const TMainController&) = delete;
 
+    // Where the ticks read (GUI thread only); not owned, and it must stop its
+    // worker before the controller goes. Without one the reads run inline.
+    void SetBackgroundWork(IBackgroundWork* work) { FWork = work; }
     // Replaces the options read from the settings file (tests); not owned.
     void SetOptions(IMainOptions* options) { FOptionsOverride = options; }
     // The desktop services (not owned; null: no service answers). Set before
@@ -132,9 +147,14 @@ public:
 
     // File > Exit: closes the window for good.
     void FileExit();
-    // tmrUpdateListViewTimer, every 5000 ms.
+    // tmrUpdateListViewTimer, every 5000 ms. The stamp checks run here; the
+    // read of the users dataset (this computer's record and the board in one
+    // open) runs on the background work, and its result is shown when it
+    // comes back unless the board was filled meanwhile. A tick while a read
+    // is out does nothing more than the marker check.
     void RefreshTick();
-    // tmrCheckForMessagesTimer, every 10000 ms.
+    // tmrCheckForMessagesTimer, every 10000 ms; the new-message test runs on
+    // the background work, the sound and the notice follow on return.
     void MessageTick();
     // TreeViewMainClick; `nodeText` is the selected node's text, or empty
     // optional when no node is selected.
@@ -173,6 +193,11 @@ public:
     // Board refill: the department's users when filtered, else everyone.
     // False (after the error box) when the users dataset cannot be read.
     bool RefillBoard();
+    // The board every fill goes through (the dialogs' too), so that a tick's
+    // read that comes back after another fill is dropped.
+    IBoardList& Board() { return FCountedBoard; }
+    // The rows the board shows since its last fill.
+    const std::vector<TBoardRow>& BoardRows() const { return FCountedBoard.Rows; }
 
     bool AlreadyRunning() const { return FAlreadyRunning; }
     // The first show has completed: the board runs.
@@ -222,6 +247,30 @@ private:
         IStatusPanel& FPanel;
     };
 
+    // Counts the fills of the board and keeps the rows shown.
+    class TCountedBoard : public IBoardList {
+    public:
+        explicit TCountedBoard(IBoardList& target) : FTarget(target) {}
+        void BeginUpdate() override;
+        void Clear() override;
+        void AddRow(const TBoardRow& row) override;
+        void EndUpdate() override { FTarget.EndUpdate(); }
+        unsigned Fills = 0;
+        std::vector<TBoardRow> Rows;
+
+    private:
+        IBoardList& FTarget;
+    };
+    // The worker's own record objects (their own engine handles) and the
+    // ports they report to; made on the GUI thread, used only by jobs.
+    struct TWorkerSide;
+
+    void Post(std::function<std::function<void()>()> work);
+    void StartBoardRead();
+    void ShowTickBoard(const TBoardSnapshot& snapshot);
+    void ShowMessageCheck(bool found, const std::vector<std::string>& panelTexts);
+    // Marks the users file as seen right after this computer wrote it.
+    void NoteOwnWrite();
     void GoOffline();
     // Starts or stops the screen-lock check as the settings say.
     void ApplyScreenLockOption();
@@ -244,6 +293,7 @@ private:
     ITrayImage& FTray;
     // Every board fill of the controller passes the rows to the watch list.
     TBoardTap FBoardTap;
+    TCountedBoard FCountedBoard;
     IBoardList& FBoard;
     IDepartmentTree& FTree;
     IMainDialogs& FDialogs;
@@ -265,6 +315,10 @@ private:
     std::unique_ptr<TQelDepartment> FDepartments;
     std::unique_ptr<TWatchList> FWatch;
     std::unique_ptr<TScreenLockCheck> FLockCheck;
+    std::unique_ptr<TWorkerSide> FWorker;
+    IBackgroundWork* FWork = nullptr;
+    bool FBoardReadOut = false;
+    bool FMessageReadOut = false;
     // Keys of the messages a notice has named.
     std::set<std::string> FAnnouncedMessages;
 

@@ -18,6 +18,11 @@ std::string TCliPlatform::UserName() {
 }
 
 TBoxAnswer TCliBoxes::Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) {
+    if (Hold) {
+        Held.push_back(text);
+        ++FFailures;
+        return TBoxAnswer::Ok;
+    }
     std::string shown;
     for (const char c : text)
         shown += c == '\r' ? '\n' : c;

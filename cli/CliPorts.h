@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // What the record classes would show on screen, turned into lines on
 // standard error and into a verdict the command can test.
@@ -35,6 +36,11 @@ public:
     TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override;
 
     int Failures() const { return FFailures; }
+
+    // While set, boxes are kept in Held (still counted as failures) instead
+    // of printed, so that the caller can word the failure itself.
+    bool Hold = false;
+    std::vector<std::string> Held;
 
 private:
     std::ostream& FErr;

@@ -456,11 +456,22 @@ int TSession::SetStatus(const std::vector<std::string>& args) {
         throw TUsageError{"status: \"Offline\" is set with \"qelctl offline\""};
     if (Trimmed(status).empty())
         return Fail("the status is blank");
-    if (!FitsField("the status", status, 31) || !OpenDatabase() || !LoadOwnRecord())
+    if (!FitsField("the status", status, 31) || !OpenDatabase())
         return ExitFailure;
+    // One open: SaveStatus reads this computer's record itself and writes
+    // nothing when it cannot.
     FContext.CurrentUser.Status = status;
-    FUsers->SaveStatus();
-    return Verdict();
+    FBoxes.Hold = true;
+    const bool read = FUsers->SaveStatus();
+    FBoxes.Hold = false;
+    if (FBoxes.Held.empty())
+        return Verdict();
+    std::string held = TerminalText(FBoxes.Held.front());
+    std::replace(held.begin(), held.end(), '\r', ' ');
+    if (!read)
+        return Fail("cannot read the record of this computer (" + FPlatform.ComputerName() + "): " + held +
+                    "\n(a computer whose user was deleted registers again with \"qelctl join FOLDER\")");
+    return Fail(held);
 }
 
 int TSession::SetComment(const std::vector<std::string>& args) {

@@ -167,17 +167,17 @@ void TQelFile::SaveUser() {
         boxes.Error(EngineErrorText(Isam));
 }
 
-void TQelFile::SaveStatus() {
+bool TQelFile::SaveStatus() {
     TDeferredBoxes boxes(FContext.Boxes);
     if (!Isam.OpenDataset(DatasetPath(), DatasetOpenMode, UsersLayoutText)) {
         boxes.Error(EngineErrorText(Isam));
-        return;
+        return false;
     }
     TCloseOnExit closer{Isam};
     TRecordBuffer buffer(UsersLayout());
     if (!Isam.GetRecord(buffer.Data(), ComputerNameIndex, User.ComputerName)) {
         boxes.Error(EngineErrorText(Isam));
-        return;
+        return false;
     }
     // Everything but the status comes from the record, so an administrator's
     // changes made meanwhile are kept.
@@ -191,34 +191,71 @@ void TQelFile::SaveStatus() {
     FContext.Tray.SetTrayImage(StatusImageIndex(user.Status));
     if (!Isam.UpdateRecord(buffer.Data(), Isam.CurrentKey()))
         boxes.Error(EngineErrorText(Isam));
+    return true;
 }
 
-bool TQelFile::ListBoard(IBoardList& board, const std::string* department) {
-    std::vector<TBoardRow> rows;
-    TRecordBuffer buffer(UsersLayout());
-    std::string error;
-    if (!ReadInKeyOrder(Isam, Location + UsersDatasetName, UsersLayoutText, buffer, false, &error,
-                        [&](const std::string&) {
-                            if (!department || buffer.GetText(userfield::Department) == *department)
-                                rows.push_back(BoardRow(buffer));
-                        })) {
-        FContext.Boxes.ShowError(error);
-        return false;
+TBoardSnapshot TQelFile::ReadBoard(const std::string* department) {
+    TBoardSnapshot snapshot;
+    if (!Isam.OpenDataset(Location + UsersDatasetName, DatasetOpenMode, UsersLayoutText)) {
+        snapshot.Error = Isam.LastError();
+        snapshot.ErrorText = EngineErrorText(Isam);
+        snapshot.OwnError = EngineErrorLine(Isam);
+        return snapshot;
     }
+    TCloseOnExit closer{Isam};
+    TRecordBuffer buffer(UsersLayout());
+    if (Isam.GoTop(PrimaryIndex))
+        while (Isam.GetNextRecord(buffer.Data(), PrimaryIndex, {}, ReadOptions)) {
+            // The lowest key with this computer's name, as a lookup by name finds it.
+            if (!snapshot.Own && buffer.GetText(userfield::ComputerName) == User.ComputerName)
+                snapshot.Own = ReadUserRecord(buffer);
+            if (!department || buffer.GetText(userfield::Department) == *department)
+                snapshot.Rows.push_back(BoardRow(buffer));
+        }
+    if (Isam.LastError() != IsamNotFound) {
+        snapshot.Error = Isam.LastError();
+        snapshot.ErrorText = Isam.ErrorText() + "\r" + Isam.ErrorDetail();
+        snapshot.Rows.clear();
+    }
+    if (!snapshot.Own)
+        snapshot.OwnError = EngineErrorLine(Isam);
+    return snapshot;
+}
+
+void TQelFile::ShowBoard(IBoardList& board, const TBoardSnapshot& snapshot) {
     board.BeginUpdate();
     board.Clear();
-    for (const TBoardRow& row : rows)
+    for (const TBoardRow& row : snapshot.Rows)
         board.AddRow(row);
     board.EndUpdate();
+}
+
+void TQelFile::TakeOwnRecord(const TBoardSnapshot& snapshot) {
+    if (!snapshot.Own) {
+        FContext.StatusPanel.SetStatusText(snapshot.OwnError);
+        return;
+    }
+    FContext.StatusPanel.SetStatusText("");
+    FContext.CurrentUser = *snapshot.Own;
+    StoredStatus = snapshot.Own->Status;
+}
+
+bool TQelFile::ShowOrReport(IBoardList& board, const TBoardSnapshot& snapshot) {
+    if (snapshot.Error) {
+        FContext.Boxes.ShowError(snapshot.ErrorText);
+        return false;
+    }
+    // Filled after the dataset is closed: the board's drawing never holds the file's lock.
+    ShowBoard(board, snapshot);
     return true;
 }
 
 bool TQelFile::ListUsers(IBoardList& board) {
-    return ListBoard(board, nullptr);
+    return ShowOrReport(board, ReadBoard(nullptr));
 }
 
 bool TQelFile::ListDepartmentUsers(IBoardList& board, const std::string& department) {
-    return ListBoard(board, &department);
+    return ShowOrReport(board, ReadBoard(&department));
 }
 
 bool TQelFile::FillUserList(INumberedList& list) {

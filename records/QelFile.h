@@ -6,7 +6,9 @@
 #include "records/QelUser.h"
 #include "records/UiPorts.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qel {
 
@@ -44,6 +46,21 @@ void WriteUserRecord(TRecordBuffer& buffer, const TQelUser& user);
 // "In meeting" 5, "On holiday" 6, "Out of office" 7, "Off sick" 10,
 // "Offline" 11; any other text (custom statuses) 9.
 int StatusImageIndex(const std::string& status);
+
+// What one read of the users dataset gives the board: the rows in key order
+// (only one department's when filtered) and this computer's record.
+struct TBoardSnapshot {
+    std::vector<TBoardRow> Rows;
+    // This computer's record, empty when it could not be read.
+    std::optional<TQelUser> Own;
+    // When Own is empty: the engine's error as panel 0 shows it.
+    std::string OwnError;
+    // 0 when every record was read; else the engine code that stopped the
+    // read (the open or a read). Rows are then not to be shown.
+    int16_t Error = 0;
+    // With Error: the engine's error box text.
+    std::string ErrorText;
+};
 
 // The edit boxes of the user-maintenance dialog that ShowUser fills, called in
 // this order: name, status, comments, extension, department, computer name,
@@ -116,8 +133,9 @@ public:
     // fields are first copied into CurrentUser, so changes an administrator
     // made meanwhile survive; IsAdministrator follows the record's flag and
     // the tray shows the image of the status. When the record cannot be read,
-    // shows the engine error and changes nothing.
-    void SaveStatus();
+    // shows the engine error and changes nothing, and returns false; true
+    // once the record was read (a failed write still shows its error).
+    bool SaveStatus();
 
     // Fills the board with every user in key order: caption UserName,
     // sub-items Status, Extension, Department, Comments, ComputerName, image
@@ -128,6 +146,19 @@ public:
     bool ListUsers(IBoardList& board);
     // The same, only users whose Department equals `department` exactly.
     bool ListDepartmentUsers(IBoardList& board, const std::string& department);
+
+    // The board's rows (every user, or those of `department` when given) and
+    // this computer's record, in one open and one pass of Location +
+    // "QelDBase"; the dataset is closed when it returns. Uses only Isam,
+    // Location and User, and shows nothing, so an object that only one
+    // thread uses may call it off the GUI thread.
+    TBoardSnapshot ReadBoard(const std::string* department);
+    // Fills the board with the snapshot's rows inside one update bracket.
+    static void ShowBoard(IBoardList& board, const TBoardSnapshot& snapshot);
+    // What LoadCurrentUser does with the record it read: the snapshot's own
+    // record into CurrentUser and StoredStatus with panel 0 cleared, or its
+    // OwnError in panel 0.
+    void TakeOwnRecord(const TBoardSnapshot& snapshot);
 
     // Fills `list` with every UserName in key order, each carrying its record
     // number (the integer value of its primary key). Failures as ListUsers.
@@ -162,7 +193,7 @@ public:
 private:
     // This computer's record as registering makes it.
     TQelUser NewRecord(int16_t administrator) const;
-    bool ListBoard(IBoardList& board, const std::string* department);
+    bool ShowOrReport(IBoardList& board, const TBoardSnapshot& snapshot);
 
     TQelContext& FContext;
 };

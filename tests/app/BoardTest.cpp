@@ -6,6 +6,7 @@
 #include "isam/IsamFile.h"
 #include "records/RecordsCommon.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -39,6 +40,49 @@ TEST_F(BoardTest, StatusChangeOnAnotherComputerReachesTheBoardAtTheNextTick) {
     Alpha.Controller->RefreshTick();
     ASSERT_EQ(Alpha.Ui.Rows.size(), 2u);
     EXPECT_EQ(Alpha.Ui.Rows[1], (TBoardRow{"BEN", {"Gone home", "", "", "", "BETA"}, 4}));
+}
+
+TEST_F(BoardTest, OwnStatusChangeFillsOnceAndTheNextTickReadsNothing) {
+    Beta.Ui.Reset();
+    Beta.Controller->SetStatus("DND");
+    EXPECT_EQ(std::count(Beta.Ui.Log.begin(), Beta.Ui.Log.end(), "board begin"), 1);
+    Beta.Ui.Reset();
+    Beta.Controller->RefreshTick();
+    EXPECT_TRUE(Beta.Ui.Log.empty());
+}
+
+// Jobs wait until the test runs them, as on a slow share.
+struct TQueuedWork : IBackgroundWork {
+    void Post(std::function<std::function<void()>()> work) override { Jobs.push_back(std::move(work)); }
+    // Runs the oldest job's read; returns what it would show.
+    std::function<void()> Read() {
+        auto job = std::move(Jobs.front());
+        Jobs.erase(Jobs.begin());
+        return job();
+    }
+    std::vector<std::function<std::function<void()>()>> Jobs;
+};
+
+TEST_F(BoardTest, TickReadRunsAsOneJobAndIsDroppedWhenAnotherFillOvertookIt) {
+    TQueuedWork work;
+    Alpha.Controller->SetBackgroundWork(&work);
+    Beta.Controller->SetStatus("Gone home");
+    Alpha.Ui.Reset();
+    Alpha.Controller->RefreshTick();
+    Alpha.Controller->RefreshTick(); // the read is still out: nothing more
+    ASSERT_EQ(work.Jobs.size(), 1u);
+    EXPECT_TRUE(Alpha.Ui.Log.empty());
+    work.Read()();
+    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Gone home"}));
+    EXPECT_EQ(Alpha.Controller->BoardRows(), Alpha.Ui.Rows);
+
+    Beta.Controller->SetStatus("DND");
+    Alpha.Controller->RefreshTick();
+    const std::function<void()> show = work.Read();
+    Beta.Controller->SetStatus("Off sick");
+    Alpha.Controller->TreeClick(std::string(DepartmentsRootText));
+    show();
+    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Off sick"}));
 }
 
 TEST_F(BoardTest, TickWithoutChangeReadsNothing) {

@@ -1,0 +1,376 @@
+// The board as an office of many desks feels it, each figure against a
+// baseline measured in the same run:
+//   refill      the refill through the users class into the real board widget
+//               vs a raw SQLite open+SELECT+close and a bare QTreeWidget
+//   start-up    the real window to a filled board vs a bare window, same rows
+//   ops         file operations per action on the shared folder, counted by
+//               the ShareShim preload (round trips, and x 1 ms / x 5 ms)
+//   stall       the longest event-loop gap during a refresh and a message
+//               tick, 5 ms per file operation
+//   memory      resident size with many users vs 10 users
+// Usage: board_bench [USERS [MESSAGES]] (default 1000 and 100000; the stall
+// and memory runs use ten times USERS). The sub-modes are run by the main one.
+
+#include "app/Main.h"
+#include "app/MainDialogs.h"
+#include "app/Images.h"
+#include "records/QelFile.h"
+#include "records/RecordsCommon.h"
+#include "tests/support/MessageReference.h"
+#include "tests/support/Station.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
+
+namespace qel::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace qel::test;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+[[noreturn]] void Die(const std::string& what) {
+    std::fprintf(stderr, "board_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// The median of `runs` timings of `action`, in ms.
+double Median(int runs, const std::function<void()>& action) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        action();
+        times.push_back(MsSince(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string Computer(int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "PC%05d", i);
+    return name;
+}
+
+// `count` users in a new users dataset in `folder`; computer 1 is this one.
+void MakeUsers(const std::string& folder, int count) {
+    static const char* const statuses[] = {"Available", "At lunch", "In meeting", "Gone home", "Working late"};
+    TIsamFile isam;
+    if (!isam.CreateDataset(folder + UsersDatasetName, DatasetKeyLength, UsersLayoutText) ||
+        !isam.OpenDataset(folder + UsersDatasetName, DatasetOpenMode))
+        Die("cannot create the users dataset");
+    TRecordBuffer buffer(UsersLayout());
+    for (int i = 1; i <= count; ++i) {
+        TQelUser user;
+        user.UserName = "User number " + std::to_string(i);
+        user.Status = statuses[i % 5];
+        user.Extension = std::to_string(1000 + i);
+        user.Department = "Department " + std::to_string(i % 20);
+        user.Comments = i % 3 ? "" : "back at three";
+        user.ComputerName = Computer(i);
+        WriteUserRecord(buffer, user);
+        if (!isam.AddRecord(buffer.Data(), FormatKey(i)))
+            Die("cannot add user " + std::to_string(i));
+    }
+    isam.CloseDataset();
+}
+
+// Another computer changes its status; the file's stamp moves past the
+// two-second step of the one seen.
+void PeerChanges(const std::string& folder, const std::string& status) {
+    TStation peer(Computer(2), folder);
+    TQelFile users(peer.Context);
+    peer.Context.CurrentUser.Status = status;
+    users.SaveStatus();
+    const std::string path = folder + UsersDatasetName + ".isd";
+    const utimbuf times{std::time(nullptr) + 10, std::time(nullptr) + 10};
+    utime(path.c_str(), &times);
+}
+
+// The real window on `folder` as computer 1, started as the program starts.
+struct TProgram {
+    explicit TProgram(const std::string& folder) {
+        Platform.ComputerNameValue = Computer(1);
+        TIniFile ini(Platform, keys::ProfileFileName);
+        ini.WriteString(keys::Locations, keys::DBaseLocation, folder);
+        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+        if (!Main.FormCreate())
+            Die("the window did not start");
+        Dialogs.Create(Main);
+        Main.show();
+        WaitFor([&] { return Main.Controller().Shown(); });
+    }
+    static void WaitFor(const std::function<bool()>& done) {
+        const auto start = Clock::now();
+        while (!done()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (MsSince(start) > 600000)
+                Die("gave up waiting after 10 minutes");
+        }
+    }
+    TScratchFolder Root;
+    TFakePlatform Platform{Root.Path()};
+    TQtMainDialogs Dialogs;
+    TfrmMain Main{Platform, Dialogs};
+};
+
+void Refill(const std::string& folder, int users) {
+    MakeUsers(folder, users);
+    TProgram program(folder);
+    TQelFile& file = program.Main.Controller().Users();
+    IBoardList& board = program.Main.BoardList();
+    const double refill = Median(9, [&] { file.ListUsers(board); });
+    const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
+    QTreeWidget bare;
+    bare.setColumnCount(6);
+    bare.show();
+    const double bareFill = Median(9, [&] {
+        bare.setUpdatesEnabled(false);
+        bare.clear();
+        for (const TBoardRow& row : rows) {
+            auto* item = new QTreeWidgetItem(&bare);
+            item->setText(0, QString::fromStdString(row.Caption));
+            for (size_t i = 0; i < row.SubItems.size(); ++i)
+                item->setText(static_cast<int>(i) + 1, QString::fromStdString(row.SubItems[i]));
+            item->setIcon(0, images::SmallPic(row.ImageIndex));
+        }
+        bare.setUpdatesEnabled(true);
+    });
+    const std::string path = folder + UsersDatasetName + ".isd";
+    const double raw = Median(9, [&] {
+        sqlite3* db = nullptr;
+        sqlite3_stmt* select = nullptr;
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(db, "SELECT key, data FROM records ORDER BY key", -1, &select, nullptr);
+        std::vector<std::string> got;
+        while (sqlite3_step(select) == SQLITE_ROW)
+            got.emplace_back(static_cast<const char*>(sqlite3_column_blob(select, 1)), sqlite3_column_bytes(select, 1));
+        sqlite3_finalize(select);
+        sqlite3_close(db);
+    });
+    std::printf("refill of %d users: %.2f ms; raw SQLite %.3f ms (x%.1f, target <= 30); bare QTreeWidget %.2f ms "
+                "(x%.2f, target <= 2)\n",
+                users, refill, raw, refill / raw, bareFill, refill / bareFill);
+}
+
+void StartUp(const std::string& folder) {
+    double real = 0;
+    {
+        const auto start = Clock::now();
+        TProgram program(folder);
+        QApplication::processEvents();
+        real = MsSince(start);
+    }
+    TStation station(Computer(1), folder);
+    TQelFile file(station.Context);
+    file.Location = folder;
+    const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
+    double bare = 0;
+    {
+        const auto bareStart = Clock::now();
+        QTreeWidget window;
+        window.setColumnCount(6);
+        for (const TBoardRow& row : rows) {
+            auto* item = new QTreeWidgetItem(&window);
+            item->setText(0, QString::fromStdString(row.Caption));
+            for (size_t i = 0; i < row.SubItems.size(); ++i)
+                item->setText(static_cast<int>(i) + 1, QString::fromStdString(row.SubItems[i]));
+            item->setIcon(0, images::SmallPic(row.ImageIndex));
+        }
+        window.show();
+        QApplication::processEvents();
+        bare = MsSince(bareStart);
+    }
+    std::printf("start-up to a filled board of %zu users: %.1f ms; bare window %.1f ms (x%.2f, target <= 2)\n",
+                rows.size(), real, bare, real / bare);
+}
+
+// Runs this program again with `args` under the preload; returns its output.
+std::string RunChild(const std::vector<std::string>& args, const std::string& share) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string out = share + "child.out";
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("LD_PRELOAD", (std::filesystem::path(self).parent_path() / "libqel_share_shim.so").c_str(), 1);
+        setenv("QEL_SHARE", share.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(self.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        if (!freopen(out.c_str(), "w", stdout))
+            _exit(2);
+        execv(self.c_str(), argv.data());
+        _exit(2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::ifstream in(out);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void SetDelay(long us) {
+    static auto* set = reinterpret_cast<void (*)(long)>(dlsym(RTLD_DEFAULT, "qel_share_set_delay"));
+    if (!set)
+        Die("the share shim is not preloaded");
+    set(us);
+}
+
+long Ops() {
+    static auto* ops = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "qel_share_ops"));
+    if (!ops)
+        Die("the share shim is not preloaded");
+    return ops();
+}
+
+void PrintOps(const char* action, long ops) {
+    std::printf("  %-44s %5ld round trips = %6.0f ms at 1 ms, %6.0f ms at 5 ms\n", action, ops, ops * 1.0, ops * 5.0);
+}
+
+// In the preloaded child: the file operations of each action.
+void CountOps(const std::string& folder, int users, int messages) {
+    MakeUsers(folder, users);
+    TProgram program(folder);
+    TMainController& controller = program.Main.Controller();
+    PeerChanges(folder, "Gone home");
+    long before = Ops();
+    controller.RefreshTick();
+    TProgram::WaitFor([&] { return controller.BoardRows().at(1).SubItems[0] == "Gone home"; });
+    PrintOps(("refresh after a peer's change, " + std::to_string(users) + " users").c_str(), Ops() - before);
+    before = Ops();
+    program.Main.Controller().SetStatus("In meeting");
+    const long own = Ops() - before;
+    before = Ops();
+    controller.RefreshTick();
+    QApplication::processEvents();
+    PrintOps("own status change (write and refill)", own);
+    PrintOps("the tick after it", Ops() - before);
+
+    // qelctl status, a process of its own: the shim reports at its exit.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string report = folder + "qelctl.ops";
+    setenv("QEL_SHARE_REPORT", report.c_str(), 1);
+    const std::string command = std::filesystem::path(self).parent_path().string() + "/qelctl --profile " +
+                                program.Root.Path() + "config/Qel.ini --computer " + Computer(1) + " status DND";
+    if (std::system(command.c_str()) != 0)
+        Die("qelctl status failed");
+    unsetenv("QEL_SHARE_REPORT");
+    long qelctlOps = 0, qelctlOpens = 0;
+    std::ifstream(report) >> qelctlOps >> qelctlOpens;
+    PrintOps(("qelctl status (" + std::to_string(qelctlOpens) + " open of the users dataset)").c_str(), qelctlOps);
+
+    TDatasetWriter writer(folder);
+    for (int i = 0; i < messages; ++i)
+        if (writer.AddMessage({.To = Computer(i % 100 + 1), .Text = "Message " + std::to_string(i)}).empty())
+            Die("cannot store message " + std::to_string(i));
+    TStation sender(Computer(3), folder);
+    TQelMessage store(sender.Context, folder);
+    before = Ops();
+    store.Send(Computer(1), Computer(3), "Subject", "A message among many");
+    PrintOps(("send into " + std::to_string(messages) + " messages").c_str(), Ops() - before);
+}
+
+// In the preloaded child: the longest event-loop gap while a tick reads.
+void Stall(const std::string& folder, int users) {
+    MakeUsers(folder, users);
+    TProgram program(folder);
+    TMainController& controller = program.Main.Controller();
+    TStation peer(Computer(2), folder);
+    TQelMessage(peer.Context, folder).Send(Computer(1), Computer(2), "Subject", "Text");
+    SetDelay(5000);
+    double longest = 0;
+    auto last = Clock::now();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = std::max(longest, MsSince(last));
+        last = Clock::now();
+    });
+    probe.start(1);
+    const auto measure = [&](const char* what, const std::function<void()>& tick, const std::function<bool()>& done) {
+        QApplication::processEvents();
+        longest = 0;
+        last = Clock::now();
+        const auto start = Clock::now();
+        tick();
+        TProgram::WaitFor(done);
+        std::printf("  %-30s longest stall %6.1f ms (target <= 100) while the read took %6.0f ms\n", what, longest,
+                    MsSince(start));
+    };
+    PeerChanges(folder, "Gone home");
+    measure("refresh tick", [&] { controller.RefreshTick(); },
+            [&] { return controller.BoardRows().size() > 1 && controller.BoardRows()[1].SubItems[0] == "Gone home"; });
+    measure("message tick", [&] { controller.MessageTick(); }, [&] { return controller.NewMailState(); });
+}
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+} // namespace
+} // namespace qel::bench
+
+int main(int argc, char** argv) {
+    using namespace qel::bench;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Datasets in memory when the machine offers it: building them is not
+    // bound by the disk's flushes.
+    if (std::filesystem::is_directory("/dev/shm"))
+        setenv("TMPDIR", "/dev/shm", 0);
+    QApplication application(argc, argv);
+    const std::string mode = argc > 1 && !std::isdigit(static_cast<unsigned char>(argv[1][0])) ? argv[1] : "all";
+    const int first = mode == "all" ? 1 : 2;
+    const int users = argc > first ? std::atoi(argv[first]) : 1000;
+    const int messages = argc > first + 1 ? std::atoi(argv[first + 1]) : 100000;
+    const qel::TScratchFolder scratch;
+    // The sub-modes work in the folder the shim watches.
+    const std::string folder = mode == "all" ? scratch.Path() : std::getenv("QEL_SHARE");
+    if (mode == "ops")
+        CountOps(folder, users, messages);
+    if (mode == "stall")
+        Stall(folder, users);
+    if (mode == "memory") {
+        MakeUsers(folder, users);
+        TProgram program(folder);
+        QApplication::processEvents();
+        std::printf("%ld\n", ResidentKb());
+    }
+    if (mode != "all")
+        return 0;
+    std::filesystem::create_directory(folder + "share");
+    Refill(folder, users);
+    StartUp(folder);
+    const std::string share = folder + "share/";
+    const auto child = [&](const std::string& childMode, int childUsers) {
+        std::filesystem::remove_all(share);
+        std::filesystem::create_directory(share);
+        return RunChild({childMode, std::to_string(childUsers), std::to_string(messages)}, share);
+    };
+    std::printf("file operations on the shared folder:\n%s", child("ops", users).c_str());
+    std::printf("GUI during ticks, %d users, 5 ms per file operation:\n%s", users * 10,
+                child("stall", users * 10).c_str());
+    const long small = std::stol(child("memory", 10)), large = std::stol(child("memory", users * 10));
+    std::printf("memory: %d users %.1f MB resident, 10 users %.1f MB: %.1f MB more (target <= 20)\n", users * 10,
+                large / 1024.0, small / 1024.0, (large - small) / 1024.0);
+    return 0;
+}
