@@ -143,4 +143,19 @@ bool TQelCatalogue::ReadEntries(std::vector<TEntry>* entries) {
     return false;
 }
 
+bool TQelCatalogue::LoadEntries(INumberedList& items, bool bracket, const std::string* except) {
+    std::vector<TEntry> entries;
+    if (!ReadEntries(&entries))
+        return false;
+    if (bracket)
+        items.BeginUpdate();
+    items.Clear();
+    for (const TEntry& entry : entries)
+        if (!except || entry.Name != *except)
+            items.Add(entry.Name, entry.Number);
+    if (bracket)
+        items.EndUpdate();
+    return true;
+}
+
 } // namespace qel

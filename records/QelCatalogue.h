@@ -73,6 +73,10 @@ protected:
     // When the dataset cannot be opened or a read fails (anything but the end
     // of the records), shows the engine error and returns false.
     bool ReadEntries(std::vector<TEntry>* entries);
+    // ReadEntries, then, only when it succeeded, `items` refilled with every
+    // entry but one named *except (when given), inside an update bracket when
+    // `bracket`. A failed read leaves `items` as it was.
+    bool LoadEntries(INumberedList& items, bool bracket, const std::string* except = nullptr);
 
     TQelContext& FContext;
 

@@ -27,15 +27,7 @@ void TQelDepartment::RenameDepartment(const std::string& OldName, const std::str
 }
 
 bool TQelDepartment::LoadDepartments(INumberedList& Items) {
-    std::vector<TEntry> entries;
-    if (!ReadEntries(&entries))
-        return false;
-    Items.BeginUpdate();
-    Items.Clear();
-    for (const TEntry& entry : entries)
-        Items.Add(entry.Name, entry.Number);
-    Items.EndUpdate();
-    return true;
+    return LoadEntries(Items, true);
 }
 
 std::string TQelDepartment::GetDepartmentName(int32_t RecordNumber) {

@@ -36,26 +36,12 @@ void TQelStatus::RenameStatus(const std::string& OldName, const std::string& New
 }
 
 bool TQelStatus::LoadStatuses(INumberedList& Items) {
-    std::vector<TEntry> entries;
-    if (!ReadEntries(&entries))
-        return false;
-    Items.Clear();
-    for (const TEntry& entry : entries)
-        Items.Add(entry.Name, entry.Number);
-    return true;
+    return LoadEntries(Items, false);
 }
 
 bool TQelStatus::LoadSelectableStatuses(INumberedList& Items) {
-    std::vector<TEntry> entries;
-    if (!ReadEntries(&entries))
-        return false;
-    Items.BeginUpdate();
-    Items.Clear();
-    for (const TEntry& entry : entries)
-        if (entry.Name != OfflineStatus)
-            Items.Add(entry.Name, entry.Number);
-    Items.EndUpdate();
-    return true;
+    const std::string offline = OfflineStatus;
+    return LoadEntries(Items, true, &offline);
 }
 
 std::string TQelStatus::GetStatusName(int32_t RecordNumber) {
