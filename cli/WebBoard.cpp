@@ -1,6 +1,7 @@
 #include "cli/WebBoard.h"
 
 #include "cli/CliText.h"
+#include "util/StringUtils.h"
 #include "records/QelFile.h"
 
 #include <cstdio>
@@ -10,30 +11,7 @@
 namespace qel::cli {
 
 std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return EscapeMarkup(text, true);
 }
 
 std::string UrlEncode(std::string_view text) {

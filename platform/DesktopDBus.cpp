@@ -1,5 +1,7 @@
 #include "platform/DesktopDBus.h"
 
+#include "util/StringUtils.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -34,27 +36,6 @@ QVariantList Call(QDBusConnection bus, const QDBusMessage& call) {
 }
 
 } // namespace
-
-std::string EscapeMarkup(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 TDBusDesktop::TDBusDesktop(QObject* parent) : QObject(parent) {}
 

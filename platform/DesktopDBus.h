@@ -9,10 +9,6 @@
 
 namespace qel {
 
-// `text` with "&", "<" and ">" written as entities, for notification bodies
-// (servers render a subset of HTML in them).
-std::string EscapeMarkup(const std::string& text);
-
 // The desktop services over D-Bus.
 //
 // Notify: org.freedesktop.Notifications on the session bus, application name

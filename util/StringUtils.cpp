@@ -64,4 +64,31 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
 }
 
+std::string EscapeMarkup(std::string_view text, bool quotes) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += quotes ? "&quot;" : "\"";
+            break;
+        case '\'':
+            out += quotes ? "&#39;" : "'";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace qel

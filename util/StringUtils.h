@@ -27,5 +27,8 @@ std::string UpperAscii(std::string_view text);
 
 // Case-insensitive ASCII comparison for equality.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// `text` with "&", "<" and ">" (and, with `quotes`, '"' and "'") written as
+// entities, so that markup readers show it as text.
+std::string EscapeMarkup(std::string_view text, bool quotes = false);
 
 } // namespace qel
