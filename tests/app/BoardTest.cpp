@@ -1,5 +1,5 @@
-// The board between computers: the refresh tick, the department filter, the
-// status commands and the administrator commands.
+// Two workstations on one folder: the refresh tick, the department filter, the
+// commands, new mail with its notices, and "Away from desk" while locked.
 
 #include "AppOffice.h"
 
@@ -15,41 +15,28 @@ namespace {
 
 class BoardTest : public ::testing::Test {
 protected:
+    // A fresh office: ALPHA (ANNA, the creator and administrator) and BETA (BEN).
     void SetUp() override {
-        Alpha.Folders.Answers.push_back(Database.Path());
-        Alpha.Ui.QueueAnswer(TBoxAnswer::No); // no autostart
-        ASSERT_TRUE(Alpha.Start());
-        Beta.JoinQuietly(Database.Path());
-        ASSERT_TRUE(Beta.Start());
+        Database = std::make_unique<TScratchFolder>();
+        A = std::make_unique<TBoardComputer>("ALPHA", "ANNA");
+        B = std::make_unique<TBoardComputer>("BETA", "BEN");
+        for (TBoardComputer* pc : {A.get(), B.get()}) {
+            pc->JoinQuietly(Database->Path());
+            ASSERT_TRUE(pc->Start());
+        }
+        A->Ui.Reset();
+    }
+    std::string Path(const char* name) const { return Database->Path() + name; }
+    std::vector<std::string> Notices() {
+        std::vector<std::string> texts;
+        for (const TDesktopNotice& notice : A->Notifier.Notices)
+            texts.push_back(notice.Summary + "|" + notice.Body);
+        return texts;
     }
 
-    TScratchFolder Database;
-    TBoardComputer Alpha{"ALPHA", "ANNA"};
-    TBoardComputer Beta{"BETA", "BEN"};
+    std::unique_ptr<TScratchFolder> Database;
+    std::unique_ptr<TBoardComputer> A, B;
 };
-
-TEST_F(BoardTest, StatusChangeOnAnotherComputerReachesTheBoardAtTheNextTick) {
-    Alpha.Controller->RefreshTick();
-    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Available"}));
-
-    Beta.Controller->SetStatus("Gone home");
-    // Beta's own board follows at once.
-    EXPECT_EQ(RowStatuses(Beta.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Gone home"}));
-    // Alpha's board waits for its tick.
-    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Available"}));
-    Alpha.Controller->RefreshTick();
-    ASSERT_EQ(Alpha.Ui.Rows.size(), 2u);
-    EXPECT_EQ(Alpha.Ui.Rows[1], (TBoardRow{"BEN", {"Gone home", "", "", "", "BETA"}, 4}));
-}
-
-TEST_F(BoardTest, OwnStatusChangeFillsOnceAndTheNextTickReadsNothing) {
-    Beta.Ui.Reset();
-    Beta.Controller->SetStatus("DND");
-    EXPECT_EQ(std::count(Beta.Ui.Log.begin(), Beta.Ui.Log.end(), "board begin"), 1);
-    Beta.Ui.Reset();
-    Beta.Controller->RefreshTick();
-    EXPECT_TRUE(Beta.Ui.Log.empty());
-}
 
 // Jobs wait until the test runs them, as on a slow share.
 struct TQueuedWork : IBackgroundWork {
@@ -63,181 +50,289 @@ struct TQueuedWork : IBackgroundWork {
     std::vector<std::function<std::function<void()>()>> Jobs;
 };
 
-TEST_F(BoardTest, TickReadRunsAsOneJobAndIsDroppedWhenAnotherFillOvertookIt) {
+// A change shows at once on its own board, elsewhere at the next tick; a tick
+// without a change reads nothing. A slow read runs as one job and is dropped
+// when another fill overtook it.
+TEST_F(BoardTest, ChangesReachTheBoardsByTheTick) {
+    A->Controller->RefreshTick();
+    A->Ui.Reset();
+    A->Controller->RefreshTick();
+    EXPECT_TRUE(A->Ui.Log.empty());
+    B->Ui.Reset();
+    B->Controller->SetStatus("Gone home");
+    EXPECT_EQ(std::count(B->Ui.Log.begin(), B->Ui.Log.end(), "board begin"), 1);
+    EXPECT_EQ(RowStatuses(B->Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Gone home"}));
+    B->Ui.Reset();
+    B->Controller->RefreshTick();
+    EXPECT_TRUE(B->Ui.Log.empty() && A->Ui.Rows.empty());
+    A->Controller->RefreshTick();
+    ASSERT_EQ(A->Ui.Rows.size(), 2u);
+    EXPECT_EQ(A->Ui.Rows[1], (TBoardRow{"BEN", {"Gone home", "", "", "", "BETA"}, 4}));
+    // Its own record is loaded (panel cleared) and its image shown.
+    EXPECT_EQ(A->Ui.TrayImages, std::vector<int>{1});
+    EXPECT_EQ(A->Ui.PanelTexts, std::vector<std::string>{""});
+    EXPECT_EQ(A->Ui.RowsOutsideUpdate, 0);
+
     TQueuedWork work;
-    Alpha.Controller->SetBackgroundWork(&work);
-    Beta.Controller->SetStatus("Gone home");
-    Alpha.Ui.Reset();
-    Alpha.Controller->RefreshTick();
-    Alpha.Controller->RefreshTick(); // the read is still out: nothing more
+    A->Controller->SetBackgroundWork(&work);
+    A->Ui.Reset();
+    B->Controller->SetStatus("At lunch");
+    A->Controller->RefreshTick();
+    A->Controller->RefreshTick();
     ASSERT_EQ(work.Jobs.size(), 1u);
-    EXPECT_TRUE(Alpha.Ui.Log.empty());
+    EXPECT_TRUE(A->Ui.Log.empty());
     work.Read()();
-    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Gone home"}));
-    EXPECT_EQ(Alpha.Controller->BoardRows(), Alpha.Ui.Rows);
-
-    Beta.Controller->SetStatus("DND");
-    Alpha.Controller->RefreshTick();
+    EXPECT_EQ(RowStatuses(A->Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:At lunch"}));
+    EXPECT_EQ(A->Controller->BoardRows(), A->Ui.Rows);
+    B->Controller->SetStatus("DND");
+    A->Controller->RefreshTick();
     const std::function<void()> show = work.Read();
-    Beta.Controller->SetStatus("Off sick");
-    Alpha.Controller->TreeClick(std::string(DepartmentsRootText));
+    B->Controller->SetStatus("Off sick");
+    A->Controller->TreeClick(std::string(DepartmentsRootText));
     show();
-    EXPECT_EQ(RowStatuses(Alpha.Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Off sick"}));
-}
-
-TEST_F(BoardTest, TickWithoutChangeReadsNothing) {
-    Alpha.Controller->RefreshTick();
-    Alpha.Ui.Reset();
-    Alpha.Controller->RefreshTick();
-    EXPECT_TRUE(Alpha.Ui.Log.empty());
-}
-
-TEST_F(BoardTest, TickTakesOwnStatusIntoTrayAndPanel) {
-    Alpha.Controller->RefreshTick();
-    Alpha.Ui.Reset();
-    Beta.Controller->SetStatus("DND");
-    Alpha.Controller->RefreshTick();
-    // Alpha's own record is loaded (panel cleared) and its image shown.
-    EXPECT_EQ(Alpha.Ui.TrayImages, std::vector<int>{1});
-    EXPECT_EQ(Alpha.Ui.PanelTexts, std::vector<std::string>{""});
-    EXPECT_EQ(Alpha.Ui.RowsOutsideUpdate, 0);
-}
-
-TEST_F(BoardTest, BuiltInStatusCommandsWriteTheirTexts) {
-    for (const TStatusCommand& command : BuiltInStatusCommands) {
-        Beta.Controller->SetStatus(command.Status);
-        const TQelUser stored = Beta.StoredRecord();
-        EXPECT_EQ(stored.Status, command.Status);
-        ASSERT_EQ(Beta.Ui.Rows.size(), 2u);
-        EXPECT_EQ(Beta.Ui.Rows[1].ImageIndex, command.Image) << command.Caption;
-        EXPECT_EQ(Beta.Ui.TrayImages.back(), command.Image) << command.Caption;
-    }
-    EXPECT_STREQ(BuiltInStatusCommands[3].Caption, "Do Not Disturb!");
-    EXPECT_STREQ(BuiltInStatusCommands[3].Status, "DND");
+    EXPECT_EQ(RowStatuses(A->Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Off sick"}));
 }
 
 TEST_F(BoardTest, FilteredBoardShowsOneDepartmentUntilTheRootIsClicked) {
-    // Departments exist before the board starts; Beta works in Sales.
     TBoardComputer gamma("GAMMA", "GUS");
-    gamma.JoinQuietly(Database.Path());
+    gamma.JoinQuietly(Database->Path());
     gamma.Controller->FormCreate();
     gamma.Controller->Departments().CreateDepartmentDataset();
     gamma.Controller->Departments().AddDepartment("Sales");
     gamma.Controller->Departments().AddDepartment("sales team");
     gamma.Controller->FormShow();
-    Beta.Controller->Context().CurrentUser.Department = "Sales";
-    Beta.Controller->Users().SaveUser();
-    EXPECT_EQ(gamma.Tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  sales team"}));
-
+    B->Controller->Context().CurrentUser.Department = "Sales";
+    B->Controller->Users().SaveUser();
+    EXPECT_EQ(gamma.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  sales team"}));
     gamma.Controller->TreeClick(std::string("Sales"));
-    EXPECT_EQ(gamma.View.Caption, "Qel - Filtered on Sales");
+    EXPECT_EQ(gamma.Caption, "Qel - Filtered on Sales");
     EXPECT_EQ(RowStatuses(gamma.Ui.Rows), std::vector<std::string>{"BEN:Available"});
-
-    // The filter survives the refresh and status commands.
-    Beta.Controller->SetStatus("At lunch");
+    // The filter survives the refresh and the status commands.
+    B->Controller->SetStatus("At lunch");
     gamma.Controller->RefreshTick();
-    EXPECT_EQ(RowStatuses(gamma.Ui.Rows), std::vector<std::string>{"BEN:At lunch"});
     gamma.Controller->SetStatus("Away from desk");
     EXPECT_EQ(RowStatuses(gamma.Ui.Rows), std::vector<std::string>{"BEN:At lunch"});
-
     gamma.Controller->TreeClick(std::string("sales team"));
     EXPECT_TRUE(gamma.Ui.Rows.empty());
-
     gamma.Controller->TreeClick(std::nullopt);
-    EXPECT_EQ(gamma.View.Caption, "Qel - Filtered on sales team");
-
+    EXPECT_EQ(gamma.Caption, "Qel - Filtered on sales team");
     gamma.Controller->TreeClick(std::string("Departments"));
-    EXPECT_EQ(gamma.View.Caption, "Qel - All Departments");
+    EXPECT_EQ(gamma.Caption, "Qel - All Departments");
     EXPECT_EQ(RowStatuses(gamma.Ui.Rows),
               (std::vector<std::string>{"ANNA:Available", "BEN:At lunch", "GUS:Away from desk"}));
 }
 
-TEST_F(BoardTest, AdministratorCommandsFollowTheFlagAtTheNextRefresh) {
-    EXPECT_TRUE(Alpha.Controller->CommandStates(false).Users);
-    TCommandStates beta = Beta.Controller->CommandStates(false);
-    EXPECT_FALSE(beta.Users);
-    EXPECT_FALSE(beta.Departments);
-    EXPECT_FALSE(beta.Statuses);
-
-    // Alpha, the administrator, grants Beta the right.
-    TQelUser& edited = Alpha.Controller->Context().CurrentUser;
-    const TQelUser alphaOwn = edited;
-    edited = Beta.StoredRecord();
+// Administrator commands follow the flag at the next refresh; the others need
+// their dialogs, and Send a selected row and no open message window.
+TEST_F(BoardTest, CommandStates) {
+    EXPECT_TRUE(A->Controller->CommandStates(false).Users);
+    auto admin = [&] {
+        const TCommandStates states = B->Controller->CommandStates(false);
+        return std::vector<bool>{states.Users, states.Departments, states.Statuses};
+    };
+    EXPECT_EQ(admin(), std::vector<bool>(3, false));
+    TQelUser& edited = A->Controller->Context().CurrentUser;
+    const TQelUser own = edited;
+    edited = B->Controller->Context().CurrentUser;
     edited.Administrator = 1;
-    Alpha.Controller->Users().SaveUser();
-    edited = alphaOwn;
+    A->Controller->Users().SaveUser();
+    edited = own;
+    EXPECT_EQ(admin(), std::vector<bool>(3, false));
+    B->Controller->RefreshTick();
+    EXPECT_EQ(admin(), std::vector<bool>(3, true));
 
-    EXPECT_FALSE(Beta.Controller->CommandStates(false).Users);
-    Beta.Controller->RefreshTick();
-    beta = Beta.Controller->CommandStates(false);
-    EXPECT_TRUE(beta.Users);
-    EXPECT_TRUE(beta.Departments);
-    EXPECT_TRUE(beta.Statuses);
-}
-
-TEST_F(BoardTest, CommandsNeedTheirDialogsAndSendNeedsASelectedRow) {
-    TCommandStates states = Beta.Controller->CommandStates(false);
-    EXPECT_TRUE(states.StatusCommands);
-    EXPECT_FALSE(states.SendMessage);
-    EXPECT_TRUE(Beta.Controller->CommandStates(true).SendMessage);
-
-    // The open message window holds the command off.
-    Beta.Controller->SetSendMessageAllowed(false);
-    EXPECT_FALSE(Beta.Controller->CommandStates(true).SendMessage);
-    Beta.Controller->SetSendMessageAllowed(true);
-
-    Beta.Dialogs.AllAvailable = false;
-    states = Beta.Controller->CommandStates(true);
-    EXPECT_TRUE(states.StatusCommands);
-    EXPECT_FALSE(states.SendMessage);
-    EXPECT_FALSE(states.CustomStatus);
-    EXPECT_FALSE(states.Comments);
-    EXPECT_FALSE(states.Settings);
-    EXPECT_FALSE(states.ViewInBox);
-    Beta.Controller->ShowDialog(TMainDialog::Settings);
-    EXPECT_TRUE(Beta.Dialogs.Shown.empty());
+    EXPECT_FALSE(B->Controller->CommandStates(false).SendMessage);
+    EXPECT_TRUE(B->Controller->CommandStates(true).SendMessage);
+    B->Controller->SetSendMessageAllowed(false);
+    EXPECT_FALSE(B->Controller->CommandStates(true).SendMessage);
+    B->Controller->SetSendMessageAllowed(true);
+    B->AllDialogs = false;
+    const TCommandStates states = B->Controller->CommandStates(true);
+    EXPECT_EQ((std::vector<bool>{states.StatusCommands, states.SendMessage, states.CustomStatus, states.Comments,
+                                 states.Settings, states.ViewInBox}),
+              (std::vector<bool>{true, false, false, false, false, false}));
+    B->Controller->ShowDialog(TMainDialog::Settings);
+    EXPECT_TRUE(B->Shown.empty());
 }
 
 TEST_F(BoardTest, AnUnreadableBoardIsShownOnceAndThePanelSaysSoUntilItClears) {
-    Alpha.Controller->RefreshTick();
-    const std::string users = Database.Path() + "QelDBase.isd";
-    std::filesystem::rename(users, Database.Path() + "kept.isd");
-    Alpha.Ui.Reset();
+    std::filesystem::rename(Path("QelDBase.isd"), Path("kept.isd"));
     // A peer overwrites the users dataset twice; the fault stays the same.
     for (const char* junk : {"junk", "more junk"}) {
-        { std::ofstream(users, std::ios::binary) << junk; }
-        Alpha.Controller->RefreshTick();
+        std::ofstream(Path("QelDBase.isd"), std::ios::binary) << junk;
+        A->Controller->RefreshTick();
     }
-    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
-    const std::string fault = OnOneLine(Alpha.Ui.Boxes[0].Text);
+    ASSERT_EQ(A->Ui.Boxes.size(), 1u);
+    const std::string fault = OnOneLine(A->Ui.Boxes[0].Text);
     EXPECT_NE(fault.find(IsamErrorText(8)), std::string::npos);
-    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), fault);
-    EXPECT_TRUE(Alpha.Ui.Rows.empty());
+    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
+    EXPECT_TRUE(A->Ui.Rows.empty());
     // The message poll clears the panel: the fault stays in it.
-    { std::ofstream(Database.Path() + "QelMesg.isd") << "junk"; }
-    Alpha.Controller->MessageTick();
-    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), fault);
-    std::filesystem::rename(Database.Path() + "kept.isd", users);
-    Alpha.Controller->RefreshTick();
-    EXPECT_EQ(Alpha.Ui.Rows.size(), 2u);
-    EXPECT_EQ(Alpha.Ui.PanelTexts.back(), "");
+    std::ofstream(Path("QelMesg.isd")) << "junk";
+    A->Controller->MessageTick();
+    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
+    std::filesystem::rename(Path("kept.isd"), Path("QelDBase.isd"));
+    A->Controller->RefreshTick();
+    EXPECT_EQ(A->Ui.Rows.size(), 2u);
+    EXPECT_EQ(A->Ui.PanelTexts.back(), "");
 }
 
-TEST_F(BoardTest, HelpOpensContentsAndAboutNamesTheVersion) {
-    Alpha.Ui.Reset();
-    Alpha.Controller->HelpOnQel();
-    EXPECT_EQ(Alpha.Platform.HelpTopics, std::vector<std::string>{"Contents"});
-    EXPECT_TRUE(Alpha.Ui.Boxes.empty());
-    Alpha.Platform.HelpAvailable = false;
-    Alpha.Controller->HelpOnQel();
-    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Alpha.Ui.Boxes[0].Kind, TBoxKind::Error);
+// New mail: one sound (or the chosen sound file), one notice per tick that
+// opens the in-box, the animation, and the tray double-click while flagged;
+// without notices (turned off, or no service) the window asks for attention.
+TEST_F(BoardTest, NewMailIsAnnouncedOnce) {
+    A->Controller->TrayDoubleClick();
+    EXPECT_TRUE(A->Shown.empty());
+    A->Controller->ViewInBox();
+    EXPECT_EQ(A->Ui.PanelTexts.back(), "Locating messages...");
+    EXPECT_EQ(A->Shown, std::vector<TMainDialog>{TMainDialog::InBox});
+    A->Shown.clear();
+    B->Controller->Settings().WriteString(keys::Options, keys::DesktopNotifications, "No");
+    TFormStateStore store(B->Controller->Settings());
+    store.WriteBool("TfrmSettings", "chkPlayWavFile.Checked", true);
+    store.WriteText("TfrmSettings", "edtWavFileSelected.Text", "/sounds/ding.wav");
+    A->Controller->Messages().Send("BETA", "ALPHA", "hello", "text");
+    A->Controller->MessageTick();
+    B->Controller->MessageTick();
+    EXPECT_FALSE(A->Animating) << "the message is for another computer";
+    EXPECT_TRUE(A->MessageTimer);
+    EXPECT_TRUE(B->Animating);
+    EXPECT_EQ(B->Platform.PlayedSounds, std::vector<std::string>{"/sounds/ding.wav"});
+    EXPECT_EQ(B->Platform.BeepCount + B->AttentionRequests + B->Notifier.Notices.size(), 0u);
 
-    Alpha.Ui.Reset();
-    Alpha.Controller->HelpAbout();
-    ASSERT_EQ(Alpha.Ui.Boxes.size(), 1u);
-    EXPECT_EQ(Alpha.Ui.Boxes[0].Kind, TBoxKind::Information);
-    EXPECT_EQ(Alpha.Ui.Boxes[0].Text.rfind("Qel\r\rVersion: 2.10\r", 0), 0u) << Alpha.Ui.Boxes[0].Text;
+    B->Controller->Messages().Send("ALPHA", "BETA", "lunch?", "at 1");
+    B->Controller->Messages().Send("ALPHA", "BETA", "<b>Fish & chips</b>", "at 1");
+    A->Controller->MessageTick();
+    EXPECT_EQ(Notices(), std::vector<std::string>{"New message from BEN|<b>Fish & chips</b>\n(2 new messages)"});
+    EXPECT_TRUE(A->Animating && A->Controller->NewMailState());
+    EXPECT_EQ(A->Platform.BeepCount, 1);
+    // Polling stops until a message dialog takes over.
+    EXPECT_FALSE(A->MessageTimer);
+    EXPECT_EQ(A->Ui.PanelTexts.back(), "");
+    A->Notifier.Answers = false;
+    B->Controller->Messages().Send("ALPHA", "BETA", "again", "");
+    A->MessageTimer = true;
+    A->Controller->MessageTick();
+    EXPECT_EQ(A->Platform.BeepCount, 1);
+    EXPECT_EQ(A->AnimationStarts, 2);
+    EXPECT_EQ(A->Notifier.Notices.size(), 1u);
+    EXPECT_EQ(A->AttentionRequests, 1);
+    EXPECT_EQ(A->Ui.PanelTexts.back(), "New message from BEN (no desktop notification service answers)");
+    EXPECT_TRUE(A->Platform.PlayedSounds.empty());
+    // Announced messages are not announced again.
+    A->Notifier.Answers = true;
+    A->Controller->MessageTick();
+    EXPECT_EQ(A->Notifier.Notices.size(), 1u);
+    A->Notifier.Notices[0].OnAction();
+    EXPECT_EQ(A->Shown, std::vector<TMainDialog>{TMainDialog::InBox});
+    EXPECT_EQ(A->Restores, 1);
+
+    A->MessageOnScreen = true;
+    A->Controller->TrayDoubleClick();
+    EXPECT_EQ(A->Shown.size(), 1u);
+    A->MessageOnScreen = false;
+    A->Controller->TrayDoubleClick();
+    EXPECT_EQ(A->Shown.size(), 2u);
+    A->Controller->ClearNewMailState();
+    EXPECT_FALSE(A->Animating);
+}
+
+TEST_F(BoardTest, NewMessagesAtStartAreShownOnlyWhenAsked) {
+    B->Controller->Messages().Send("ALPHA", "BETA", "while you were out", "");
+    for (const bool asked : {false, true}) {
+        A->Ui.QueueAnswer(TBoxAnswer::Yes);
+        A->Exit();
+        TFormStateStore(A->Controller->Settings())
+            .WriteBool("TfrmSettings", "chkCheckForMessagesOnStart.Checked", asked);
+        A->MakeController();
+        ASSERT_TRUE(A->Start());
+        EXPECT_EQ(A->Animating, asked);
+        ASSERT_EQ(A->ReadWindows.size(), asked ? 1u : 0u);
+    }
+    EXPECT_EQ(A->ReadWindows[0].Subject, "while you were out");
+    // No sound at start, and the poll goes on.
+    EXPECT_EQ(A->Platform.BeepCount, 0);
+    EXPECT_TRUE(A->MessageTimer);
+}
+
+// Send fills the message window from the users dataset and the refresh runs
+// on; Help opens its topic or says why not; About names the version.
+TEST_F(BoardTest, SendHelpAndAbout) {
+    A->Controller->SendMessage("BETA");
+    ASSERT_EQ(A->SendFields.size(), 1u);
+    const TMessageWindowFields& fields = A->SendFields[0];
+    EXPECT_EQ(std::vector<std::string>({fields.Caption, fields.From, fields.To}),
+              (std::vector<std::string>{"Send Message...", "ANNA", "BEN"}));
+    EXPECT_FALSE(fields.Received.empty());
+    EXPECT_EQ(A->SendAddresses, std::vector<std::string>{"BETA"});
+    EXPECT_TRUE(A->RefreshTimer);
+    A->Controller->HelpOnQel();
+    EXPECT_EQ(A->Platform.HelpTopics, std::vector<std::string>{"Contents"});
+    A->Platform.HelpAvailable = false;
+    A->Controller->HelpOnQel();
+    A->Controller->HelpAbout();
+    ASSERT_EQ(A->Ui.Boxes.size(), 2u);
+    EXPECT_EQ(A->Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_EQ(A->Ui.Boxes[1].Kind, TBoxKind::Information);
+    EXPECT_EQ(A->Ui.Boxes[1].Text.rfind("Qel\r\rVersion: 2.10\r", 0), 0u) << A->Ui.Boxes[1].Text;
+}
+
+TEST_F(BoardTest, ScreenLockTurnsOnlyAvailableIntoAwayAndBackOnce) {
+    const struct {
+        const char* Name;
+        const char* Option;          // Away_When_Locked
+        std::optional<bool> Answers; // what the desktop tells at lock time; empty: nothing answers
+        const char* Chosen;          // the status before the lock
+        const char* WhileLocked;     // a status set while locked, or nothing
+        const char* Locked;          // the record while locked
+        const char* Unlocked;        // and after the unlock
+    } cases[] = {
+        {"lock and unlock", "Yes", true, "Available", nullptr, "Away from desk", "Available"},
+        {"own away", "Yes", true, "Away from desk", nullptr, "Away from desk", "Away from desk"},
+        {"in meeting", "Yes", true, "In meeting", nullptr, "In meeting", "In meeting"},
+        {"changed while locked", "Yes", true, "Available", "DND", "DND", "DND"},
+        {"option off", "No", true, "Available", nullptr, "Available", "Available"},
+        {"no service", "Yes", std::nullopt, "Available", nullptr, "Available", "Available"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetUp();
+        A->Controller->Settings().WriteString(keys::Options, keys::AwayWhenLocked, c.Option);
+        A->Controller->ShowDialog(TMainDialog::Settings);
+        EXPECT_EQ(A->LockTimer, std::string(c.Option) == "Yes");
+        A->Lock.Locked = c.Answers;
+        EXPECT_EQ(A->Controller->ScreenLockAvailable(), c.Answers.has_value());
+        A->Controller->SetStatus(c.Chosen);
+        // Each state is checked twice: the second check writes nothing.
+        for (const std::optional<bool> locked : {c.Answers, c.Answers ? std::optional(false) : std::nullopt}) {
+            A->Lock.Locked = locked;
+            A->Controller->ScreenLockTick();
+            if (c.WhileLocked && locked == true)
+                A->Controller->SetStatus(c.WhileLocked);
+            const TFileStamp stamp = A->Platform.FileStamp(Path("QelDBase.isd"));
+            A->Controller->ScreenLockTick();
+            EXPECT_EQ(A->Platform.FileStamp(Path("QelDBase.isd")), stamp);
+            EXPECT_EQ(A->Stored(), std::string(locked == false ? c.Unlocked : c.Locked) + "|");
+        }
+        EXPECT_TRUE(A->Ui.Boxes.empty());
+    }
+}
+
+TEST_F(BoardTest, AWatchedColleaguesChangesRaiseOneNoticeEach) {
+    A->Controller->ToggleWatch("BETA");
+    EXPECT_EQ(A->Controller->Settings().ReadString(keys::Watch, keys::WatchComputers, ""), "BETA");
+    B->Controller->SetStatus("DND");
+    A->Controller->SetStatus("In meeting");
+    A->Controller->RefreshTick();
+    B->Controller->Context().CurrentUser.Comments = "back at 3";
+    B->Controller->Users().SaveUser();
+    A->Controller->RefreshTick();
+    A->Controller->RefillBoard();
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"BEN is now DND|", "BEN is now DND|back at 3"}));
+    A->Controller->ToggleWatch("BETA");
+    B->Controller->SetStatus("Available");
+    A->Controller->RefreshTick();
+    EXPECT_EQ(A->Notifier.Notices.size(), 2u);
 }
 
 } // namespace

@@ -1,38 +1,53 @@
-// The board window on the offscreen platform: its commands as the user meets
-// them (captions, shortcuts, images, enabled state), the board's columns, and
-// the first show against a real database folder.
-
-#include "WindowTest.h"
+// The board window on the offscreen platform, with no dialogs or with the real
+// ones, started on settings that name an empty database folder.
 
 #include "app/IdleUpdates.h"
 #include "app/Images.h"
 #include "app/Main.h"
 #include "app/MainController.h"
+#include "app/MainDialogs.h"
 #include "app/QtMessageBoxes.h"
+#include "dialogs/Settings.h"
 #include "platform/FakePlatform.h"
 #include "settings/FormState.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QHeaderView>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSplitter>
-#include <QSystemTrayIcon>
-#include <QTimer>
-#include <QToolBar>
-#include <QTreeWidget>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
 namespace qel::test {
 namespace {
 
+class TNoDialogs : public IMainDialogs {
+public:
+    bool Available(TMainDialog) const override { return false; }
+    void Show(TMainDialog) override {}
+    void ShowSendMessage(const TMessageWindowFields&, const std::string&) override {}
+    bool MessageDialogOnScreen() const override { return false; }
+    IMessageWindow* MessageWindow() override { return nullptr; }
+};
+
+template <class TDialogs> class TWindowTest : public ::testing::Test {
+protected:
+    TWindowTest() : Platform(Root.Path()) {
+        TIniFile ini(Platform, keys::ProfileFileName);
+        ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
+        ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+    }
+    void ConfirmExit(TfrmMain& window, bool confirm) {
+        TFormStateStore(window.Controller().Settings())
+            .WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", confirm);
+    }
+
+    TScratchFolder Root;
+    TScratchFolder Database;
+    TFakePlatform Platform;
+    TDialogs Dialogs;
+};
 using MainWindowTest = TWindowTest<TNoDialogs>;
+using MainDialogsTest = TWindowTest<TQtMainDialogs>;
 
 TEST_F(MainWindowTest, CommandsHaveImagesAndDistinctShortcuts) {
     TfrmMain window(Platform, Dialogs);
@@ -48,9 +63,11 @@ TEST_F(MainWindowTest, CommandsHaveImagesAndDistinctShortcuts) {
     EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << keys.join(' ').toStdString();
 }
 
-TEST_F(MainWindowTest, BoardListHasItsColumnsWithPcNameHidden) {
+// The columns and the tray menu; nothing enabled before the first show, which
+// fills the board, enables the status commands (not those that need a dialog)
+// and fits the tree and the tool bar.
+TEST_F(MainWindowTest, FirstShow) {
     TfrmMain window(Platform, Dialogs);
-    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - All Departments");
     QStringList headers;
     for (int i = 0; i < window.ListViewMain->columnCount(); ++i)
         headers << window.ListViewMain->headerItem()->text(i);
@@ -58,51 +75,29 @@ TEST_F(MainWindowTest, BoardListHasItsColumnsWithPcNameHidden) {
     EXPECT_TRUE(window.ListViewMain->isColumnHidden(5));
     EXPECT_EQ(window.ListViewMain->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_FALSE(window.ListViewMain->isSortingEnabled());
-    // The menu bar's buttons and the tray menu with the ten status commands.
     EXPECT_EQ(window.popMnuTrayIcon->actions().size(), 10);
     EXPECT_EQ(window.popMnuTrayIcon->actions().last(), window.actCustomStatus);
-}
-
-TEST_F(MainWindowTest, FirstShowFillsTheBoardAndEnablesTheStatusCommands) {
-    TfrmMain window(Platform, Dialogs);
-    // Nothing can be done before the first show.
     window.UpdateActions();
     EXPECT_FALSE(window.actAvailable->isEnabled());
 
-    // The settings name the database folder: no wizard; the users dataset is
-    // created with this computer as its first user.
-    ASSERT_TRUE(window.FormCreate());
-    window.Controller().FormShow();
-    TIdleUpdates::Instance().RunNow();
-
-    EXPECT_TRUE(window.actAvailable->isEnabled());
-    EXPECT_TRUE(window.actGoneHome->isEnabled());
-    // The dialogs do not exist here: their commands stay disabled.
-    EXPECT_FALSE(window.actCustomStatus->isEnabled());
-    EXPECT_FALSE(window.actComments->isEnabled());
-    EXPECT_FALSE(window.actSettings->isEnabled());
-    EXPECT_FALSE(window.actUsers->isEnabled());
-    EXPECT_FALSE(window.actSendMessage->isEnabled());
-    EXPECT_TRUE(window.actFileExit->isEnabled());
-    ASSERT_EQ(window.ListViewMain->topLevelItemCount(), 1);
-    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Available");
-    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(5).toStdString(), Platform.ComputerNameValue);
-    EXPECT_EQ(window.TreeViewMain->topLevelItemCount(), 1);
-    EXPECT_TRUE(window.RefreshTimerEnabled());
-
-    // A status command goes through to the board at once.
-    window.actGoneHome->trigger();
-    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
-}
-
-TEST_F(MainWindowTest, FirstStartFitsTheTreeAndTheToolBar) {
-    TfrmMain window(Platform, Dialogs);
     ASSERT_TRUE(window.FormCreate());
     window.Controller().Departments().CreateDepartmentDataset();
     window.Controller().Departments().AddDepartment("Customer Services");
     ASSERT_TRUE(window.Start());
     QApplication::processEvents();
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - All Departments");
+    for (QAction* action : {window.actAvailable, window.actGoneHome, window.actFileExit})
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    for (QAction* action :
+         {window.actCustomStatus, window.actComments, window.actSettings, window.actUsers, window.actSendMessage})
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    ASSERT_EQ(window.ListViewMain->topLevelItemCount(), 1);
+    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(5).toStdString(), Platform.ComputerNameValue);
+    EXPECT_TRUE(window.RefreshTimerEnabled());
     EXPECT_EQ(window.TreeViewMain->horizontalScrollBar()->maximum(), 0);
+    window.actGoneHome->trigger();
+    EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
     window.resize(window.minimumSize());
     QApplication::processEvents();
     for (QAction* action : window.tbrTools->actions()) {
@@ -129,49 +124,35 @@ TEST_F(MainWindowTest, FirstStartShowsTheWizardAlone) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(MainWindowTest, CloseBoxWithoutNotificationAreaKeepsTheProgramRunning) {
-    TfrmMain window(Platform, Dialogs);
-    ASSERT_TRUE(window.FormCreate());
-    window.Controller().FormShow();
-    window.show();
-    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
-
-    // The close box neither closes nor hides the window for good: it stays
-    // reachable (minimised) and the board keeps refreshing.
-    EXPECT_FALSE(window.close());
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.RefreshTimerEnabled());
-    EXPECT_TRUE(window.MessageTimerEnabled());
-
-    // File > Exit closes it; without the confirmation box nothing is asked.
-    TFormStateStore(window.Controller().Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", false);
-    window.actFileExit->trigger();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.RefreshTimerEnabled());
-}
-
-TEST_F(MainWindowTest, SplitterAndRememberPositionComeBackAtTheNextStart) {
+// Without a notification area the close box only minimises; File > Exit
+// closes, and the next start brings back the splitter and the placement, but
+// not a place off every screen.
+TEST_F(MainWindowTest, CloseBoxExitAndTheNextStart) {
     {
         TfrmMain window(Platform, Dialogs);
         ASSERT_TRUE(window.FormCreate());
         window.Controller().FormShow();
         window.show();
+        ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+        EXPECT_FALSE(window.close());
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.RefreshTimerEnabled() && window.MessageTimerEnabled());
         window.setGeometry(30, 40, 500, 420);
         window.SplitterMain->setSizes({150, 300});
         window.mnuToolsSavePosition->setChecked(false);
-        TFormStateStore(window.Controller().Settings())
-            .WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", false);
+        ConfirmExit(window, false);
         window.actFileExit->trigger();
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(window.RefreshTimerEnabled());
     }
-    TfrmMain window(Platform, Dialogs);
-    ASSERT_TRUE(window.FormCreate());
-    window.show();
-    EXPECT_EQ(window.SplitterMain->sizes().value(0), 150);
-    EXPECT_FALSE(window.mnuToolsSavePosition->isChecked());
-    EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 420));
-}
-
-TEST_F(MainWindowTest, PlaceOffEveryScreenIsNotTakenBack) {
+    {
+        TfrmMain window(Platform, Dialogs);
+        ASSERT_TRUE(window.FormCreate());
+        window.show();
+        EXPECT_EQ(window.SplitterMain->sizes().value(0), 150);
+        EXPECT_FALSE(window.mnuToolsSavePosition->isChecked());
+        EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 420));
+    }
     TIniFile ini(Platform, keys::ProfileFileName);
     TFormStateStore(ini).WritePlacement("TfrmMain", TWindowPlacement{0, 1, 9000, 9000, 9500, 9400, 0});
     TfrmMain window(Platform, Dialogs);
@@ -179,7 +160,6 @@ TEST_F(MainWindowTest, PlaceOffEveryScreenIsNotTakenBack) {
     EXPECT_LT(window.geometry().left(), 9000);
 }
 
-// Two icons draw the same 16 by 16 picture.
 bool SamePicture(const QIcon& a, const QIcon& b) {
     return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
 }
@@ -191,7 +171,6 @@ TEST_F(MainWindowTest, TrayShowsStatusImageOrTheNewMailFramesAndDoubleClickResto
     ASSERT_FALSE(SamePicture(images::SmallPic(1), images::NewMailFrame(0)));
     ASSERT_FALSE(SamePicture(images::SmallPic(4), images::NewMailFrame(0)));
     EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::SmallPic(1)));
-
     window.SetNewMailAnimation(true);
     EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::NewMailFrame(0)));
     // A status written meanwhile waits until the animation ends.
@@ -199,46 +178,80 @@ TEST_F(MainWindowTest, TrayShowsStatusImageOrTheNewMailFramesAndDoubleClickResto
     EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::NewMailFrame(0)));
     window.SetNewMailAnimation(false);
     EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::SmallPic(4)));
-
     window.hide();
     emit window.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window.isVisible());
 }
 
-// What a message box showed.
-struct TBoxSeen {
-    std::string Text;
-    Qt::TextFormat Format = Qt::AutoText;
-    QMessageBox::Icon Icon = QMessageBox::NoIcon;
-};
-
-// Once the next modal box is on screen: records it into *seen and presses
-// `button`.
-void AnswerNextBox(QMessageBox::StandardButton button, TBoxSeen* seen) {
-    QTimer::singleShot(0, [button, seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        *seen = {box->text().toStdString(), box->textFormat(), box->icon()};
-        box->button(button)->click();
-    });
+// Boxes show plain text with their lines and the kind's icon, and return the
+// button pressed.
+TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
+    const struct {
+        TBoxKind Kind;
+        TBoxButtons Buttons;
+        QMessageBox::StandardButton Press;
+        TBoxAnswer Answer;
+        QMessageBox::Icon Icon;
+    } cases[] = {{TBoxKind::Information, TBoxButtons::YesNo, QMessageBox::No, TBoxAnswer::No, QMessageBox::Information},
+                 {TBoxKind::Warning, TBoxButtons::YesNo, QMessageBox::Yes, TBoxAnswer::Yes, QMessageBox::Warning},
+                 {TBoxKind::Error, TBoxButtons::Ok, QMessageBox::Ok, TBoxAnswer::Ok, QMessageBox::Critical}};
+    for (const auto& c : cases) {
+        QMessageBox* seen = nullptr;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(seen, nullptr);
+            EXPECT_EQ(seen->text().toStdString(), "Keep it?\n\nNote : <b>No</b>");
+            EXPECT_EQ(seen->textFormat(), Qt::PlainText);
+            EXPECT_EQ(seen->icon(), c.Icon);
+            seen->button(c.Press)->click();
+        });
+        EXPECT_EQ(TQtMessageBoxes().Show(c.Kind, "Keep it?\r\rNote : <b>No</b>", c.Buttons), c.Answer);
+        EXPECT_NE(seen, nullptr);
+    }
 }
 
-TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
-    TQtMessageBoxes boxes;
-    TBoxSeen seen;
-    AnswerNextBox(QMessageBox::No, &seen);
-    EXPECT_EQ(boxes.Show(TBoxKind::Information, "Keep it?\r\rNote : <b>No</b>", TBoxButtons::YesNo), TBoxAnswer::No);
-    EXPECT_EQ(seen.Text, "Keep it?\n\nNote : <b>No</b>");
-    EXPECT_EQ(seen.Format, Qt::PlainText);
-    EXPECT_EQ(seen.Icon, QMessageBox::Information);
+// With the dialogs, their commands come alive (the creator is administrator),
+// Send needs a selected row, and the dialogs act on the window through its hooks.
+TEST_F(MainDialogsTest, CommandsFollowTheDialogsAndTheirHooks) {
+    TfrmMain window(Platform, Dialogs);
+    ASSERT_TRUE(window.FormCreate());
+    Dialogs.Create(window);
+    ASSERT_TRUE(window.Start());
+    QApplication::processEvents();
+    TIdleUpdates::Instance().RunNow();
+    for (QAction* action :
+         {window.actCustomStatus, window.actComments, window.actSettings, window.actUsers, window.actDepartments,
+          window.actStatuses, window.actVeiwInBox, window.actFilterOnDepartment})
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_FALSE(window.actSendMessage->isEnabled());
+    window.ListViewMain->setCurrentItem(window.ListViewMain->topLevelItem(0));
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_TRUE(window.actSendMessage->isEnabled());
+    IMainWindowHooks& hooks = Dialogs;
+    hooks.SetSendMessageEnabled(false);
+    hooks.SetMessageTimerEnabled(false);
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_FALSE(window.actSendMessage->isEnabled() || window.MessageTimerEnabled());
+    hooks.SetSendMessageEnabled(true);
+    TIdleUpdates::Instance().RunNow();
+    EXPECT_TRUE(window.actSendMessage->isEnabled());
+    hooks.SetCaption("Qel - Filtered on Sales");
+    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - Filtered on Sales");
+    EXPECT_NE(Dialogs.MessageWindow(), nullptr);
 
-    AnswerNextBox(QMessageBox::Yes, &seen);
-    EXPECT_EQ(boxes.Show(TBoxKind::Information, "again?", TBoxButtons::YesNo), TBoxAnswer::Yes);
-
-    AnswerNextBox(QMessageBox::Ok, &seen);
-    EXPECT_EQ(boxes.Show(TBoxKind::Error, "Unable to create QelDBase!", TBoxButtons::Ok), TBoxAnswer::Ok);
-    EXPECT_EQ(seen.Icon, QMessageBox::Critical);
-    EXPECT_EQ(seen.Text, "Unable to create QelDBase!");
+    // Mini View stays after Update, hides the status and folds the tree; unticked, both come back at once.
+    QTimer::singleShot(0, [] {
+        auto* settings = qobject_cast<TfrmSettings*>(QApplication::activeModalWidget());
+        ASSERT_NE(settings, nullptr);
+        settings->CheckBoxMiniView->click();
+        settings->btnUpdate->click();
+    });
+    window.actSettings->trigger();
+    EXPECT_EQ(window.ListViewMain->columnWidth(1), 0);
+    EXPECT_EQ(window.SplitterMain->sizes().value(0), 0);
+    window.findChild<TfrmSettings*>()->CheckBoxMiniView->click();
+    EXPECT_GT(window.ListViewMain->columnWidth(1), 0);
+    EXPECT_GT(window.SplitterMain->sizes().value(0), 0);
 }
 
 } // namespace

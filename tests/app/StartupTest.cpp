@@ -1,9 +1,10 @@
-// Start-up of the board: the database wizard, the one-time autostart offer,
-// "Available", the timers, and the single-instance guard.
+// Start-up and exit of the board: the database wizard, the one-time autostart
+// offer, "Available", the single-instance guard and the exit question.
 
 #include "AppOffice.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace qel::test {
 namespace {
@@ -13,76 +14,44 @@ protected:
     TScratchFolder Database;
 };
 
-TEST_F(StartupTest, FirstRunShowsWizardThenAutostartQuestionThenGoesAvailable) {
-    TBoardComputer pc("ALPHA", "ANNA");
-    // The autostart entry needs an existing program file.
-    pc.Platform.WriteFileAtomic(pc.Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
-    pc.Folders.Answers.push_back(Database.Path());
-    pc.Ui.QueueAnswer(TBoxAnswer::Yes);
+// First run: the wizard, then the autostart question, asked once whatever the
+// answer; the next start writes "Available", keeps the comments and shows the
+// columns chosen.
+TEST_F(StartupTest, FirstRunThenTheNextStart) {
+    for (const bool yes : {true, false}) {
+        TScratchFolder database;
+        TBoardComputer pc("ALPHA", "ANNA");
+        pc.Platform.WriteFileAtomic(pc.Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
+        pc.Folders.push_back(database.Path());
+        pc.Ui.QueueAnswer(yes ? TBoxAnswer::Yes : TBoxAnswer::No);
+        ASSERT_TRUE(pc.Start());
+        std::vector<TShownBox> boxes{{TBoxKind::Information, AutostartQuestionText, TBoxButtons::YesNo}};
+        if (yes)
+            boxes.push_back(InfoBox("Qel will now start automatically on startup"));
+        EXPECT_EQ(pc.Ui.Boxes, boxes);
+        EXPECT_EQ(pc.Ui.Log.front(), "wizard");
+        EXPECT_EQ(pc.FolderTitles, std::vector<std::string>{"Create DBase"});
+        EXPECT_EQ(pc.Platform.FileExists(pc.Platform.AutostartFolderValue + "Qel.desktop"), yes);
+        EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), database.Path());
+        EXPECT_EQ(pc.Setting(keys::Locations, keys::FileLocation), pc.Platform.ProgramPathValue);
+        EXPECT_EQ(pc.Ui.Rows, (std::vector<TBoardRow>{{"ANNA", {"Available", "", "", "", "ALPHA"}, 1}}));
+        EXPECT_TRUE(pc.Controller->Context().IsAdministrator && pc.RefreshTimer && pc.MessageTimer);
 
-    ASSERT_TRUE(pc.Start());
-
-    EXPECT_EQ(pc.WizardRuns, 1);
-    EXPECT_EQ(pc.Folders.Titles, std::vector<std::string>{"Create DBase"});
-    EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{Question(AutostartQuestionText),
-                                                   InfoBox("Qel will now start automatically on startup")}));
-    // The wizard came before the question.
-    EXPECT_EQ(pc.Ui.Log.front(), "wizard");
-    EXPECT_TRUE(pc.Platform.FileExists(pc.Platform.AutostartFolderValue + "Qel.desktop"));
-
-    TIniFile ini(pc.Platform, keys::ProfileFileName);
-    EXPECT_EQ(ini.ReadString(keys::Locations, keys::DBaseLocation, ""), Database.Path());
-    EXPECT_EQ(ini.ReadString(keys::Locations, keys::FileLocation, ""), pc.Platform.ProgramPathValue);
-    EXPECT_FALSE(ini.ReadBool(keys::Qel, keys::FirstTimeRun, true));
-
-    // The creator is the first administrator and shows as "Available".
-    ASSERT_EQ(pc.Ui.Rows.size(), 1u);
-    EXPECT_EQ(pc.Ui.Rows[0], (TBoardRow{"ANNA", {"Available", "", "", "", "ALPHA"}, 1}));
-    EXPECT_TRUE(pc.Controller->Context().IsAdministrator);
-    EXPECT_TRUE(pc.View.RefreshTimer);
-    EXPECT_TRUE(pc.View.MessageTimer);
-    EXPECT_EQ(pc.View.Columns, (std::vector<bool>{true, true, true}));
-    EXPECT_EQ(pc.Tree.Nodes, std::vector<std::string>{"Departments"});
-    EXPECT_EQ(pc.Ui.TerminateRequests, 0);
-}
-
-TEST_F(StartupTest, AutostartQuestionIsNeverAskedAgainWhateverTheAnswer) {
-    TBoardComputer pc("ALPHA");
-    pc.Folders.Answers.push_back(Database.Path());
-    pc.Ui.QueueAnswer(TBoxAnswer::No);
-    ASSERT_TRUE(pc.Start());
-    EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>{Question(AutostartQuestionText)});
-    EXPECT_FALSE(pc.Platform.FileExists(pc.Platform.AutostartFolderValue + "Qel.desktop"));
-    pc.Ui.QueueAnswer(TBoxAnswer::Yes); // keep the status at exit
-    pc.Exit();
-
-    pc.Ui.Reset();
-    pc.MakeController();
-    ASSERT_TRUE(pc.Start());
-    EXPECT_EQ(pc.WizardRuns, 1);
-    EXPECT_TRUE(pc.Ui.Boxes.empty());
-}
-
-TEST_F(StartupTest, StartingShowsTheChosenColumnsAlwaysWritesAvailableAndKeepsComments) {
-    TBoardComputer pc("ALPHA");
-    pc.JoinQuietly(Database.Path());
-    pc.WizardCreates = false;
-    TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "CheckBoxDisplayExt.Checked", false);
-    ASSERT_TRUE(pc.Start());
-    EXPECT_EQ(pc.View.Columns, (std::vector<bool>{false, true, true}));
-    pc.Controller->Context().CurrentUser.Comments = "back at 3";
-    pc.Controller->Users().SaveUser();
-    pc.Controller->SetStatus("Gone home");
-    pc.Ui.QueueAnswer(TBoxAnswer::Yes); // retain "Gone home"
-    pc.Exit();
-    EXPECT_EQ(pc.StoredRecord().Status, "Gone home");
-
-    pc.MakeController();
-    ASSERT_TRUE(pc.Start());
-    const TQelUser stored = pc.StoredRecord();
-    EXPECT_EQ(stored.Status, "Available");
-    EXPECT_EQ(stored.Comments, "back at 3");
-    EXPECT_EQ(pc.WizardRuns, 0);
+        pc.Controller->Context().CurrentUser.Comments = "back at 3";
+        pc.Controller->Users().SaveUser();
+        pc.Controller->SetStatus("Gone home");
+        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "CheckBoxDisplayExt.Checked", false);
+        pc.Ui.QueueAnswer(TBoxAnswer::Yes);
+        pc.Exit();
+        EXPECT_EQ(pc.Stored(), "Gone home|back at 3");
+        pc.Ui.Reset();
+        pc.MakeController();
+        ASSERT_TRUE(pc.Start());
+        EXPECT_EQ(pc.WizardRuns, 1);
+        EXPECT_TRUE(pc.Ui.Boxes.empty());
+        EXPECT_EQ(pc.Columns, (std::vector<bool>{false, true, true}));
+        EXPECT_EQ(pc.Stored(), "Available|back at 3");
+    }
 }
 
 TEST_F(StartupTest, SecondCopyIsRefusedAndWritesNothing) {
@@ -90,44 +59,35 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndWritesNothing) {
     first.JoinQuietly(Database.Path());
     ASSERT_TRUE(first.Start());
     first.Controller->SetStatus("In meeting");
-    const std::string iniBefore = first.IniText();
-
-    // A second copy on the same computer: same platform, same lock set.
-    TUiRecorder ui;
-    TViewRecorder view;
-    TTreeRecorder tree;
-    TDialogsRecorder dialogs;
-    TMainController second(first.Platform, ui, view, ui, ui, ui, ui, tree, dialogs);
-    EXPECT_FALSE(second.FormCreate());
-    second.FormShow();
-    second.FormClose();
-    second.FormDestroy();
-
-    EXPECT_EQ(ui.Boxes, std::vector<TShownBox>{InfoBox("Qel is already running!")});
-    EXPECT_TRUE(view.Hidden);
-    EXPECT_EQ(ui.TerminateRequests, 1);
-    EXPECT_TRUE(second.AlreadyRunning());
-    EXPECT_EQ(first.IniText(), iniBefore);
-    EXPECT_EQ(first.StoredRecord().Status, "In meeting");
+    const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName;
+    std::string before, after;
+    first.Platform.ReadFile(ini, &before);
+    // Same platform, same lock set: a second copy on the same computer.
+    TBoardComputer second("ALPHA");
+    TMainController copy(first.Platform, second.Ui, second, second.Ui, second.Ui, second.Ui, second.Ui, second, second);
+    EXPECT_FALSE(copy.FormCreate());
+    copy.FormShow();
+    copy.FormClose();
+    copy.FormDestroy();
+    EXPECT_EQ(second.Ui.Boxes, std::vector<TShownBox>{InfoBox("Qel is already running!")});
+    EXPECT_TRUE(second.Hidden && copy.AlreadyRunning());
+    EXPECT_EQ(second.Ui.TerminateRequests, 1);
+    first.Platform.ReadFile(ini, &after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(first.Stored(), "In meeting|");
     EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
 }
 
 TEST_F(StartupTest, CancelledWizardEndsTheProgramWithoutWriting) {
     TBoardComputer pc("ALPHA");
-    // No folder chosen: the scripted dialog cancels, the wizard is left.
-    ASSERT_TRUE(pc.Controller->FormCreate());
-    pc.Controller->FormShow();
-    pc.Controller->FormClose();
-    pc.Controller->FormDestroy();
-
+    ASSERT_TRUE(pc.Start());
+    pc.Exit();
     EXPECT_EQ(pc.WizardRuns, 1);
     EXPECT_GE(pc.Ui.TerminateRequests, 1);
     EXPECT_TRUE(pc.Ui.Boxes.empty());
-    EXPECT_FALSE(pc.View.RefreshTimer);
-    TIniFile ini(pc.Platform, keys::ProfileFileName);
-    EXPECT_EQ(ini.ReadString(keys::Locations, keys::DBaseLocation, keys::NotEntered), keys::NotEntered);
-    EXPECT_TRUE(ini.ReadBool(keys::Qel, keys::FirstTimeRun, true));
-    EXPECT_FALSE(std::filesystem::exists(Database.Path() + "QelDBase.isd"));
+    EXPECT_FALSE(pc.RefreshTimer);
+    EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), keys::NotEntered);
+    EXPECT_EQ(pc.Setting(keys::Qel, keys::FirstTimeRun), keys::NotEntered);
 }
 
 TEST_F(StartupTest, StayOnTopOnlyForExactlyYes) {
@@ -136,7 +96,98 @@ TEST_F(StartupTest, StayOnTopOnlyForExactlyYes) {
         TBoardComputer pc("ALPHA");
         TIniFile(pc.Platform, keys::ProfileFileName).WriteString(keys::Options, keys::StayOnTop, value);
         ASSERT_TRUE(pc.Controller->FormCreate());
-        EXPECT_EQ(pc.View.StayOnTop, std::optional<bool>(onTop)) << value;
+        EXPECT_EQ(pc.StayOnTop, std::optional<bool>(onTop)) << value;
+    }
+}
+
+// The pages; a cancelled folder dialog or unwritable settings keep the wizard
+// open and store nothing; Help opens its topic and Cancel ends the program.
+TEST_F(StartupTest, WizardPagesAndChecks) {
+    TBoardComputer pc("ALPHA");
+    EXPECT_TRUE(pc.Controller->FormCreate());
+    TDatabaseWizardLogic wizard = pc.MakeWizard();
+    EXPECT_FALSE(wizard.NextEnabled() || wizard.PreviousEnabled());
+    wizard.Next();
+    EXPECT_EQ(wizard.Page(), 0);
+    wizard.SelectJoin();
+    wizard.Next();
+    EXPECT_EQ(wizard.Page(), 1);
+    EXPECT_TRUE(wizard.PreviousEnabled());
+    wizard.Previous();
+    EXPECT_EQ(wizard.Page(), 0);
+    wizard.SelectCreate();
+    EXPECT_TRUE(wizard.NextEnabled());
+    wizard.Next();
+    wizard.Next();
+    EXPECT_EQ(wizard.Page(), 2);
+    EXPECT_EQ(pc.FolderTitles, std::vector<std::string>{"Create DBase"});
+    pc.Platform.FailWrites = true;
+    pc.Folders = {Database.Path(), Database.Path()};
+    wizard.Next();
+    ASSERT_EQ(pc.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(pc.Ui.Boxes[0].Kind, TBoxKind::Error);
+    EXPECT_FALSE(wizard.Finished());
+    EXPECT_FALSE(pc.Platform.FileExists(Database.Path() + "QelDBase.isd"));
+    pc.Platform.FailWrites = false;
+    EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), keys::NotEntered);
+    wizard.Help();
+    EXPECT_EQ(pc.Platform.HelpTopics, std::vector<std::string>{"Installation"});
+    wizard.Cancel();
+    EXPECT_TRUE(wizard.Cancelled() && pc.Controller->TerminateRequested());
+    EXPECT_EQ(pc.Ui.TerminateRequests, 1);
+    wizard.Next();
+    EXPECT_FALSE(wizard.Finished());
+}
+
+// Exit by the menu or by the shutdown marker: the record is kept or cleared as
+// the question's answer says, and ticks after the close do nothing.
+TEST_F(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
+    const TShownBox question{TBoxKind::Information,
+                             "Would you like to retain your current Status?\r\rNote : If you choose \"No\" your status "
+                             "will be changed to \"Offline\"",
+                             TBoxButtons::YesNo};
+    const struct {
+        const char* Name;
+        bool Confirm;
+        TBoxAnswer Answer;
+        bool Marker;
+        const char* Stored;
+    } cases[] = {{"yes", true, TBoxAnswer::Yes, false, "In meeting|till 4"},
+                 {"no", true, TBoxAnswer::No, false, "Offline|"},
+                 {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
+                 {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
+    const std::string marker = Database.Path() + "QelDBase.smd";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TBoardComputer pc(std::string("PC-") + c.Name);
+        pc.JoinQuietly(Database.Path());
+        ASSERT_TRUE(pc.Start());
+        pc.Controller->Context().CurrentUser.Comments = "till 4";
+        pc.Controller->Users().SaveUser();
+        pc.Controller->SetStatus("In meeting");
+        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", c.Confirm);
+        pc.Ui.QueueAnswer(c.Answer);
+        if (c.Marker) {
+            std::ofstream(marker) << "";
+            pc.Controller->RefreshTick();
+            EXPECT_EQ(pc.CloseRequests, 1);
+            EXPECT_TRUE(pc.Controller->ShutdownSeen());
+        } else {
+            pc.Controller->FileExit();
+        }
+        pc.Controller->FormClose();
+        EXPECT_FALSE(pc.RefreshTimer || pc.MessageTimer);
+        std::ofstream(marker) << "";
+        pc.Controller->RefreshTick();
+        EXPECT_EQ(pc.CloseRequests, 1);
+        pc.Controller->FormDestroy();
+        std::filesystem::remove(marker);
+        const bool asked = c.Confirm && !c.Marker;
+        EXPECT_EQ(pc.Ui.Boxes, asked ? std::vector<TShownBox>{question} : std::vector<TShownBox>{});
+        pc.MakeController();
+        pc.Controller->FormCreate();
+        pc.Controller->Users().LoadLocation();
+        EXPECT_EQ(pc.Stored(), c.Stored);
     }
 }
 

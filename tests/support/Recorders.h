@@ -1,9 +1,7 @@
 #pragma once
 
-// Recorders for the small screen interfaces of the record classes. Each call
-// is appended to one shared log, in order, so a test can check both the exact
-// texts and the order in which boxes, panel texts, tray images and board rows
-// were produced. Header-only; shared by the record-class tests.
+// A recorder for the small screen interfaces of the record classes. Every call
+// also goes to one log, in order, so a test can check texts and their order.
 
 #include "records/UiPorts.h"
 
@@ -15,7 +13,7 @@
 
 namespace qel {
 
-// Readable failure messages in tests.
+// Readable failure messages.
 inline void PrintTo(const TBoardRow& row, std::ostream* out) {
     *out << "{\"" << row.Caption << "\" |";
     for (const std::string& item : row.SubItems)
@@ -32,20 +30,10 @@ inline void PrintTo(const TNumberedItems::TItem& item, std::ostream* out) {
 namespace qel::test {
 
 inline const char* KindName(TBoxKind kind) {
-    switch (kind) {
-    case TBoxKind::Error:
-        return "Error";
-    case TBoxKind::Warning:
-        return "Warning";
-    case TBoxKind::Information:
-        return "Information";
-    case TBoxKind::Plain:
-        return "Plain";
-    }
-    return "?";
+    static const char* const names[] = {"Error", "Warning", "Information", "Plain"};
+    return names[static_cast<int>(kind)];
 }
 
-// One message box as it was shown.
 struct TShownBox {
     TBoxKind Kind = TBoxKind::Plain;
     std::string Text;
@@ -58,16 +46,14 @@ inline void PrintTo(const TShownBox& box, std::ostream* out) {
          << "\"}";
 }
 
-// Records message boxes, panel 0, the tray image, termination requests and
-// the board list. Answers for Yes/No boxes are queued with QueueAnswer; an
-// empty queue answers No (a Yes nobody asked for never deletes anything).
+// Boxes, panel 0, the tray image, termination requests and the board list.
+// Yes/No boxes take their answers from QueueAnswer; none queued answers No.
 class TUiRecorder : public IMessageBoxes,
                     public IStatusPanel,
                     public ITrayImage,
                     public IAppControl,
                     public IBoardList {
 public:
-    // IMessageBoxes
     TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
         Boxes.push_back({kind, text, buttons});
         Log.push_back(std::string("box ") + KindName(kind) + ": " + text);
@@ -82,26 +68,18 @@ public:
         return answer;
     }
     void QueueAnswer(TBoxAnswer answer) { Answers.push_back(answer); }
-
-    // IStatusPanel
     void SetStatusText(const std::string& text) override {
         PanelTexts.push_back(text);
         Log.push_back("panel: " + text);
     }
-
-    // ITrayImage
     void SetTrayImage(int imageIndex) override {
         TrayImages.push_back(imageIndex);
         Log.push_back("tray " + std::to_string(imageIndex));
     }
-
-    // IAppControl
     void RequestTerminate() override {
         ++TerminateRequests;
         Log.push_back("terminate");
     }
-
-    // IBoardList
     void BeginUpdate() override {
         ++UpdateDepth;
         Log.push_back("board begin");
@@ -111,9 +89,8 @@ public:
         Log.push_back("board clear");
     }
     void AddRow(const TBoardRow& row) override {
-        // A row added outside the update bracket would repaint once per row.
-        if (UpdateDepth <= 0)
-            ++RowsOutsideUpdate;
+        // A row outside the update bracket repaints the list once per row.
+        RowsOutsideUpdate += UpdateDepth <= 0;
         Rows.push_back(row);
         Log.push_back("row " + row.Caption);
     }
@@ -122,7 +99,7 @@ public:
         Log.push_back("board end");
     }
 
-    // Forgets everything recorded so far (queued answers stay).
+    // Forgets what was recorded (queued answers stay).
     void Reset() {
         Boxes.clear();
         PanelTexts.clear();
@@ -141,8 +118,7 @@ public:
     int UpdateDepth = 0;
     int RowsOutsideUpdate = 0;
     std::vector<std::string> Log;
-    // Called while each box is on screen.
-    std::function<void()> OnBox;
+    std::function<void()> OnBox; // called while each box is on screen
 
 private:
     std::deque<TBoxAnswer> Answers;

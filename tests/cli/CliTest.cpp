@@ -1,0 +1,160 @@
+// qelctl's text output, command line, listen address and web page.
+
+#include "cli/CliText.h"
+#include "cli/QelCtl.h"
+#include "cli/Serve.h"
+#include "cli/WebBoard.h"
+#include "platform/FakePlatform.h"
+#include "qel/Version.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qel::cli {
+namespace {
+
+// Quotes, backslashes and controls escaped; valid UTF-8 (up to U+10FFFF) kept;
+// each byte that is not UTF-8 (stray continuation, lone lead, cut sequence,
+// overlong, surrogate, above U+10FFFF) one replacement character.
+TEST(JsonString, EscapesControlsAndReplacesBytesThatAreNotUtf8) {
+    const std::string utf8 = "M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x98\x80 \xE4\xB8\xAD\xF4\x8F\xBF\xBF\xED\x9F\xBF";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", R"("")"},
+        {"say \"hi\" C:\\", R"("say \"hi\" C:\\")"},
+        {"a\nb\tc\rd\be\ff/", R"("a\nb\tc\rd\be\ff/")"},
+        {std::string("\x01\x1f\0", 3), R"("\u0001\u001f\u0000")"},
+        {"\x7f", "\"\x7f\""},
+        {utf8, "\"" + utf8 + "\""},
+        {"a\x80z", R"("a\ufffdz")"},
+        {"a\xC3z", R"("a\ufffdz")"},
+        {"ab\xE2\x82", R"("ab\ufffd\ufffd")"},
+        {"\xC0\xAF", R"("\ufffd\ufffd")"},
+        {"\xED\xA0\x80", R"("\ufffd\ufffd\ufffd")"},
+        {"\xF4\x90\x80\x80", R"("\ufffd\ufffd\ufffd\ufffd")"},
+        {"\xFF\xC3\xBC", "\"\\ufffd\xC3\xBC\""},
+    };
+    for (const auto& [text, json] : cases)
+        EXPECT_EQ(JsonString(text), json) << ::testing::PrintToString(text);
+}
+
+// Rows and columns stay whole; a literal backslash-t must not read back as a tab.
+// On a terminal, lines and tabs stay and every other control shows visibly.
+TEST(TsvField, EscapesSeparatorsControlsAndBackslashes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\tb", "a\\tb"},
+        {"line1\nline2\r\n", "line1\\nline2\\r\\n"},
+        {std::string("\x01\x1f\x7f\0", 4), "\\x01\\x1f\\x7f\\x00"},
+        {"\\t C:\\", "\\\\t C:\\\\"},
+        {"\"M\xC3\xBCller\" 'x' \x80\xFF", "\"M\xC3\xBCller\" 'x' \x80\xFF"},
+        {"\xC2\x9B", "\\xc2\\x9b"},
+    };
+    for (const auto& [text, tsv] : cases)
+        EXPECT_EQ(TsvField(text), tsv) << ::testing::PrintToString(text);
+    EXPECT_EQ(TsvLine({"a\tb", "", "c\nd"}), "a\\tb\t\tc\\nd\n");
+    EXPECT_EQ(TerminalText("line\ttwo\n\x1b[31m\r\a\x7f \xC2\x9B"
+                           "2J M\xC3\xBCller"),
+              "line\ttwo\n\\x1b[31m\\x0d\\x07\\x7f \\xc2\\x9b2J M\xC3\xBCller");
+}
+
+TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
+    TScratchFolder root;
+    TFakePlatform platform(root.Path());
+    const std::string usageEnd = ". Try 'qelctl --help'.\n";
+    const struct {
+        std::vector<std::string> Args; // after the global --profile
+        int Code;
+        std::string Out; // the start of standard output
+        std::string Err; // the start of standard error
+    } cases[] = {
+        {{"--version"}, ExitOk, "qelctl (Qel) " QEL_VERSION "\n", ""},
+        {{"-h"}, ExitOk, "usage: qelctl [--profile FILE]", ""},
+        {{"help", "set-user"}, ExitOk, "usage: qelctl [GLOBAL OPTIONS] set-user COMPUTER [--name T]", ""},
+        {{"board", "--json", "-h"}, ExitOk, "usage: qelctl [GLOBAL OPTIONS] board [--department NAME]", ""},
+        {{"--", "comment", "--", "--help"}, ExitFailure, "", "qelctl: no database folder is set"},
+        {{"board", "--department=IT", "--wide"}, ExitUsage, "", "qelctl: board: unknown option --wide" + usageEnd},
+        {{"board", "--json=yes"}, ExitUsage, "", "qelctl: board: option --json takes no value" + usageEnd},
+        {{"set-user", "PC2"}, ExitUsage, "", "qelctl: set-user: give at least one of --name"},
+        {{"help", "frobnicate"}, ExitUsage, "", "qelctl: no command \"frobnicate\"" + usageEnd},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"--profile=" + root.Path() + "Qel.ini"};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        std::ostringstream out;
+        std::ostringstream err;
+        TCliEnvironment environment{platform, out, err, {}, nullptr};
+        SCOPED_TRACE(c.Args[0]);
+        EXPECT_EQ(RunQelCtl(args, environment), c.Code);
+        EXPECT_EQ(out.str().rfind(c.Out, 0), 0u) << out.str();
+        EXPECT_EQ(err.str().rfind(c.Err, 0), 0u) << err.str();
+        const std::string errors = err.str();
+        EXPECT_TRUE(c.Code != ExitUsage || std::count(errors.begin(), errors.end(), '\n') == 1);
+    }
+}
+
+TEST(ParseListenAddress, TakesAddressColonPortOnly) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0.1:8080", "127.0.0.1 8080"},
+        {"0.0.0.0:0", "0.0.0.0 0"},
+        {"board.local:65535", "board.local 65535"},
+        {"[::1]:80", "::1 80"},
+        {"8080", ""},
+        {":8080", ""},
+        {"host:", ""},
+        {"host:65536", ""},
+        {"host:-1", ""},
+        {"host:80x", ""},
+        {"::1:80", ""},
+        {"[::1]80", ""},
+        {"[]:80", ""},
+    };
+    for (const auto& [text, parsed] : cases) {
+        std::string host;
+        int port = -1;
+        const bool valid = ParseListenAddress(text, &host, &port);
+        EXPECT_EQ(valid ? host + " " + std::to_string(port) : "", parsed) << text;
+        EXPECT_EQ(valid, !parsed.empty()) << text;
+    }
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Every text of a record, the department chosen and the clock reach the page
+// only escaped; a failed read is said, escaped, with no rows.
+TEST(BoardPage, EscapesEveryTextAndSaysWhenTheReadFailed) {
+    const std::string hostile = "<b>&\"'";
+    TBoardSnapshot snapshot;
+    TUserRow row;
+    for (std::string* field :
+         {&row.User.UserName, &row.User.Status, &row.User.Extension, &row.User.Department, &row.User.Comments})
+        *field = hostile;
+    snapshot.Rows = std::vector{row};
+    // Five cells, plus the link text, or the title twice and the data attribute.
+    const std::pair<TPageOptions, size_t> cases[] = {{{std::nullopt, false, true, "10:00"}, 6},
+                                                     {{hostile, false, true, "10:00"}, 9},
+                                                     {{std::nullopt, true, true, hostile}, 6}};
+    for (const auto& [options, escaped] : cases) {
+        const std::string page = BoardPage(snapshot, options);
+        EXPECT_EQ(page.find(hostile), std::string::npos) << page;
+        EXPECT_EQ(Count(page, "&lt;b&gt;&amp;&quot;&#39;"), escaped) << page;
+    }
+    snapshot.Rows.reset();
+    snapshot.Error = "File is not isam format <x>";
+    const std::string page = BoardPage(snapshot, {});
+    EXPECT_NE(page.find("The board cannot be read: File is not isam format &lt;x&gt;"), std::string::npos);
+    EXPECT_EQ(page.find("<tr><td>"), std::string::npos);
+    EXPECT_EQ(BoardEvent(snapshot, std::nullopt),
+              R"({"changed":"","error":"File is not isam format <x>","users":null})");
+}
+
+} // namespace
+} // namespace qel::cli
