@@ -18,6 +18,7 @@
 
 #include <deque>
 #include <memory>
+#include <sstream>
 
 namespace qel::test {
 
@@ -70,6 +71,15 @@ public:
     std::string Stored() {
         Controller->Users().LoadCurrentUser();
         return Controller->Context().CurrentUser.Status + "|" + Controller->Context().CurrentUser.Comments;
+    }
+
+    // The new-mail signals on one line.
+    std::string Signals() const {
+        std::ostringstream out;
+        out << "anim " << Animating << "/" << AnimationStarts << " beep " << Platform.BeepCount << " sound "
+            << Platform.PlayedSounds.size() << " notice " << Notifier.Notices.size() << " attention "
+            << AttentionRequests << " shown " << Shown.size() << " restore " << Restores << " poll " << MessageTimer;
+        return out.str();
     }
 
     std::string Setting(const char* section, const char* key) {

@@ -93,6 +93,16 @@ TEST_F(BoardTest, ChangesReachTheBoardsByTheTick) {
     EXPECT_EQ(RowStatuses(A->Ui.Rows), (std::vector<std::string>{"ANNA:Available", "BEN:Off sick"}));
 }
 
+// Each status command writes its text, shown with the command's own image.
+TEST_F(BoardTest, BuiltInStatusCommandsWriteTheirTextsAndImages) {
+    for (const TStatusCommand& command : BuiltInStatusCommands) {
+        B->Controller->SetStatus(command.Status);
+        EXPECT_EQ(B->Stored(), std::string(command.Status) + "|");
+        EXPECT_EQ(B->Ui.Rows.at(1).ImageIndex, command.Image) << command.Caption;
+        EXPECT_EQ(B->Ui.TrayImages.back(), command.Image) << command.Caption;
+    }
+}
+
 TEST_F(BoardTest, FilteredBoardShowsOneDepartmentUntilTheRootIsClicked) {
     TBoardComputer gamma("GAMMA", "GUS");
     gamma.JoinQuietly(Database->Path());
@@ -182,11 +192,8 @@ TEST_F(BoardTest, AnUnreadableBoardIsShownOnceAndThePanelSaysSoUntilItClears) {
 // without notices (turned off, or no service) the window asks for attention.
 TEST_F(BoardTest, NewMailIsAnnouncedOnce) {
     A->Controller->TrayDoubleClick();
-    EXPECT_TRUE(A->Shown.empty());
     A->Controller->ViewInBox();
     EXPECT_EQ(A->Ui.PanelTexts.back(), "Locating messages...");
-    EXPECT_EQ(A->Shown, std::vector<TMainDialog>{TMainDialog::InBox});
-    A->Shown.clear();
     B->Controller->Settings().WriteString(keys::Options, keys::DesktopNotifications, "No");
     TFormStateStore store(B->Controller->Settings());
     store.WriteBool("TfrmSettings", "chkPlayWavFile.Checked", true);
@@ -194,47 +201,38 @@ TEST_F(BoardTest, NewMailIsAnnouncedOnce) {
     A->Controller->Messages().Send("BETA", "ALPHA", "hello", "text");
     A->Controller->MessageTick();
     B->Controller->MessageTick();
-    EXPECT_FALSE(A->Animating) << "the message is for another computer";
-    EXPECT_TRUE(A->MessageTimer);
-    EXPECT_TRUE(B->Animating);
+    EXPECT_EQ(A->Signals(), "anim 0/0 beep 0 sound 0 notice 0 attention 0 shown 1 restore 0 poll 1");
+    EXPECT_EQ(B->Signals(), "anim 1/1 beep 0 sound 1 notice 0 attention 0 shown 0 restore 0 poll 0");
     EXPECT_EQ(B->Platform.PlayedSounds, std::vector<std::string>{"/sounds/ding.wav"});
-    EXPECT_EQ(B->Platform.BeepCount + B->AttentionRequests + B->Notifier.Notices.size(), 0u);
 
     B->Controller->Messages().Send("ALPHA", "BETA", "lunch?", "at 1");
     B->Controller->Messages().Send("ALPHA", "BETA", "<b>Fish & chips</b>", "at 1");
     A->Controller->MessageTick();
     EXPECT_EQ(Notices(), std::vector<std::string>{"New message from BEN|<b>Fish & chips</b>\n(2 new messages)"});
-    EXPECT_TRUE(A->Animating && A->Controller->NewMailState());
-    EXPECT_EQ(A->Platform.BeepCount, 1);
     // Polling stops until a message dialog takes over.
-    EXPECT_FALSE(A->MessageTimer);
+    EXPECT_EQ(A->Signals(), "anim 1/1 beep 1 sound 0 notice 1 attention 0 shown 1 restore 0 poll 0");
     EXPECT_EQ(A->Ui.PanelTexts.back(), "");
+    EXPECT_TRUE(A->Controller->NewMailState());
     A->Notifier.Answers = false;
     B->Controller->Messages().Send("ALPHA", "BETA", "again", "");
     A->MessageTimer = true;
     A->Controller->MessageTick();
-    EXPECT_EQ(A->Platform.BeepCount, 1);
-    EXPECT_EQ(A->AnimationStarts, 2);
-    EXPECT_EQ(A->Notifier.Notices.size(), 1u);
-    EXPECT_EQ(A->AttentionRequests, 1);
+    EXPECT_EQ(A->Signals(), "anim 1/2 beep 1 sound 0 notice 1 attention 1 shown 1 restore 0 poll 0");
     EXPECT_EQ(A->Ui.PanelTexts.back(), "New message from BEN (no desktop notification service answers)");
-    EXPECT_TRUE(A->Platform.PlayedSounds.empty());
-    // Announced messages are not announced again.
+    // Announced messages are not announced again; the notice opens the in-box.
     A->Notifier.Answers = true;
+    A->MessageTimer = true;
+    A->Controller->Messages().Send("BETA", "ALPHA", "ok", "");
     A->Controller->MessageTick();
-    EXPECT_EQ(A->Notifier.Notices.size(), 1u);
     A->Notifier.Notices[0].OnAction();
-    EXPECT_EQ(A->Shown, std::vector<TMainDialog>{TMainDialog::InBox});
-    EXPECT_EQ(A->Restores, 1);
-
+    EXPECT_EQ(A->Signals(), "anim 1/3 beep 1 sound 0 notice 1 attention 1 shown 2 restore 1 poll 0");
     A->MessageOnScreen = true;
     A->Controller->TrayDoubleClick();
-    EXPECT_EQ(A->Shown.size(), 1u);
     A->MessageOnScreen = false;
     A->Controller->TrayDoubleClick();
-    EXPECT_EQ(A->Shown.size(), 2u);
     A->Controller->ClearNewMailState();
-    EXPECT_FALSE(A->Animating);
+    EXPECT_EQ(A->Signals(), "anim 0/3 beep 1 sound 0 notice 1 attention 1 shown 3 restore 1 poll 0");
+    EXPECT_EQ(A->Shown, std::vector<TMainDialog>(3, TMainDialog::InBox));
 }
 
 TEST_F(BoardTest, NewMessagesAtStartAreShownOnlyWhenAsked) {
@@ -278,14 +276,13 @@ TEST_F(BoardTest, SendHelpAndAbout) {
 }
 
 TEST_F(BoardTest, ScreenLockTurnsOnlyAvailableIntoAwayAndBackOnce) {
+    // Name, Away_When_Locked, what the desktop tells at lock time (empty: nothing
+    // answers), the status before the lock, one set while locked, the record
+    // while locked and after the unlock.
     const struct {
-        const char* Name;
-        const char* Option;          // Away_When_Locked
-        std::optional<bool> Answers; // what the desktop tells at lock time; empty: nothing answers
-        const char* Chosen;          // the status before the lock
-        const char* WhileLocked;     // a status set while locked, or nothing
-        const char* Locked;          // the record while locked
-        const char* Unlocked;        // and after the unlock
+        const char *Name, *Option;
+        std::optional<bool> Answers;
+        const char *Chosen, *WhileLocked, *Locked, *Unlocked;
     } cases[] = {
         {"lock and unlock", "Yes", true, "Available", nullptr, "Away from desk", "Available"},
         {"own away", "Yes", true, "Away from desk", nullptr, "Away from desk", "Away from desk"},

@@ -25,7 +25,9 @@ TEST_F(StartupTest, FirstRunThenTheNextStart) {
         pc.Folders.push_back(database.Path());
         pc.Ui.QueueAnswer(yes ? TBoxAnswer::Yes : TBoxAnswer::No);
         ASSERT_TRUE(pc.Start());
-        std::vector<TShownBox> boxes{{TBoxKind::Information, AutostartQuestionText, TBoxButtons::YesNo}};
+        std::vector<TShownBox> boxes{
+            {TBoxKind::Information, "Thankyou for using Qel.\r\rWould you like Qel to start automatically on startup?",
+             TBoxButtons::YesNo}};
         if (yes)
             boxes.push_back(InfoBox("Qel will now start automatically on startup"));
         EXPECT_EQ(pc.Ui.Boxes, boxes);

@@ -2,11 +2,8 @@
 
 #include "platform/DesktopDBus.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDeadlineTimer>
-#include <QProcess>
+#include <QtCore>
+#include <QtDBus>
 
 #include <gtest/gtest.h>
 

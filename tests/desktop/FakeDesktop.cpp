@@ -2,11 +2,8 @@
 // (login on the system bus). Notify calls are kept for Recorded(); Invoke, SetActive and
 // SetLockedHint let a test act as the user. Prints "ready" once serving.
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusObjectPath>
-#include <QStringList>
-#include <QVariantMap>
+#include <QtCore>
+#include <QtDBus>
 
 #include <cstdio>
 
@@ -60,25 +57,22 @@ private:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const QStringList names = app.arguments();
     const auto all =
         QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties;
-    auto serve = [&](QDBusConnection bus, const char* service, QList<std::pair<const char*, QObject*>> objects) {
-        for (const auto& [path, object] : objects)
-            bus.registerObject(path, object, all);
-        return bus.registerService(service);
-    };
+    QDBusConnection session = QDBusConnection::sessionBus();
     bool ok = true;
-    for (const QString& name : app.arguments().mid(1)) {
-        if (name == "notify")
-            ok &= serve(QDBusConnection::sessionBus(), "org.freedesktop.Notifications",
-                        {{"/org/freedesktop/Notifications", new TNotifications}});
-        else if (name == "screensaver")
-            ok &= serve(QDBusConnection::sessionBus(), "org.freedesktop.ScreenSaver",
-                        {{"/org/freedesktop/ScreenSaver", new TScreenSaver}});
-        else if (name == "login")
-            ok &= serve(QDBusConnection::systemBus(), "org.freedesktop.login1",
-                        {{"/org/freedesktop/login1", new TLoginManager},
-                         {"/org/freedesktop/login1/session/_31", new TLoginSession}});
+    if (names.contains("notify"))
+        ok &= session.registerObject("/org/freedesktop/Notifications", new TNotifications, all) &&
+              session.registerService("org.freedesktop.Notifications");
+    if (names.contains("screensaver"))
+        ok &= session.registerObject("/org/freedesktop/ScreenSaver", new TScreenSaver, all) &&
+              session.registerService("org.freedesktop.ScreenSaver");
+    if (names.contains("login")) {
+        QDBusConnection system = QDBusConnection::systemBus();
+        ok &= system.registerObject("/org/freedesktop/login1", new TLoginManager, all) &&
+              system.registerObject("/org/freedesktop/login1/session/_31", new TLoginSession, all) &&
+              system.registerService("org.freedesktop.login1");
     }
     std::printf(ok ? "ready\n" : "failed\n");
     std::fflush(stdout);
