@@ -80,6 +80,7 @@ TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
         {{"board", "--json=yes"}, ExitUsage, "", "qelctl: board: option --json takes no value" + usageEnd},
         {{"set-user", "PC2"}, ExitUsage, "", "qelctl: set-user: give at least one of --name"},
         {{"help", "frobnicate"}, ExitUsage, "", "qelctl: no command \"frobnicate\"" + usageEnd},
+        {{"--colour", "red", "board"}, ExitUsage, "", "qelctl: unknown option --colour" + usageEnd},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"--profile=" + root.Path() + "Qel.ini"};
