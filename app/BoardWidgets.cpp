@@ -16,6 +16,10 @@ QString Q(const std::string& text) {
 }
 } // namespace
 
+TBoardListView::~TBoardListView() {
+    qDeleteAll(FPending);
+}
+
 void TBoardListView::BeginUpdate() {
     FList->setUpdatesEnabled(false);
     const QString font = FList->font().key();
@@ -30,6 +34,8 @@ void TBoardListView::BeginUpdate() {
 
 void TBoardListView::Clear() {
     FList->clear();
+    qDeleteAll(FPending);
+    FPending.clear();
     FWidest.fill(0);
 }
 
@@ -45,10 +51,16 @@ int TBoardListView::TextWidth(const std::string& text) const {
 }
 
 void TBoardListView::AddRow(const TBoardRow& row) {
-    auto* item = new QTreeWidgetItem(FList);
+    // Held back and inserted in one go at EndUpdate: the list lays itself out
+    // once, not once per row.
+    auto* item = new QTreeWidgetItem;
+    FPending.append(item);
     const bool marked = Marked && row.SubItems.size() > 4 && Marked(row.SubItems[4]);
-    QFont bold = FList->font();
-    bold.setBold(true);
+    QFont bold;
+    if (marked) {
+        bold = FList->font();
+        bold.setBold(true);
+    }
     // A followed colleague's row is bold, so it is measured in bold.
     const auto width = [&](const std::string& text) {
         return marked ? QFontMetrics(bold).horizontalAdvance(Q(text)) : TextWidth(text);
@@ -69,9 +81,9 @@ void TBoardListView::AddRow(const TBoardRow& row) {
 }
 
 int TBoardListView::CellChrome(int column) {
-    int& chrome = FChrome[column == 0 ? 0 : 1];
-    if (chrome < 0) {
-        // Measured once on a one-row list made like this one.
+    if (FChrome[0] < 0) {
+        // Measured once on a one-row list made like this one: column 0 with
+        // its image, column 1 as every other.
         QTreeWidget probe;
         probe.setFont(FList->font());
         probe.setIconSize(FList->iconSize());
@@ -81,10 +93,12 @@ int TBoardListView::CellChrome(int column) {
         const std::string text(24, 'x');
         auto* item = new QTreeWidgetItem(&probe, QStringList{Q(text), Q(text)});
         item->setIcon(0, images::SmallPic(1));
-        probe.resizeColumnToContents(column == 0 ? 0 : 1);
-        chrome = std::max(0, probe.columnWidth(column == 0 ? 0 : 1) - TextWidth(text));
+        for (int c = 0; c < 2; ++c) {
+            probe.resizeColumnToContents(c);
+            FChrome[static_cast<size_t>(c)] = std::max(0, probe.columnWidth(c) - TextWidth(text));
+        }
     }
-    return chrome;
+    return FChrome[column == 0 ? 0 : 1];
 }
 
 void TBoardListView::FitColumn(int column) {
@@ -93,6 +107,8 @@ void TBoardListView::FitColumn(int column) {
 }
 
 void TBoardListView::EndUpdate() {
+    FList->addTopLevelItems(FPending);
+    FPending.clear();
     // "User" follows its contents; the other columns do while they are
     // shown (width 0 means hidden: optional columns, and "Status" in mini view).
     FitColumn(0);

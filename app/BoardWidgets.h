@@ -2,6 +2,7 @@
 
 #include "records/UiPorts.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -19,6 +20,9 @@ namespace qel {
 class TBoardListView : public IBoardList {
 public:
     explicit TBoardListView(QTreeWidget* list) : FList(list) {}
+    ~TBoardListView() override;
+    TBoardListView(const TBoardListView&) = delete;
+    TBoardListView& operator=(const TBoardListView&) = delete;
     void BeginUpdate() override;
     void Clear() override;
     void AddRow(const TBoardRow& row) override;
@@ -39,6 +43,8 @@ private:
     int CellChrome(int column);
 
     QTreeWidget* FList;
+    // Rows added since BeginUpdate, not yet in the list.
+    QList<QTreeWidgetItem*> FPending;
     // Widest text per column (User, Status, Ext, Department, Comments).
     std::array<int, 5> FWidest{};
     // Advance of each ASCII character in the list's font, made again by

@@ -46,6 +46,8 @@ constexpr int DesignHeight = 405;
 constexpr int DesignMinimumWidth = 397;
 constexpr int DesignMinimumHeight = 175;
 constexpr int DesignTreeWidth = 89;
+// Posted by every show; the first show's work runs when it arrives.
+const QEvent::Type FirstShowEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 } // namespace
 
@@ -398,14 +400,16 @@ void TfrmMain::showEvent(QShowEvent* event) {
     }
     FitDepartmentTree();
     // The first show's work (wizard, questions) runs once the window is on
-    // screen; later shows do nothing.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            FController->FormShow();
-            FitDepartmentTree();
-        },
-        Qt::QueuedConnection);
+    // screen, ahead of its first paint, so the board is drawn once, filled;
+    // later shows do nothing.
+    QCoreApplication::postEvent(this, new QEvent(FirstShowEvent), Qt::HighEventPriority);
+}
+
+void TfrmMain::customEvent(QEvent* event) {
+    if (event->type() != FirstShowEvent)
+        return QMainWindow::customEvent(event);
+    FController->FormShow();
+    FitDepartmentTree();
 }
 
 bool TfrmMain::Start() {

@@ -119,6 +119,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void customEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -84,9 +84,8 @@ TMainController::TMainController(TPlatform& platform, IMessageBoxes& boxes, IMai
                                  IMainDialogs& dialogs)
     : FPlatform(platform), FBoxes(boxes), FView(view), FPanel(panel), FTray(tray),
       FBoardTap(board, [this](const std::vector<TBoardRow>& rows) { BoardFilled(rows); }), FCountedBoard(FBoardTap),
-      FBoard(FCountedBoard),
-      FTree(tree), FDialogs(dialogs), FApp(*this, app), FFaults(boxes, panel), FSettings(platform, keys::ProfileFileName),
-      FStoredOptions(MakeStoredMainOptions(FSettings)) {}
+      FBoard(FCountedBoard), FTree(tree), FDialogs(dialogs), FApp(*this, app), FFaults(boxes, panel),
+      FSettings(platform, keys::ProfileFileName), FStoredOptions(MakeStoredMainOptions(FSettings)) {}
 
 TMainController::~TMainController() = default;
 
@@ -185,8 +184,6 @@ void TMainController::FormShow() {
     FUsers->SaveStatus();
     NoteOwnWrite();
     FUsers->ListUsers(FBoard);
-    // The ticks' own handles, on the folder the first show settled on.
-    FWorker = std::make_unique<TWorkerSide>(FPlatform, FSettings, FContext->EngineFolder, FUsers->Location);
 
     FView.SetRefreshTimerEnabled(true);
     FView.SetMessageTimerEnabled(true);
@@ -274,6 +271,10 @@ void TMainController::NoteOwnWrite() {
 }
 
 void TMainController::Post(std::function<std::function<void()>()> work) {
+    // The ticks' own handles, made at the first tick (start-up does not wait
+    // for them), on the folder the first show settled on.
+    if (!FWorker)
+        FWorker = std::make_unique<TWorkerSide>(FPlatform, FSettings, FContext->EngineFolder, FUsers->Location);
     if (FWork)
         FWork->Post(std::move(work));
     else

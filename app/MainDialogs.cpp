@@ -31,56 +31,60 @@ void TQtMainDialogs::Create(TfrmMain& main) {
                                             TIdleUpdates::Instance().Register(owner, std::move(handler));
                                         },
                                         [&controller] { return controller.ScreenLockAvailable(); }});
-    FSettings = new TfrmSettings(*FServices, &main);
-    FDepartments = NewQelDepartments(*FServices, &main);
-    FStatuses = new TfrmQelCatalogue(*FServices, TCatalogueDialogKind::Statuses, &main);
-    FComments = new TfrmQelComments(*FServices, &main);
-    FUsers = new TfrmQelUsers(*FServices, &main);
-    FSelectStatus = new TfrmSelectStatus(*FServices, &main);
-    FMessages = new TfrmQelMessages(*FServices, &main);
-    FInBox = new TfrmQelMessageInBox(*FServices, &main);
-    FSelectDepartment = new TfrmSelectDepartment(*FServices, &main);
 }
 
 bool TQtMainDialogs::Available(TMainDialog) const {
     return FMain != nullptr;
 }
 
+namespace {
+
+// Returns `dialog`, made by `make` the first time it is needed.
+template <typename T, typename Make> T* Made(T*& dialog, Make make) {
+    if (!dialog)
+        dialog = make();
+    return dialog;
+}
+
+} // namespace
+
 void TQtMainDialogs::Show(TMainDialog dialog) {
     if (!FMain)
         return;
+    TDialogServices& services = *FServices;
+    TfrmMain* main = FMain;
     switch (dialog) {
     case TMainDialog::Settings:
-        FSettings->exec();
+        Made(FSettings, [&] { return new TfrmSettings(services, main); })->exec();
         return;
     case TMainDialog::CustomStatus:
-        FSelectStatus->exec();
+        Made(FSelectStatus, [&] { return new TfrmSelectStatus(services, main); })->exec();
         return;
     case TMainDialog::Comments:
-        FComments->exec();
+        Made(FComments, [&] { return new TfrmQelComments(services, main); })->exec();
         return;
     case TMainDialog::Users:
-        FUsers->exec();
+        Made(FUsers, [&] { return new TfrmQelUsers(services, main); })->exec();
         return;
     case TMainDialog::Departments:
-        FDepartments->exec();
+        Made(FDepartments, [&] { return NewQelDepartments(services, main); })->exec();
         return;
     case TMainDialog::Statuses:
-        FStatuses->exec();
+        Made(FStatuses, [&] { return new TfrmQelCatalogue(services, TCatalogueDialogKind::Statuses, main); })->exec();
         return;
     case TMainDialog::InBox:
-        FInBox->exec();
+        Made(FInBox, [&] { return new TfrmQelMessageInBox(services, main); })->exec();
         return;
     case TMainDialog::SendMessage:
         return;
     case TMainDialog::SelectDepartment:
-        FSelectDepartment->exec();
+        Made(FSelectDepartment, [&] { return new TfrmSelectDepartment(services, main); })->exec();
         return;
     }
 }
 
 void TQtMainDialogs::ShowSendMessage(const TMessageWindowFields& fields, const std::string& toComputerName) {
-    if (FMessages)
+    if (MessageWindow())
         FMessages->ShowSend(fields, toComputerName);
 }
 
@@ -89,7 +93,9 @@ bool TQtMainDialogs::MessageDialogOnScreen() const {
 }
 
 IMessageWindow* TQtMainDialogs::MessageWindow() {
-    return FMessages;
+    if (!FMain)
+        return nullptr;
+    return Made(FMessages, [this] { return new TfrmQelMessages(*FServices, FMain); });
 }
 
 void TQtMainDialogs::SetRefreshTimerEnabled(bool enabled) {

@@ -18,15 +18,16 @@ class TfrmSelectStatus;
 class TfrmSettings;
 
 // The dialogs the main window opens, and what they may do to the main window.
-// Made after the main window's creation step (they work on its program-wide
-// objects); until then every dialog reports itself unavailable.
+// Available after the main window's creation step (they work on its
+// program-wide objects); each dialog is made, hidden, the first time it is
+// needed, so start-up pays for none of them.
 class TQtMainDialogs : public IMainDialogs, public IMainWindowHooks {
 public:
     TQtMainDialogs();
     ~TQtMainDialogs() override;
 
-    // Makes every dialog, hidden, in the order of the program's windows.
-    // `main` must have completed FormCreate and outlive this object.
+    // Makes the dialogs available. `main` must have completed FormCreate and
+    // outlive this object.
     void Create(TfrmMain& main);
 
     // IMainDialogs
@@ -50,7 +51,8 @@ public:
 private:
     TfrmMain* FMain = nullptr;
     std::unique_ptr<TDialogServices> FServices;
-    // Owned by the main window (their parent); destroyed with it.
+    // Made on first use; owned by the main window (their parent) and
+    // destroyed with it.
     TfrmSettings* FSettings = nullptr;
     TfrmQelCatalogue* FDepartments = nullptr;
     TfrmQelCatalogue* FStatuses = nullptr;
