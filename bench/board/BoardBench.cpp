@@ -11,15 +11,16 @@
 // Usage: board_bench [USERS [MESSAGES]] (default 1000 and 100000; the stall
 // and memory runs use ten times USERS). The sub-modes are run by the main one.
 
+#include "app/Images.h"
 #include "app/Main.h"
 #include "app/MainDialogs.h"
-#include "app/Images.h"
 #include "records/QelFile.h"
 #include "records/RecordsCommon.h"
 #include "tests/support/MessageReference.h"
 #include "tests/support/Station.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -32,8 +33,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utime.h>
 
 namespace qel::bench {
@@ -131,6 +130,17 @@ struct TProgram {
     TfrmMain Main{Platform, Dialogs};
 };
 
+// The baseline: a bare tree with the same rows and images.
+void FillBare(QTreeWidget& tree, const std::vector<TBoardRow>& rows) {
+    for (const TBoardRow& row : rows) {
+        auto* item = new QTreeWidgetItem(&tree);
+        item->setText(0, QString::fromStdString(row.Caption));
+        for (size_t i = 0; i < row.SubItems.size(); ++i)
+            item->setText(static_cast<int>(i) + 1, QString::fromStdString(row.SubItems[i]));
+        item->setIcon(0, images::SmallPic(row.ImageIndex));
+    }
+}
+
 void Refill(const std::string& folder, int users) {
     MakeUsers(folder, users);
     TProgram program(folder);
@@ -144,13 +154,7 @@ void Refill(const std::string& folder, int users) {
     const double bareFill = Median(9, [&] {
         bare.setUpdatesEnabled(false);
         bare.clear();
-        for (const TBoardRow& row : rows) {
-            auto* item = new QTreeWidgetItem(&bare);
-            item->setText(0, QString::fromStdString(row.Caption));
-            for (size_t i = 0; i < row.SubItems.size(); ++i)
-                item->setText(static_cast<int>(i) + 1, QString::fromStdString(row.SubItems[i]));
-            item->setIcon(0, images::SmallPic(row.ImageIndex));
-        }
+        FillBare(bare, rows);
         bare.setUpdatesEnabled(true);
     });
     const std::string path = folder + UsersDatasetName + ".isd";
@@ -170,74 +174,62 @@ void Refill(const std::string& folder, int users) {
                 users, refill, raw, refill / raw, bareFill, refill / bareFill);
 }
 
+// Both sides alternate, five runs each; the medians are compared.
 void StartUp(const std::string& folder) {
-    double real = 0;
-    {
-        const auto start = Clock::now();
-        TProgram program(folder);
-        QApplication::processEvents();
-        real = MsSince(start);
-    }
     TStation station(Computer(1), folder);
     TQelFile file(station.Context);
     file.Location = folder;
     const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
-    double bare = 0;
-    {
-        const auto bareStart = Clock::now();
+    std::vector<double> real, bare;
+    for (int run = 0; run < 5; ++run) {
+        auto start = Clock::now();
+        {
+            TProgram program(folder);
+            QApplication::processEvents();
+            real.push_back(MsSince(start));
+        }
+        start = Clock::now();
         QTreeWidget window;
         window.setColumnCount(6);
-        for (const TBoardRow& row : rows) {
-            auto* item = new QTreeWidgetItem(&window);
-            item->setText(0, QString::fromStdString(row.Caption));
-            for (size_t i = 0; i < row.SubItems.size(); ++i)
-                item->setText(static_cast<int>(i) + 1, QString::fromStdString(row.SubItems[i]));
-            item->setIcon(0, images::SmallPic(row.ImageIndex));
-        }
+        FillBare(window, rows);
         window.show();
         QApplication::processEvents();
-        bare = MsSince(bareStart);
+        bare.push_back(MsSince(start));
     }
+    std::sort(real.begin(), real.end());
+    std::sort(bare.begin(), bare.end());
     std::printf("start-up to a filled board of %zu users: %.1f ms; bare window %.1f ms (x%.2f, target <= 2)\n",
-                rows.size(), real, bare, real / bare);
+                rows.size(), real[2], bare[2], real[2] / bare[2]);
 }
 
-// Runs this program again with `args` under the preload; returns its output.
-std::string RunChild(const std::vector<std::string>& args, const std::string& share) {
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string out = share + "child.out";
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LD_PRELOAD", (std::filesystem::path(self).parent_path() / "libqel_share_shim.so").c_str(), 1);
-        setenv("QEL_SHARE", share.c_str(), 1);
-        std::vector<char*> argv{const_cast<char*>(self.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        if (!freopen(out.c_str(), "w", stdout))
-            _exit(2);
-        execv(self.c_str(), argv.data());
-        _exit(2);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    std::ifstream in(out);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// Runs `program` with `args` under the share preload watching `share` (and
+// `extra` in its environment); returns what it printed.
+std::string RunUnderShim(const std::string& program, const QStringList& args, const std::string& share,
+                         const std::pair<QString, QString>& extra = {}) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_PRELOAD", QCoreApplication::applicationDirPath() + "/libqel_share_shim.so");
+    environment.insert("QEL_SHARE", QString::fromStdString(share));
+    if (!extra.first.isEmpty())
+        environment.insert(extra.first, extra.second);
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromStdString(program), args);
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        Die(program + " failed under the share shim");
+    return child.readAllStandardOutput().toStdString();
 }
 
-void SetDelay(long us) {
-    static auto* set = reinterpret_cast<void (*)(long)>(dlsym(RTLD_DEFAULT, "qel_share_set_delay"));
-    if (!set)
+// A function of the preloaded shim.
+template <typename F> F* Shim(const char* name) {
+    auto* function = reinterpret_cast<F*>(dlsym(RTLD_DEFAULT, name));
+    if (!function)
         Die("the share shim is not preloaded");
-    set(us);
+    return function;
 }
 
 long Ops() {
-    static auto* ops = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "qel_share_ops"));
-    if (!ops)
-        Die("the share shim is not preloaded");
-    return ops();
+    return Shim<long()>("qel_share_ops")();
 }
 
 void PrintOps(const char* action, long ops) {
@@ -264,14 +256,11 @@ void CountOps(const std::string& folder, int users, int messages) {
     PrintOps("the tick after it", Ops() - before);
 
     // qelctl status, a process of its own: the shim reports at its exit.
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     const std::string report = folder + "qelctl.ops";
-    setenv("QEL_SHARE_REPORT", report.c_str(), 1);
-    const std::string command = std::filesystem::path(self).parent_path().string() + "/qelctl --profile " +
-                                program.Root.Path() + "config/Qel.ini --computer " + Computer(1) + " status DND";
-    if (std::system(command.c_str()) != 0)
-        Die("qelctl status failed");
-    unsetenv("QEL_SHARE_REPORT");
+    RunUnderShim(QCoreApplication::applicationDirPath().toStdString() + "/qelctl",
+                 {"--profile", QString::fromStdString(program.Root.Path() + "config/Qel.ini"), "--computer",
+                  QString::fromStdString(Computer(1)), "status", "DND"},
+                 folder, {"QEL_SHARE_REPORT", QString::fromStdString(report)});
     long qelctlOps = 0, qelctlOpens = 0;
     std::ifstream(report) >> qelctlOps >> qelctlOpens;
     PrintOps(("qelctl status (" + std::to_string(qelctlOpens) + " open of the users dataset)").c_str(), qelctlOps);
@@ -294,7 +283,7 @@ void Stall(const std::string& folder, int users) {
     TMainController& controller = program.Main.Controller();
     TStation peer(Computer(2), folder);
     TQelMessage(peer.Context, folder).Send(Computer(1), Computer(2), "Subject", "Text");
-    SetDelay(5000);
+    Shim<void(long)>("qel_share_set_delay")(5000);
     double longest = 0;
     auto last = Clock::now();
     QTimer probe;
@@ -314,9 +303,11 @@ void Stall(const std::string& folder, int users) {
                     MsSince(start));
     };
     PeerChanges(folder, "Gone home");
-    measure("refresh tick", [&] { controller.RefreshTick(); },
-            [&] { return controller.BoardRows().size() > 1 && controller.BoardRows()[1].SubItems[0] == "Gone home"; });
-    measure("message tick", [&] { controller.MessageTick(); }, [&] { return controller.NewMailState(); });
+    measure(
+        "refresh tick", [&] { controller.RefreshTick(); },
+        [&] { return controller.BoardRows().size() > 1 && controller.BoardRows()[1].SubItems[0] == "Gone home"; });
+    measure(
+        "message tick", [&] { controller.MessageTick(); }, [&] { return controller.NewMailState(); });
 }
 
 long ResidentKb() {
@@ -364,7 +355,9 @@ int main(int argc, char** argv) {
     const auto child = [&](const std::string& childMode, int childUsers) {
         std::filesystem::remove_all(share);
         std::filesystem::create_directory(share);
-        return RunChild({childMode, std::to_string(childUsers), std::to_string(messages)}, share);
+        return RunUnderShim(QCoreApplication::applicationFilePath().toStdString(),
+                            {QString::fromStdString(childMode), QString::number(childUsers), QString::number(messages)},
+                            share);
     };
     std::printf("file operations on the shared folder:\n%s", child("ops", users).c_str());
     std::printf("GUI during ticks, %d users, 5 ms per file operation:\n%s", users * 10,
