@@ -196,6 +196,13 @@ public:
     // The board every fill goes through (the dialogs' too), so that a tick's
     // read that comes back after another fill is dropped.
     IBoardList& Board() { return FCountedBoard; }
+    // The board for the refill that follows one of this computer's own
+    // writes (the dialogs'): the users file is marked seen first, so the
+    // next tick does not read it again.
+    IBoardList& BoardAfterOwnWrite() {
+        NoteOwnWrite();
+        return FCountedBoard;
+    }
     // The rows the board shows since its last fill.
     const std::vector<TBoardRow>& BoardRows() const { return FCountedBoard.Rows; }
 

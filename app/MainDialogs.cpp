@@ -115,7 +115,7 @@ void TQtMainDialogs::ClearNewMailState() {
 }
 
 IBoardList& TQtMainDialogs::Board() {
-    return FMain->BoardList();
+    return FMain->Controller().BoardAfterOwnWrite();
 }
 
 void TQtMainDialogs::SetCaption(const std::string& caption) {

@@ -52,7 +52,8 @@ public:
     // Ends the new-message state: the tray icon shows the normal images again
     // and its animation stops.
     virtual void ClearNewMailState() = 0;
-    // The board list, refilled by the dialogs through the user register.
+    // The board list, for the refill a dialog makes right after its own
+    // write or filter change: the tick that follows need not read again.
     virtual IBoardList& Board() = 0;
     // The main window's caption.
     virtual void SetCaption(const std::string& caption) = 0;

@@ -254,6 +254,17 @@ void CountOps(const std::string& folder, int users, int messages) {
     QApplication::processEvents();
     PrintOps("own status change (write and refill)", own);
     PrintOps("the tick after it", Ops() - before);
+    // A dialog's write (a comment) and its refill through the window's hooks.
+    before = Ops();
+    controller.Context().CurrentUser.Comments = "Back at three";
+    controller.Users().SaveUser();
+    controller.Users().ListUsers(static_cast<IMainWindowHooks&>(program.Dialogs).Board());
+    const long comment = Ops() - before;
+    before = Ops();
+    controller.RefreshTick();
+    QApplication::processEvents();
+    PrintOps("a comment from its dialog (write and refill)", comment);
+    PrintOps("the tick after it", Ops() - before);
 
     // qelctl status, a process of its own: the shim reports at its exit.
     const std::string report = folder + "qelctl.ops";
