@@ -51,7 +51,7 @@ struct TQueuedWork : IBackgroundWork {
 };
 
 // A change shows at once on its own board, elsewhere at the next tick; a tick
-// without a change reads nothing. A slow read runs as one job and is dropped
+// without a change, or after this computer's own write, reads nothing. A slow read runs as one job and is dropped
 // when another fill overtook it.
 TEST_F(BoardTest, ChangesReachTheBoardsByTheTick) {
     A->Controller->RefreshTick();
@@ -65,6 +65,12 @@ TEST_F(BoardTest, ChangesReachTheBoardsByTheTick) {
     B->Ui.Reset();
     B->Controller->RefreshTick();
     EXPECT_TRUE(B->Ui.Log.empty() && A->Ui.Rows.empty());
+    // So does a dialog's own write, refilled through the board it is given.
+    B->Controller->Users().SaveUser();
+    B->Controller->Users().ListUsers(B->Controller->BoardAfterOwnWrite());
+    B->Ui.Reset();
+    B->Controller->RefreshTick();
+    EXPECT_TRUE(B->Ui.Log.empty());
     A->Controller->RefreshTick();
     ASSERT_EQ(A->Ui.Rows.size(), 2u);
     EXPECT_EQ(A->Ui.Rows[1], (TBoardRow{"BEN", {"Gone home", "", "", "", "BETA"}, 4}));
