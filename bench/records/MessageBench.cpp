@@ -1,31 +1,25 @@
 // The message store's reads of this computer's messages through the
-// recipient index, against the plain pass over every record, on one dataset
-// of 100,000 messages of which 1,000 are for this computer. Prints the
-// ratios at the end.
+// recipient index, against the plain pass over every record timed in the
+// same run, on 100,000 messages of which 1,000 are for this computer.
+// Usage: bench_records_messages [RUNS] (default 20); prints medians and ratios.
 
-#include "records/MessageObj.h"
 #include "tests/support/MessageReference.h"
 #include "tests/support/Station.h"
 
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <memory>
 #include <random>
-#include <string>
-#include <tuple>
 #include <unistd.h>
-#include <vector>
 
 namespace qel::bench {
 namespace {
 
 using namespace qel::test;
+using Clock = std::chrono::steady_clock;
 
 constexpr int TotalMessages = 100000;
 constexpr int Computers = 100; // so 1,000 messages each
@@ -38,144 +32,89 @@ std::string ComputerName(int i) {
     return name;
 }
 
-// The shared dataset, built once per run in memory when the machine offers it, so that building is not bound by
-// the disk's flushes.
-struct TBenchData {
-    std::string Folder =
+// In memory when the machine offers it, so that building is not bound by the disk's flushes.
+std::string BuildDataset() {
+    std::string folder =
         std::filesystem::is_directory("/dev/shm") ? "/dev/shm/qel-bench-XXXXXX" : "/tmp/qel-bench-XXXXXX";
-    TBenchData() {
-        const auto start = std::chrono::steady_clock::now();
-        if (!mkdtemp(Folder.data()))
-            std::exit(1);
-        Folder += "/";
-        std::mt19937 random(42);
-        TDatasetWriter writer(Folder);
-        for (int i = 0, ours = 0; i < TotalMessages; ++i) {
-            // Round robin: every computer's messages are spread over the whole key range.
-            const std::string to = ComputerName(i % Computers), from = ComputerName(int(random() % Computers));
-            const bool fresh = to == OwnComputer ? ++ours > 1000 - NewForUs : random() % 4 == 0;
-            const TMessageDraft draft{.To = to,
-                                      .From = from,
-                                      .State = fresh ? MessageStateNew : MessageStateOld,
-                                      .Subject = "Subject " + std::to_string(i),
-                                      .Text = "Message text number " + std::to_string(i) +
-                                              ", long enough to look like a real one.",
-                                      .ToName = "User " + to,
-                                      .FromName = "User " + from};
-            if (writer.AddMessage(draft).empty())
-                std::exit(2);
-        }
-        std::fprintf(stderr, "Built %d messages in %.1f s in %s\n", TotalMessages,
-                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), Folder.c_str());
+    if (!mkdtemp(folder.data()))
+        std::exit(1);
+    folder += "/";
+    std::mt19937 random(42);
+    TDatasetWriter writer(folder);
+    for (int i = 0, ours = 0; i < TotalMessages; ++i) {
+        // Round robin: every computer's messages are spread over the whole key range.
+        const std::string to = ComputerName(i % Computers), from = ComputerName(int(random() % Computers));
+        const bool fresh = to == OwnComputer ? ++ours > 1000 - NewForUs : random() % 4 == 0;
+        if (writer
+                .AddMessage(
+                    {.To = to,
+                     .From = from,
+                     .State = fresh ? MessageStateNew : MessageStateOld,
+                     .Subject = "Subject " + std::to_string(i),
+                     .Text = "Message text number " + std::to_string(i) + ", long enough to look like a real one.",
+                     .ToName = "User " + to,
+                     .FromName = "User " + from})
+                .empty())
+            std::exit(2);
     }
-    ~TBenchData() { std::filesystem::remove_all(Folder); }
-};
-
-TBenchData& Data() {
-    static TBenchData data;
-    return data;
+    return folder;
 }
 
-// This computer running the program over the shared folder.
-struct TOwnStation : TStation {
-    TOwnStation() : TStation(OwnComputer, Data().Folder), Location(Data().Folder) {}
-    std::string Location;
-    std::unique_ptr<TQelMessage> Messages = std::make_unique<TQelMessage>(Context, Location);
-};
+// The median of `runs` timings of `action`, in microseconds.
+double MedianUs(int runs, const std::function<void()>& action) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        action();
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
 
-class TNoWindow : public IMessageWindow {
-public:
-    void ShowModal(const TMessageWindowFields&) override { ++Shown; }
-    int Shown = 0;
-};
-
-// The two readers must agree before their speed means anything.
-bool ResultsAgree() {
-    TOwnStation station;
+int Run(int runs, const std::string& folder) {
+    TStation station(OwnComputer, folder);
+    const std::string location = folder;
+    TQelMessage messages(station.Context, location);
     TInBoxRecorder inBox;
-    station.Messages->LoadInBox(inBox, inBox);
-    const TReferenceInBox reference = ReferenceInBox(Data().Folder, OwnComputer);
     TMessageWindowRecorder window;
-    station.Messages->ShowNewMessages(window);
-    return station.Messages->HasNewMessages() == ReferenceHasNewMessages(Data().Folder, OwnComputer) &&
-           inBox.Rows == reference.Rows && inBox.Rows.size() == 1000u &&
-           inBox.Panels[0] == "New messages = " + std::to_string(reference.NewCount) &&
-           inBox.Panels[1] == "Old messages = " + std::to_string(reference.OldCount) &&
-           window.Shown == ReferenceShownMessages(Data().Folder, OwnComputer) && station.Ui.Boxes.empty();
-}
-
-// Each operation through the recipient index and as the full pass over every record.
-void RegisterBenchmarks() {
-    using Run = std::function<void(TOwnStation&)>;
-    const std::vector<std::tuple<const char*, Run, std::function<void()>>> operations = {
-        {"HasNewMessages", [](TOwnStation& s) { benchmark::DoNotOptimize(s.Messages->HasNewMessages()); },
-         [] { benchmark::DoNotOptimize(ReferenceHasNewMessages(Data().Folder, OwnComputer)); }},
-        {"LoadInBox",
-         [inBox = std::make_shared<TInBoxRecorder>()](TOwnStation& s) { s.Messages->LoadInBox(*inBox, *inBox); },
-         [] { benchmark::DoNotOptimize(ReferenceInBox(Data().Folder, OwnComputer).Rows.data()); }},
-        {"ShowNewMessages",
-         [window = std::make_shared<TNoWindow>()](TOwnStation& s) { s.Messages->ShowNewMessages(*window); },
-         [] { benchmark::DoNotOptimize(ReferenceShownMessages(Data().Folder, OwnComputer)); }},
+    messages.LoadInBox(inBox, inBox);
+    messages.ShowNewMessages(window);
+    const TReferenceInBox reference = ReferenceInBox(folder, OwnComputer);
+    // The two readers must agree before their speed means anything.
+    if (inBox.Rows != reference.Rows || inBox.Rows.size() != 1000u || window.Shown != reference.Shown ||
+        window.Shown.size() != size_t(NewForUs) || !messages.HasNewMessages() || !station.Ui.Boxes.empty()) {
+        std::fprintf(stderr, "The recipient-index reads and the full pass disagree; no timings taken.\n");
+        return 1;
+    }
+    window.OnShow = [&](const TMessageWindowFields&) { window.Shown.clear(); };
+    const double full = MedianUs(runs, [&] { ReferenceInBox(folder, OwnComputer); });
+    const std::pair<const char*, std::function<void()>> operations[] = {
+        {"HasNewMessages", [&] { messages.HasNewMessages(); }},
+        {"LoadInBox", [&] { messages.LoadInBox(inBox, inBox); }},
+        {"ShowNewMessages", [&] { messages.ShowNewMessages(window); }},
     };
-    for (const auto& [operation, fast, full] : operations) {
-        benchmark::RegisterBenchmark((std::string("BM_") + operation + "_FullPass").c_str(),
-                                     [full](benchmark::State& state) {
-                                         for (auto _ : state)
-                                             full();
-                                     })
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((std::string("BM_") + operation + "_RecipientIndex").c_str(),
-                                     [fast](benchmark::State& state) {
-                                         TOwnStation station;
-                                         for (auto _ : state)
-                                             fast(station);
-                                     })
-            ->Unit(benchmark::kMicrosecond);
+    std::printf("Recipient index against the full pass (%d messages, 1000 for this computer, median of %d; "
+                "target 20x):\n",
+                TotalMessages, runs);
+    for (const auto& [name, operation] : operations) {
+        const double fast = MedianUs(runs, operation);
+        std::printf("  %-16s full pass %9.1f us, recipient index %8.1f us, %6.1fx faster\n", name, full, fast,
+                    full / fast);
     }
+    return 0;
 }
-
-// Prints as usual and keeps each benchmark's real and CPU time per iteration.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                Times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void PrintRatios() {
-        std::printf("\nRecipient index against the full pass (%d messages, 1000 for this computer; target 20x):\n",
-                    TotalMessages);
-        for (const char* operation : {"HasNewMessages", "LoadInBox", "ShowNewMessages"}) {
-            const auto [fullReal, fullCpu] = Times[std::string("BM_") + operation + "_FullPass"];
-            const auto [fastReal, fastCpu] = Times[std::string("BM_") + operation + "_RecipientIndex"];
-            if (fastReal > 0 && fastCpu > 0)
-                std::printf("  %-16s real: full pass %9.1f us, recipient index %8.1f us, %6.1fx faster;"
-                            " CPU: %6.1fx faster\n",
-                            operation, fullReal, fastReal, fullReal / fastReal, fullCpu / fastCpu);
-        }
-    }
-
-    std::map<std::string, std::pair<double, double>> Times; // real and CPU microseconds per iteration
-};
 
 } // namespace
 } // namespace qel::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    if (!qel::bench::ResultsAgree()) {
-        std::fprintf(stderr, "The recipient-index reads and the full pass disagree; no timings taken.\n");
-        return 1;
-    }
-    std::fprintf(stderr, "Results of both readers identical.\n");
-    qel::bench::RegisterBenchmarks();
-    qel::bench::TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const auto start = qel::bench::Clock::now();
+    const std::string folder = qel::bench::BuildDataset();
+    std::fprintf(stderr, "Built %d messages in %.1f s in %s\n", qel::bench::TotalMessages,
+                 std::chrono::duration<double>(qel::bench::Clock::now() - start).count(), folder.c_str());
+    const int code = qel::bench::Run(runs, folder);
+    std::filesystem::remove_all(folder);
+    return code;
 }

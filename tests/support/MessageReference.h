@@ -1,8 +1,8 @@
 #pragma once
 
 // Direct access to the messages and users datasets: a writer that bypasses
-// the message store, a dump, and plain whole-dataset passes that the store's
-// recipient-index reads must match. Only the field codec is shared.
+// the message store, a dump, the plain pass over every record that the
+// store's recipient-index reads must match, and the store's screen recorders.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -10,21 +10,21 @@
 #include "records/QelFile.h"
 #include "records/UiPorts.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace qel::test {
 
-// `each(record, key)` for every message in `index` order; nothing when it cannot be opened.
-template <class F> void ForEachStoredMessage(const std::string& folder, int16_t index, bool backward, F each) {
+// `each(record, key)` for every message in key order; nothing when it cannot be opened.
+template <class F> void ForEachStoredMessage(const std::string& folder, F each) {
     TIsamFile isam;
     if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
         return;
     TRecordBuffer record(MessagesLayout());
-    backward ? isam.GoBottom(index) : isam.GoTop(index);
-    while (backward ? isam.GetPriorRecord(record.Data(), index, {}, 16)
-                    : isam.GetNextRecord(record.Data(), index, {}, 16))
+    isam.GoTop(0);
+    while (isam.GetNextRecord(record.Data(), 0, {}, 16))
         each(static_cast<const TRecordBuffer&>(record), isam.CurrentKey());
     isam.CloseDataset();
 }
@@ -37,11 +37,36 @@ struct TStoredMessage : TMessageRecord {
 
 inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     std::vector<TStoredMessage> all;
-    ForEachStoredMessage(folder, 0, false, [&](const TRecordBuffer& record, const std::string& key) {
+    ForEachStoredMessage(folder, [&](const TRecordBuffer& record, const std::string& key) {
         const auto* bytes = static_cast<const unsigned char*>(record.Data());
         all.push_back({ReadMessageRecord(record), key, {bytes, bytes + record.Size()}});
     });
     return all;
+}
+
+// What the message store must show `own`: the in-box newest first with its
+// counters, and the new messages in the order the start-up reader shows them.
+struct TReferenceInBox {
+    std::vector<TInBoxRow> Rows;
+    std::vector<TMessageWindowFields> Shown;
+    int NewCount = 0, OldCount = 0;
+};
+
+inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::string& own) {
+    TReferenceInBox inBox;
+    ForEachStoredMessage(folder, [&](const TRecordBuffer& record, const std::string& key) {
+        const TMessageRecord m = ReadMessageRecord(record);
+        if (m.ToComputerName != own)
+            return;
+        inBox.NewCount += m.MessageType == MessageStateNew;
+        inBox.OldCount += m.MessageType == MessageStateOld;
+        inBox.Rows.push_back({m.FromName, {m.Subject, m.MessageType, key, m.Received}});
+        if (m.MessageType == MessageStateNew)
+            inBox.Shown.push_back(
+                {ReadMessageCaption, key, m.FromName, m.ToName, m.Received, m.Subject, m.MessageText});
+    });
+    std::reverse(inBox.Rows.begin(), inBox.Rows.end());
+    return inBox;
 }
 
 struct TMessageDraft {
@@ -98,40 +123,6 @@ private:
     TIsamFile FMessages;
     TIsamFile FUsers;
 };
-
-// The new messages in recipient-index order, as the message window shows them.
-inline std::vector<TMessageWindowFields> ReferenceShownMessages(const std::string& folder, const std::string& own) {
-    std::vector<TMessageWindowFields> shown;
-    ForEachStoredMessage(folder, RecipientIndex, false, [&](const TRecordBuffer& record, const std::string& key) {
-        const TMessageRecord m = ReadMessageRecord(record);
-        if (m.ToComputerName == own && m.MessageType == MessageStateNew)
-            shown.push_back({ReadMessageCaption, key, m.FromName, m.ToName, m.Received, m.Subject, m.MessageText});
-    });
-    return shown;
-}
-
-// The in-box: a backward pass over the primary index, and its counters.
-struct TReferenceInBox {
-    std::vector<TInBoxRow> Rows;
-    int NewCount = 0, OldCount = 0;
-};
-
-inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::string& own) {
-    TReferenceInBox inBox;
-    ForEachStoredMessage(folder, 0, true, [&](const TRecordBuffer& record, const std::string& key) {
-        const TMessageRecord m = ReadMessageRecord(record);
-        if (m.ToComputerName != own)
-            return;
-        inBox.NewCount += m.MessageType == MessageStateNew;
-        inBox.OldCount += m.MessageType == MessageStateOld;
-        inBox.Rows.push_back({m.FromName, {m.Subject, m.MessageType, key, m.Received}});
-    });
-    return inBox;
-}
-
-inline bool ReferenceHasNewMessages(const std::string& folder, const std::string& own) {
-    return ReferenceInBox(folder, own).NewCount > 0;
-}
 
 // Records what the message window was given; runs `OnShow` while "on screen".
 class TMessageWindowRecorder : public IMessageWindow {
