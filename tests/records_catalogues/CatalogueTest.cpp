@@ -1,185 +1,167 @@
-// What the status and department catalogues share: duplicates, keys, renames,
-// name lengths and failures, run against both.
+// The status and department catalogues against a temporary database folder:
+// the built-in statuses, keys and renames, the refusals' words, and what
+// happens without the dataset or the folder.
 
-#include "CatalogueOffice.h"
+#include "records/QelDepartmentObj.h"
+#include "records/QelStatusesObj.h"
+#include "tests/support/FileProbes.h"
+#include "tests/support/Station.h"
+#include "util/StringUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace qel::test {
 namespace {
 
-struct StatusTraits {
-    static constexpr const char* Noun = "Status";
-    static constexpr const char* Dataset = "QelStats";
-    static constexpr size_t MaxLength = 30;
-    static std::vector<std::string> Seeded() { return {BuiltInStatuses.begin(), BuiltInStatuses.end()}; }
-    static void Create(TCatalogueComputer& c) { c.Statuses.CreateStatusDataset(); }
-    static void Add(TCatalogueComputer& c, const std::string& name) { c.Statuses.AddStatus(name); }
-    static void Delete(TCatalogueComputer& c, int32_t number) { c.Statuses.DeleteStatus(number); }
-    static void Rename(TCatalogueComputer& c, const std::string& from, const std::string& to) {
-        c.Statuses.RenameStatus(from, to);
-    }
-    static void Load(TCatalogueComputer& c, INumberedList& items) { c.Statuses.LoadStatuses(items); }
-    static std::string Name(TCatalogueComputer& c, int32_t number) { return c.Statuses.GetStatusName(number); }
+struct TCatalogueComputer : TStation {
+    using TStation::TStation;
+    TQelStatus Statuses{Context};
+    TQelDepartment Departments{Context};
 };
 
-struct DepartmentTraits {
-    static constexpr const char* Noun = "Department";
-    static constexpr const char* Dataset = "QelDeps";
-    static constexpr size_t MaxLength = 20;
-    static std::vector<std::string> Seeded() { return {}; }
-    static void Create(TCatalogueComputer& c) { c.Departments.CreateDepartmentDataset(); }
-    static void Add(TCatalogueComputer& c, const std::string& name) { c.Departments.AddDepartment(name); }
-    static void Delete(TCatalogueComputer& c, int32_t number) { c.Departments.DeleteDepartment(number); }
-    static void Rename(TCatalogueComputer& c, const std::string& from, const std::string& to) {
-        c.Departments.RenameDepartment(from, to);
-    }
-    static void Load(TCatalogueComputer& c, INumberedList& items) { c.Departments.LoadDepartments(items); }
-    static std::string Name(TCatalogueComputer& c, int32_t number) { return c.Departments.GetDepartmentName(number); }
-};
-
-template <class Traits> class CatalogueTest : public ::testing::Test {
-protected:
-    std::string Path() const { return Database.Path() + Traits::Dataset; }
-    TCatalogueRecords Dump() const { return DumpCatalogue(Path(), Traits::MaxLength + 1); }
-    TCatalogueRecords Seeded(std::vector<std::string> extra = {}) const {
-        std::vector<std::string> names = Traits::Seeded();
-        names.insert(names.end(), extra.begin(), extra.end());
-        TCatalogueRecords all;
-        for (size_t i = 0; i < names.size(); ++i)
-            all.emplace_back(FormatKey(static_cast<int32_t>(i + 1)), names[i]);
-        return all;
-    }
-    int32_t NextNumber() const { return static_cast<int32_t>(Traits::Seeded().size()) + 1; }
-    void ExpectClosed() const { EXPECT_EQ(OpenDescriptors(Path() + ".isd"), 0); }
-    TCatalogueRecords Listed() {
-        TNumberedItems list;
-        Traits::Load(Pc, list);
-        TCatalogueRecords all;
-        for (const auto& item : list.Items)
-            all.emplace_back(FormatKey(item.Number), item.Text);
-        return all;
-    }
-
-    // Declared in this order: the folder exists before the computer uses it.
-    TScratchFolder Database;
-    TCatalogueComputer Pc{"PC1", Database.Path()};
-};
-
-using CatalogueKinds = ::testing::Types<StatusTraits, DepartmentTraits>;
-TYPED_TEST_SUITE(CatalogueTest, CatalogueKinds);
-
-TYPED_TEST(CatalogueTest, ADuplicateNameWarnsWithTheExactTextAndAddsNothing) {
-    TypeParam::Create(this->Pc);
-    TypeParam::Add(this->Pc, "Working from home");
-    ASSERT_TRUE(this->Pc.Ui.Boxes.empty());
-    const auto before = this->Dump();
-    TypeParam::Add(this->Pc, "Working from home");
-    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>{WarningBox(std::string(TypeParam::Noun) +
-                                                                   " \"Working from home\" already exists")});
-    EXPECT_EQ(this->Dump(), before);
-    this->ExpectClosed();
+// Every entry as "key name", through the list the dialogs are given.
+std::vector<std::string> Listed(TCatalogueComputer& pc, bool departments = false, bool selectable = false) {
+    TNumberedItems list;
+    list.Add("stale", 99);
+    departments  ? pc.Departments.LoadDepartments(list)
+    : selectable ? pc.Statuses.LoadSelectableStatuses(list)
+                 : pc.Statuses.LoadStatuses(list);
+    EXPECT_EQ(list.UpdateDepth, 0);
+    std::vector<std::string> all;
+    for (const auto& item : list.Items)
+        all.push_back(FormatKey(item.Number) + " " + item.Text);
+    return all;
 }
 
-TYPED_TEST(CatalogueTest, NewNamesTakeTheNextKeyOnlyTheTopKeyIsReusedAndRenamesKeepTheKey) {
-    TypeParam::Create(this->Pc);
-    const int32_t first = this->NextNumber();
-    for (const char* name : {"Alpha", "Beta", "Gamma"})
-        TypeParam::Add(this->Pc, name);
-    EXPECT_EQ(this->Dump(), this->Seeded({"Alpha", "Beta", "Gamma"}));
+std::vector<std::string> Numbered(const std::vector<std::string>& names, int first = 1) {
+    std::vector<std::string> all;
+    for (const std::string& name : names)
+        all.push_back(FormatKey(first++) + " " + name);
+    return all;
+}
 
-    // Deleting the top record frees its key for the next add; a gap lower
-    // down is never filled.
-    TypeParam::Delete(this->Pc, first + 2);
-    TypeParam::Add(this->Pc, "Delta");
-    EXPECT_EQ(this->Dump().back(), std::make_pair(FormatKey(first + 2), std::string("Delta")));
-    TypeParam::Delete(this->Pc, first);
-    TypeParam::Add(this->Pc, "Epsilon");
-    auto expected = this->Seeded({"Alpha", "Beta", "Delta", "Epsilon"});
-    expected.erase(expected.end() - 4); // Alpha's key stays free
-    EXPECT_EQ(this->Dump(), expected);
-    EXPECT_EQ(this->Listed(), expected);
+const std::vector<std::string> BuiltIns{"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
+                                        "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
 
+// A whole life of the status catalogue, with a second computer on the folder.
+TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
+    TScratchFolder database;
+    const std::string file = database.Path() + "QelStats.isd";
+    TCatalogueComputer pc("PC1", database.Path()), other("PC2", database.Path());
+    pc.Statuses.CreateStatusDataset();
+    EXPECT_EQ(Listed(pc), Numbered(BuiltIns));
+    EXPECT_TRUE(pc.Ui.Log.empty());
+    for (const std::string& name : BuiltIns)
+        EXPECT_TRUE(TQelStatus::IsBuiltInStatus(name)) << name;
+    for (const char* name : {"available", "Available ", " DND", "Off Sick", "", "Working from home"})
+        EXPECT_FALSE(TQelStatus::IsBuiltInStatus(name)) << name;
+
+    const std::string longest(30, 'n');
+    for (const char* name : {"offline", "Alpha", "Beta", longest.c_str(), "Alpha"})
+        pc.Statuses.AddStatus(name);
+    EXPECT_EQ(pc.Statuses.GetStatusName(14), longest);
+    pc.Statuses.RenameStatus("Beta", longest + "x");
+    pc.Statuses.AddStatus(longest + "x");
+    EXPECT_EQ(pc.Ui.Boxes,
+              (std::vector<TShownBox>{{TBoxKind::Warning, "Status \"Alpha\" already exists", TBoxButtons::Ok},
+                                      ErrorBox("Status \"" + longest + "x\" is too long: at most 30 characters"),
+                                      ErrorBox("Status \"" + longest + "x\" is too long: at most 30 characters")}));
+    // The top key is taken again after a delete; a gap lower down stays.
+    pc.Statuses.DeleteStatus(14);
+    pc.Statuses.AddStatus("Gamma");
+    other.Statuses.DeleteStatus(12);
+    pc.Statuses.AddStatus("Delta");
     // A rename keeps the key and may make two entries of one name.
-    TypeParam::Rename(this->Pc, "Beta", "Omega");
-    EXPECT_EQ(TypeParam::Name(this->Pc, first + 1), "Omega");
-    TypeParam::Rename(this->Pc, "Delta", "Omega");
-    expected[expected.size() - 3].second = expected[expected.size() - 2].second = "Omega";
-    EXPECT_EQ(this->Dump(), expected);
-    EXPECT_EQ(this->Listed(), expected);
-    EXPECT_TRUE(this->Pc.Ui.Boxes.empty());
-    this->ExpectClosed();
-}
+    pc.Statuses.RenameStatus("Beta", "Gamma");
+    EXPECT_EQ(pc.Statuses.GetStatusName(13), "Gamma");
+    std::vector<std::string> expected = Numbered(BuiltIns);
+    expected.insert(expected.end(), {FormatKey(11) + " offline", FormatKey(13) + " Gamma", FormatKey(14) + " Gamma",
+                                     FormatKey(15) + " Delta"});
+    EXPECT_EQ(Listed(pc), expected);
+    expected.erase(expected.begin() + 6);
+    EXPECT_EQ(Listed(pc, false, true), expected);
+    EXPECT_EQ(pc.Ui.Boxes.size(), 3u);
+    EXPECT_EQ(OpenDescriptors(file), 0);
 
-TYPED_TEST(CatalogueTest, ANameAnotherCopyDeletedIsReportedAndNothingIsWritten) {
-    TypeParam::Create(this->Pc);
-    TypeParam::Add(this->Pc, "Alpha");
-    TypeParam::Add(this->Pc, "Beta");
-    TCatalogueComputer other("PC2", this->Database.Path());
-    TypeParam::Delete(other, this->NextNumber());
-    ASSERT_TRUE(other.Ui.Boxes.empty());
-    const auto before = this->Dump();
-    const std::string bytes = FileBytes(this->Path() + ".isd");
-
-    TypeParam::Rename(this->Pc, "Alpha", "Omega");
-    EXPECT_EQ(TypeParam::Name(this->Pc, this->NextNumber()), "");
-    TypeParam::Delete(this->Pc, this->NextNumber());
-    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>(3, ErrorBox("Object not found\r")));
-    EXPECT_EQ(this->Dump(), before);
-    EXPECT_EQ(FileBytes(this->Path() + ".isd"), bytes);
-    this->ExpectClosed();
-}
-
-TYPED_TEST(CatalogueTest, NamesUpToTheLimitAreStoredWholeLongerOnesAreRefused) {
-    TypeParam::Create(this->Pc);
-    const std::string longest(TypeParam::MaxLength, 'n');
-    TypeParam::Add(this->Pc, longest);
-    EXPECT_EQ(TypeParam::Name(this->Pc, this->NextNumber()), longest);
-    EXPECT_TRUE(this->Pc.Ui.Boxes.empty());
-    const auto before = this->Dump();
-
-    const std::string tooLong = longest + "x";
-    TypeParam::Add(this->Pc, tooLong);
-    TypeParam::Rename(this->Pc, longest, tooLong);
-    const std::string refusal = std::string(TypeParam::Noun) + " \"" + tooLong + "\" is too long: at most " +
-                                std::to_string(TypeParam::MaxLength) + " characters";
-    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>(2, ErrorBox(refusal)));
-    EXPECT_EQ(this->Dump(), before);
-}
-
-TYPED_TEST(CatalogueTest, WithoutADatasetEveryWriteReportsTheMissingDatasetAndListsStayEmpty) {
-    TypeParam::Add(this->Pc, "Alpha");
-    TypeParam::Rename(this->Pc, "Alpha", "Beta");
-    TypeParam::Delete(this->Pc, 1);
-    EXPECT_EQ(TypeParam::Name(this->Pc, 1), "");
-    EXPECT_EQ(this->Pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
-    EXPECT_TRUE(this->Listed().empty());
-    EXPECT_EQ(this->Pc.Ui.Boxes.size(), 4u); // listing reports nothing
-    EXPECT_FALSE(std::filesystem::exists(this->Path() + ".isd"));
-}
-
-TYPED_TEST(CatalogueTest, CreatingAgainChangesNothingAndTheFolderIsReadAtEveryCall) {
-    TypeParam::Create(this->Pc);
-    TypeParam::Add(this->Pc, "Alpha");
-    TypeParam::Add(this->Pc, "Beta");
-    TypeParam::Delete(this->Pc, this->NextNumber());
-    TypeParam::Rename(this->Pc, "Beta", "Gamma");
-    ASSERT_TRUE(this->Pc.Ui.Boxes.empty());
-    const std::string bytes = FileBytes(this->Path() + ".isd");
-    const auto before = this->Dump();
-
-    TCatalogueComputer other("PC2", this->Database.Path());
-    TypeParam::Create(other);
-    TypeParam::Create(this->Pc);
-    EXPECT_EQ(FileBytes(this->Path() + ".isd"), bytes);
-    EXPECT_EQ(this->Dump(), before);
+    // A name another copy deleted meanwhile is reported and nothing is written;
+    // creating again changes nothing.
+    other.Statuses.DeleteStatus(15);
+    const std::string after = FileBytes(file);
+    pc.Ui.Reset();
+    pc.Statuses.RenameStatus("Delta", "Epsilon");
+    EXPECT_EQ(pc.Statuses.GetStatusName(15), "");
+    pc.Statuses.DeleteStatus(15);
+    other.Statuses.CreateStatusDataset();
+    EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>(3, ErrorBox("Object not found\r")));
+    EXPECT_EQ(FileBytes(file), after);
     EXPECT_TRUE(other.Ui.Boxes.empty());
-    this->ExpectClosed();
+}
 
-    TScratchFolder elsewhere;
-    this->Pc.Settings.WriteString(keys::Locations, keys::DBaseLocation, elsewhere.Path());
-    TypeParam::Create(this->Pc);
-    TypeParam::Add(this->Pc, "Delta");
-    EXPECT_EQ(DumpCatalogue(elsewhere.Path() + TypeParam::Dataset, TypeParam::MaxLength + 1).back().second, "Delta");
-    EXPECT_EQ(this->Dump(), before);
+// Without the dataset every call says so; without the folder the catalogue
+// cannot be made; the folder is read from the settings at every call.
+TEST(CatalogueTest, WithoutTheDatasetOrTheFolderNothingIsWrittenAndTheListsStayEmpty) {
+    TScratchFolder database, elsewhere;
+    TCatalogueComputer pc("PC1", database.Path()), lost("PC2", database.Path() + "missing/");
+    pc.Statuses.AddStatus("Alpha");
+    pc.Departments.RenameDepartment("Alpha", "Beta");
+    pc.Statuses.DeleteStatus(1);
+    EXPECT_EQ(pc.Departments.GetDepartmentName(1), "");
+    EXPECT_TRUE(Listed(pc).empty());
+    EXPECT_TRUE(Listed(pc, true).empty());
+    EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
+    EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
+
+    lost.Statuses.CreateStatusDataset();
+    lost.Departments.CreateDepartmentDataset();
+    TNumberedItems list;
+    list.Add("kept", 1);
+    EXPECT_FALSE(lost.Statuses.LoadSelectableStatuses(list));
+    lost.Departments.AddDepartment("Sales");
+    ASSERT_EQ(lost.Ui.Boxes.size(), 3u);
+    EXPECT_EQ(lost.Ui.Boxes[0].Text.rfind(IsamErrorText(13) + "\r", 0), 0u);
+    EXPECT_EQ(list.Items.size(), 1u);
+    // The open's own reason is reported, naming the folder.
+    EXPECT_EQ(lost.Ui.Boxes[2],
+              ErrorBox("DOS function call failure\rFolder not found: " + database.Path() + "missing"));
+    EXPECT_FALSE(std::filesystem::exists(database.Path() + "missing"));
+
+    pc.Settings.WriteString(keys::Locations, keys::DBaseLocation, elsewhere.Path());
+    pc.Statuses.CreateStatusDataset();
+    pc.Statuses.AddStatus("Delta");
+    EXPECT_EQ(Listed(pc).back(), FormatKey(11) + " Delta");
+    EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
+}
+
+// Departments start empty, without a box, and fill the department tree.
+TEST(CatalogueTest, DepartmentsStartEmptyAndFillTheTreeInKeyOrder) {
+    struct TTree : IDepartmentTree {
+        void Clear() override { Nodes.clear(); }
+        void AddRoot(const std::string& text) override { Nodes.push_back(text); }
+        void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
+        std::vector<std::string> Nodes{"stale"};
+    } tree;
+    TScratchFolder database;
+    TCatalogueComputer pc("PC1", database.Path());
+    pc.Departments.CreateDepartmentDataset();
+    EXPECT_TRUE(Listed(pc, true).empty());
+    pc.Departments.FillDepartmentTree(tree);
+    EXPECT_EQ(tree.Nodes, std::vector<std::string>{"Departments"});
+    EXPECT_TRUE(pc.Ui.Log.empty());
+
+    for (const char* name : {"Sales", "Accounts", "Warehouse", "Sales", "Twenty-one characters"})
+        pc.Departments.AddDepartment(name);
+    pc.Departments.DeleteDepartment(2);
+    pc.Departments.AddDepartment("Board");
+    pc.Departments.RenameDepartment("Board", "Boards");
+    pc.Departments.FillDepartmentTree(tree);
+    EXPECT_EQ(tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  Warehouse", "  Boards"}));
+    EXPECT_EQ(pc.Departments.GetDepartmentName(4), "Boards");
+    EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{
+                               {TBoxKind::Warning, "Department \"Sales\" already exists", TBoxButtons::Ok},
+                               ErrorBox("Department \"Twenty-one characters\" is too long: at most 20 characters")}));
+    EXPECT_EQ(OpenDescriptors(database.Path() + "QelDeps.isd"), 0);
 }
 
 } // namespace
