@@ -39,22 +39,6 @@ struct TComputer : TStation {
     std::unique_ptr<TQelFile> Users;
 };
 
-TBoardRow FreshRow(const std::string& userName, const std::string& computerName) {
-    return {userName, {"Available", "", "", "", computerName}, 1};
-}
-
-TQelUser UserRecord(const std::string& name, const std::string& status, const std::string& extension,
-                    const std::string& comments, const std::string& computer, int16_t administrator) {
-    TQelUser user;
-    user.UserName = name;
-    user.Status = status;
-    user.Extension = extension;
-    user.Comments = comments;
-    user.ComputerName = computer;
-    user.Administrator = administrator;
-    return user;
-}
-
 // The users dialog's edit boxes, one line per filled record.
 struct TDetailsRecorder : IUserDetailsView {
     void SetTxtName(const std::string& text) override { Log.push_back(text); }
@@ -67,29 +51,37 @@ struct TDetailsRecorder : IUserDetailsView {
     std::vector<std::string> Log;
 };
 
-// A status change takes everything but the status from the record, the
-// administrator flag included; a deleted record is reported and not written.
-TEST(UserRegisterTest, AStatusChangeKeepsTheRecordsOtherFieldsAndADeletedRecordIsReported) {
+// The register as the board, the department filter and the users dialog see
+// it: a status change takes every other field from the record (the
+// administrator flag too), texts that do not fit or lack their NUL, and a
+// record deleted under its computer.
+TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     TScratchFolder database;
     TComputer a("PC-A", "ALICE", database.Path()), b("PC-B", "BOB", database.Path());
+    TComputer c("PC-C", "CAROL", database.Path()), d("PC-D", "DAVE", database.Path());
     a.Start();
-    b.Start();
+    for (auto& [computer, department] : {std::pair{&b, "Sales"}, {&c, "Sales Support"}, {&d, "sales"}}) {
+        computer->Start();
+        computer->Current().Department = department;
+        computer->Users->SaveUser();
+    }
     EXPECT_TRUE(a.Context.IsAdministrator);
     EXPECT_FALSE(b.Context.IsAdministrator);
-    EXPECT_EQ(b.Board(), (std::vector<TBoardRow>{FreshRow("ALICE", "PC-A"), FreshRow("BOB", "PC-B")}));
+    b.Current() = {};
     b.Users->LoadCurrentUser();
-    EXPECT_EQ(b.Current(), UserRecord("BOB", "Available", "", "", "PC-B", 0));
+    EXPECT_EQ(b.Current().UserName + b.Current().Department + b.Current().ComputerName, "BOBSalesPC-B");
     EXPECT_EQ(b.Users->StoredStatus, "Available");
     EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{""});
 
-    b.Current().Comments = "typed but not saved";
-    a.Current() = UserRecord("ROBERT", "Available", "4711", "back at 3", "PC-B", 1);
+    a.Current() = b.Current();
+    a.Current().Comments = "back at 3";
+    a.Current().Administrator = 1;
     a.Users->SaveUser();
+    b.Current().Comments = "typed but not saved";
     b.Current().Status = "In meeting";
     b.Users->SaveStatus();
-    EXPECT_EQ(b.Current(), UserRecord("ROBERT", "In meeting", "4711", "back at 3", "PC-B", 1));
     EXPECT_TRUE(b.Context.IsAdministrator);
-    EXPECT_EQ(a.Board()[1], (TBoardRow{"ROBERT", {"In meeting", "4711", "", "back at 3", "PC-B"}, 5}));
+    EXPECT_EQ(a.Board()[1], (TBoardRow{"BOB", {"In meeting", "", "Sales", "back at 3", "PC-B"}, 5}));
     a.Current().Administrator = 0;
     a.Users->SaveUser();
     // Images follow the exact text: another case is a custom status.
@@ -97,14 +89,58 @@ TEST(UserRegisterTest, AStatusChangeKeepsTheRecordsOtherFieldsAndADeletedRecordI
     b.Users->SaveStatus();
     EXPECT_FALSE(b.Context.IsAdministrator);
     EXPECT_EQ(b.Ui.TrayImages, (std::vector<int>{1, 5, 9}));
-    a.Users->LoadCurrentUser();
-    EXPECT_EQ(a.Current(), UserRecord("ALICE", "Available", "", "", "PC-A", 1));
-    EXPECT_TRUE(a.Ui.Boxes.empty() && b.Ui.Boxes.empty());
 
+    // 19 ASCII bytes and then a two-byte character: the name field holds 20 bytes.
+    c.Current().UserName = std::string(19, 'N') + "\xC3\xA9" + "xyz";
+    c.Current().Extension = "012345678901234";
+    c.Current().Comments = std::string(38, 'c') + "\xE2\x82\xAC" + "tail";
+    c.Users->SaveUser();
+    TRecordBuffer raw(UsersLayout());
+    raw.SetText(userfield::Status, "DND");
+    raw.SetText(userfield::ComputerName, "PC-X");
+    std::memset(static_cast<char*>(raw.Data()) + UsersLayout().Field(userfield::UserName).Offset, 'W', 21);
+    TIsamFile isam;
+    ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
+    ASSERT_TRUE(isam.AddRecord(raw.Data(), ""));
+    isam.CloseDataset();
+    const std::vector<TBoardRow> rows = a.Board();
+    ASSERT_EQ(rows.size(), 5u);
+    const std::string n(19, 'N'), w(21, 'W');
+    EXPECT_EQ(rows[2], (TBoardRow{n, {"Available", "0123456789", "Sales Support", std::string(38, 'c'), "PC-C"}, 1}));
+    EXPECT_EQ(rows[4], (TBoardRow{w, {"DND", "", "", "", "PC-X"}, 3}));
+    for (const auto& [department, captions] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"Sales", {"BOB"}}, {"sales", {"DAVE"}}, {"Sales ", {}}, {"", {"ALICE", w}}}) {
+        a.Users->ListDepartmentUsers(a.Ui, department);
+        std::vector<std::string> listed;
+        for (const TBoardRow& row : a.Ui.Rows)
+            listed.push_back(row.Caption);
+        EXPECT_EQ(listed, captions) << '"' << department << '"';
+    }
+    EXPECT_EQ(a.Ui.RowsOutsideUpdate + a.Ui.UpdateDepth, 0);
+
+    // The users dialog: nothing selected does nothing; deleting leaves a gap in the numbers.
     TNumberedItems list;
+    TDetailsRecorder details;
     a.Users->FillUserList(list);
+    a.Users->ShowUser(list, details);
+    a.Users->DeleteUser(list);
     list.Selected = 1;
     a.Users->DeleteUser(list);
+    a.Users->FillUserList(list);
+    EXPECT_EQ(list.Items, (std::vector<TNumberedItems::TItem>{{"ALICE", 1}, {n, 3}, {"DAVE", 4}, {w, 5}}));
+    for (int selected : {0, 2}) {
+        list.Selected = selected;
+        a.Users->ShowUser(list, details);
+    }
+    EXPECT_EQ(details.Log,
+              (std::vector<std::string>{"ALICE|Available||||PC-A|admin", "DAVE|Available|||sales|PC-D|user"}));
+    // Its stale entry, and BOB's own reads and writes, each report the record gone and write nothing.
+    list.Items = {{"BOB", 2}};
+    list.Selected = 0;
+    a.Users->ShowUser(list, details);
+    a.Users->DeleteUser(list);
+    EXPECT_EQ(details.Log.size(), 2u);
+    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>(2, ErrorBox("Object not found\r")));
     const TQelUser before = b.Current();
     b.Ui.Reset();
     b.Users->LoadCurrentUser();
@@ -113,13 +149,20 @@ TEST(UserRegisterTest, AStatusChangeKeepsTheRecordsOtherFieldsAndADeletedRecordI
     EXPECT_EQ(b.Ui.Log, (std::vector<std::string>{"panel: Object not found ", "box Error: Object not found\r",
                                                   "box Error: Object not found\r"}));
     EXPECT_EQ(b.Current(), before);
-    EXPECT_EQ(a.Board(), std::vector<TBoardRow>{FreshRow("ALICE", "PC-A")});
+    EXPECT_EQ(a.Board().size(), 4u);
+
+    // An unreachable folder is reported and leaves the board as it was.
+    a.Users->Location = database.Path() + "gone/";
+    a.Ui.Reset();
+    EXPECT_FALSE(a.Users->ListUsers(a.Ui));
+    ASSERT_EQ(a.Ui.Log.size(), 1u);
+    EXPECT_EQ(a.Ui.Log[0].rfind("box Error: " + IsamErrorText(13) + "\r", 0), 0u);
     EXPECT_FALSE(a.Users->Isam.IsOpen() || b.Users->Isam.IsOpen());
 }
 
 // No engine (for every record class), a folder that cannot hold the
 // register, another dataset in its place, and no folder set at all.
-TEST(UserRegisterTest, StartUpFailuresAreReportedAndWriteNothing) {
+TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
     TScratchFolder database, noEngine, other;
     TStation station("PC-A", database.Path(), noEngine.Path());
     TQelFile users(station.Context);
@@ -145,7 +188,9 @@ TEST(UserRegisterTest, StartUpFailuresAreReportedAndWriteNothing) {
     TComputer b("PC-B", "BOB", database.Path());
     b.Users->LoadLocation();
     b.Users->RegisterComputer();
-    EXPECT_EQ(b.Ui.Log.at(0).rfind("box Error: " + IsamErrorText(5) + "\r", 0), 0u);
+    ASSERT_EQ(b.Ui.Log.size(), 2u);
+    EXPECT_EQ(b.Ui.Log[0].rfind("box Error: " + IsamErrorText(5) + "\r", 0), 0u);
+    EXPECT_EQ(b.Ui.Log[1], "terminate");
     ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
     EXPECT_EQ(isam.RecordCount(), 0);
 
@@ -163,85 +208,7 @@ TEST(UserRegisterTest, StartUpFailuresAreReportedAndWriteNothing) {
     EXPECT_EQ(wizard.Runs, 1);
     EXPECT_EQ(c.Users->Location, other.Path());
     c.Users->RegisterComputer();
-    EXPECT_EQ(c.Board(), std::vector<TBoardRow>{FreshRow("CAROL", "PC-C")});
-}
-
-// The board and its department filter, texts that do not fit or lack their
-// NUL, and the users dialog's list, details and deletes.
-TEST(UserListsTest, BoardFilterAndUsersDialogSeeTheRegisterAsStored) {
-    TScratchFolder database;
-    TComputer a("PC-A", "ALICE", database.Path()), b("PC-B", "BOB", database.Path());
-    TComputer c("PC-C", "CAROL", database.Path()), d("PC-D", "DAVE", database.Path());
-    a.Start();
-    for (auto& [computer, department] : {std::pair{&b, "Sales"}, {&c, "Sales Support"}, {&d, "sales"}}) {
-        computer->Start();
-        computer->Current().Department = department;
-        computer->Users->SaveUser();
-    }
-    // 19 ASCII bytes and then a two-byte character: the name field holds 20 bytes.
-    c.Current().UserName = std::string(19, 'N') + "\xC3\xA9" + "xyz";
-    c.Current().Extension = "012345678901234";
-    c.Current().Comments = std::string(38, 'c') + "\xE2\x82\xAC" + "tail";
-    c.Users->SaveUser();
-    TRecordBuffer raw(UsersLayout());
-    raw.SetText(userfield::Status, "DND");
-    raw.SetText(userfield::ComputerName, "PC-X");
-    std::memset(static_cast<char*>(raw.Data()) + UsersLayout().Field(userfield::UserName).Offset, 'W', 21);
-    TIsamFile isam;
-    ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
-    ASSERT_TRUE(isam.AddRecord(raw.Data(), ""));
-    isam.CloseDataset();
-    const std::vector<TBoardRow> rows = a.Board();
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[2], (TBoardRow{std::string(19, 'N'),
-                                  {"Available", "0123456789", "Sales Support", std::string(38, 'c'), "PC-C"},
-                                  1}));
-    EXPECT_EQ(rows[4], (TBoardRow{std::string(21, 'W'), {"DND", "", "", "", "PC-X"}, 3}));
-
-    const std::string w(21, 'W');
-    for (const auto& [department, captions] : std::vector<std::pair<std::string, std::vector<std::string>>>{
-             {"Sales", {"BOB"}}, {"sales", {"DAVE"}}, {"Sales ", {}}, {"", {"ALICE", w}}}) {
-        a.Users->ListDepartmentUsers(a.Ui, department);
-        std::vector<std::string> listed;
-        for (const TBoardRow& row : a.Ui.Rows)
-            listed.push_back(row.Caption);
-        EXPECT_EQ(listed, captions) << '"' << department << '"';
-    }
-    EXPECT_EQ(a.Ui.RowsOutsideUpdate + a.Ui.UpdateDepth, 0);
-
-    TNumberedItems list;
-    list.Add("left over", 99);
-    a.Users->FillUserList(list);
-    EXPECT_EQ(list.Items.size(), 5u);
-    EXPECT_EQ(list.Items[3], (TNumberedItems::TItem{"DAVE", 4}));
-    TDetailsRecorder details;
-    a.Users->ShowUser(list, details);
-    a.Users->DeleteUser(list);
-    list.Selected = 1;
-    a.Users->DeleteUser(list);
-    a.Users->FillUserList(list);
-    EXPECT_EQ(list.Items[1], (TNumberedItems::TItem{rows[2].Caption, 3}));
-    for (int selected : {0, 2}) {
-        list.Selected = selected;
-        a.Users->ShowUser(list, details);
-    }
-    EXPECT_EQ(details.Log,
-              (std::vector<std::string>{"ALICE|Available||||PC-A|admin", "DAVE|Available|||sales|PC-D|user"}));
-    // An entry whose record went meanwhile: the error, and the boxes untouched.
-    list.Items = {{"BOB", 2}};
-    list.Selected = 0;
-    a.Users->ShowUser(list, details);
-    a.Users->DeleteUser(list);
-    EXPECT_EQ(details.Log.size(), 2u);
-    EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>(2, ErrorBox("Object not found\r")));
-
-    // An unreachable folder is reported and leaves the board as it was.
-    a.Users->Location = database.Path() + "gone/";
-    a.Ui.Reset();
-    EXPECT_FALSE(a.Users->ListUsers(a.Ui));
-    ASSERT_EQ(a.Ui.Log.size(), 1u);
-    EXPECT_EQ(a.Ui.Log[0].rfind("box Error: " + IsamErrorText(13) + "\r", 0), 0u);
-    EXPECT_FALSE(a.Users->Isam.IsOpen());
+    EXPECT_EQ(c.Board(), (std::vector<TBoardRow>{{"CAROL", {"Available", "", "", "", "PC-C"}, 1}}));
 }
 
 } // namespace
