@@ -1,12 +1,11 @@
 // The status and department catalogues against a temporary database folder:
-// the built-in statuses, keys and renames, the refusals' words, and what
-// happens without the dataset or the folder.
+// the built-in statuses, keys and renames, the department tree, the
+// refusals' words, and what happens without the dataset or the folder.
 
 #include "records/QelDepartmentObj.h"
 #include "records/QelStatusesObj.h"
 #include "tests/support/FileProbes.h"
 #include "tests/support/Station.h"
-#include "util/StringUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,7 @@ struct TCatalogueComputer : TStation {
     TQelDepartment Departments{Context};
 };
 
-// Every entry as "key name", through the list the dialogs are given.
+// Every entry as "number name", through the list the dialogs are given.
 std::vector<std::string> Listed(TCatalogueComputer& pc, bool departments = false, bool selectable = false) {
     TNumberedItems list;
     list.Add("stale", 99);
@@ -31,14 +30,7 @@ std::vector<std::string> Listed(TCatalogueComputer& pc, bool departments = false
     EXPECT_EQ(list.UpdateDepth, 0);
     std::vector<std::string> all;
     for (const auto& item : list.Items)
-        all.push_back(FormatKey(item.Number) + " " + item.Text);
-    return all;
-}
-
-std::vector<std::string> Numbered(const std::vector<std::string>& names, int first = 1) {
-    std::vector<std::string> all;
-    for (const std::string& name : names)
-        all.push_back(FormatKey(first++) + " " + name);
+        all.push_back(std::to_string(item.Number) + " " + item.Text);
     return all;
 }
 
@@ -50,14 +42,25 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     TScratchFolder database;
     const std::string file = database.Path() + "QelStats.isd";
     TCatalogueComputer pc("PC1", database.Path()), other("PC2", database.Path());
+    // Without the dataset every call says so and the lists stay empty.
+    pc.Statuses.AddStatus("Alpha");
+    pc.Departments.RenameDepartment("Alpha", "Beta");
+    pc.Statuses.DeleteStatus(1);
+    EXPECT_EQ(pc.Departments.GetDepartmentName(1), "");
+    EXPECT_TRUE(Listed(pc).empty());
+    EXPECT_TRUE(Listed(pc, true).empty());
+    EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
+    EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
+
+    pc.Ui.Reset();
     pc.Statuses.CreateStatusDataset();
-    EXPECT_EQ(Listed(pc), Numbered(BuiltIns));
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < BuiltIns.size(); ++i)
+        expected.push_back(std::to_string(i + 1) + " " + BuiltIns[i]);
+    EXPECT_EQ(Listed(pc), expected);
     EXPECT_TRUE(pc.Ui.Log.empty());
-    for (const std::string& name : BuiltIns)
-        EXPECT_TRUE(TQelStatus::IsBuiltInStatus(name)) << name;
     for (const char* name : {"available", "Available ", " DND", "Off Sick", "", "Working from home"})
         EXPECT_FALSE(TQelStatus::IsBuiltInStatus(name)) << name;
-
     const std::string longest(30, 'n');
     for (const char* name : {"offline", "Alpha", "Beta", longest.c_str(), "Alpha"})
         pc.Statuses.AddStatus(name);
@@ -76,9 +79,7 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     // A rename keeps the key and may make two entries of one name.
     pc.Statuses.RenameStatus("Beta", "Gamma");
     EXPECT_EQ(pc.Statuses.GetStatusName(13), "Gamma");
-    std::vector<std::string> expected = Numbered(BuiltIns);
-    expected.insert(expected.end(), {FormatKey(11) + " offline", FormatKey(13) + " Gamma", FormatKey(14) + " Gamma",
-                                     FormatKey(15) + " Delta"});
+    expected.insert(expected.end(), {"11 offline", "13 Gamma", "14 Gamma", "15 Delta"});
     EXPECT_EQ(Listed(pc), expected);
     expected.erase(expected.begin() + 6);
     EXPECT_EQ(Listed(pc, false, true), expected);
@@ -99,19 +100,32 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     EXPECT_TRUE(other.Ui.Boxes.empty());
 }
 
-// Without the dataset every call says so; without the folder the catalogue
-// cannot be made; the folder is read from the settings at every call.
-TEST(CatalogueTest, WithoutTheDatasetOrTheFolderNothingIsWrittenAndTheListsStayEmpty) {
+// Departments start empty, without a box, and fill the department tree; a
+// missing folder is reported by every call but the departments' creation; the
+// folder is read from the settings at every call.
+TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
+    struct TTree : IDepartmentTree {
+        void Clear() override { Nodes.clear(); }
+        void AddRoot(const std::string& text) override { Nodes.push_back(text); }
+        void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
+        std::vector<std::string> Nodes{"stale"};
+    } tree;
     TScratchFolder database, elsewhere;
     TCatalogueComputer pc("PC1", database.Path()), lost("PC2", database.Path() + "missing/");
-    pc.Statuses.AddStatus("Alpha");
-    pc.Departments.RenameDepartment("Alpha", "Beta");
-    pc.Statuses.DeleteStatus(1);
-    EXPECT_EQ(pc.Departments.GetDepartmentName(1), "");
-    EXPECT_TRUE(Listed(pc).empty());
-    EXPECT_TRUE(Listed(pc, true).empty());
-    EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
-    EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
+    pc.Departments.CreateDepartmentDataset();
+    pc.Departments.FillDepartmentTree(tree);
+    EXPECT_EQ(tree.Nodes, std::vector<std::string>{"Departments"});
+    EXPECT_TRUE(pc.Ui.Log.empty());
+    for (const char* name : {"Sales", "Accounts", "Warehouse", "Sales", "Twenty-one characters"})
+        pc.Departments.AddDepartment(name);
+    pc.Departments.DeleteDepartment(2);
+    pc.Departments.AddDepartment("Board");
+    pc.Departments.FillDepartmentTree(tree);
+    EXPECT_EQ(tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  Warehouse", "  Board"}));
+    EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{
+                               {TBoxKind::Warning, "Department \"Sales\" already exists", TBoxButtons::Ok},
+                               ErrorBox("Department \"Twenty-one characters\" is too long: at most 20 characters")}));
+    EXPECT_EQ(OpenDescriptors(database.Path() + "QelDeps.isd"), 0);
 
     lost.Statuses.CreateStatusDataset();
     lost.Departments.CreateDepartmentDataset();
@@ -130,38 +144,8 @@ TEST(CatalogueTest, WithoutTheDatasetOrTheFolderNothingIsWrittenAndTheListsStayE
     pc.Settings.WriteString(keys::Locations, keys::DBaseLocation, elsewhere.Path());
     pc.Statuses.CreateStatusDataset();
     pc.Statuses.AddStatus("Delta");
-    EXPECT_EQ(Listed(pc).back(), FormatKey(11) + " Delta");
-    EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
-}
-
-// Departments start empty, without a box, and fill the department tree.
-TEST(CatalogueTest, DepartmentsStartEmptyAndFillTheTreeInKeyOrder) {
-    struct TTree : IDepartmentTree {
-        void Clear() override { Nodes.clear(); }
-        void AddRoot(const std::string& text) override { Nodes.push_back(text); }
-        void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
-        std::vector<std::string> Nodes{"stale"};
-    } tree;
-    TScratchFolder database;
-    TCatalogueComputer pc("PC1", database.Path());
-    pc.Departments.CreateDepartmentDataset();
-    EXPECT_TRUE(Listed(pc, true).empty());
-    pc.Departments.FillDepartmentTree(tree);
-    EXPECT_EQ(tree.Nodes, std::vector<std::string>{"Departments"});
-    EXPECT_TRUE(pc.Ui.Log.empty());
-
-    for (const char* name : {"Sales", "Accounts", "Warehouse", "Sales", "Twenty-one characters"})
-        pc.Departments.AddDepartment(name);
-    pc.Departments.DeleteDepartment(2);
-    pc.Departments.AddDepartment("Board");
-    pc.Departments.RenameDepartment("Board", "Boards");
-    pc.Departments.FillDepartmentTree(tree);
-    EXPECT_EQ(tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  Warehouse", "  Boards"}));
-    EXPECT_EQ(pc.Departments.GetDepartmentName(4), "Boards");
-    EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{
-                               {TBoxKind::Warning, "Department \"Sales\" already exists", TBoxButtons::Ok},
-                               ErrorBox("Department \"Twenty-one characters\" is too long: at most 20 characters")}));
-    EXPECT_EQ(OpenDescriptors(database.Path() + "QelDeps.isd"), 0);
+    EXPECT_EQ(Listed(pc).back(), "11 Delta");
+    EXPECT_FALSE(std::filesystem::exists(database.Path() + "QelStats.isd"));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
-// Looks at files from outside the code under test: their bytes, and whether
-// this process holds them open (an open dataset keeps its file open, a closed
-// one does not). Linux only; header-only.
+// Files seen from outside the code under test: their bytes, and how many
+// descriptors of this process are open on one (an open dataset keeps its file
+// open). Linux only.
 
 #include <filesystem>
 #include <fstream>
@@ -16,18 +16,12 @@ inline std::string FileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// How many descriptors of this process are open on `path`.
 inline int OpenDescriptors(const std::string& path) {
-    namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path target = fs::weakly_canonical(path, ec);
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
     int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
-        std::error_code linkError;
-        const fs::path link = fs::read_symlink(entry.path(), linkError);
-        if (!linkError && link == target)
-            ++count;
-    }
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec))
+        count += std::filesystem::read_symlink(entry.path(), ec) == target;
     return count;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// Direct access to the messages and users datasets: a writer that bypasses
-// the message store, a dump, the plain pass over every record that the
-// store's recipient-index reads must match, and the store's screen recorders.
+// The messages dataset seen directly: a writer and a dump that bypass the
+// message store, the plain pass over every record that its recipient-index
+// reads must match, and its screen recorders.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -81,47 +81,28 @@ struct TMessageDraft {
     int16_t Reserved = 0;
 };
 
-// Stores through one open handle per dataset, creating it when needed; let
-// it die before the code under test runs.
+// Stores messages through one open handle, creating the dataset when needed;
+// let it die before the code under test runs.
 class TDatasetWriter {
 public:
     explicit TDatasetWriter(const std::string& folder) : FFolder(folder) {}
-    ~TDatasetWriter() {
-        for (TIsamFile* isam : {&FMessages, &FUsers})
-            if (isam->IsOpen())
-                isam->CloseDataset();
-    }
 
     // The new key, empty on failure.
     std::string AddMessage(const TMessageDraft& d) {
         TRecordBuffer record(MessagesLayout());
         WriteMessageRecord(record,
                            {d.Reserved, d.Received, d.Subject, d.State, d.Text, d.ToName, d.FromName, d.To, d.From});
-        return Add(FMessages, MessagesDatasetName, MessagesLayoutText, record) ? FMessages.CurrentKey() : "";
-    }
-
-    bool AddUser(const std::string& userName, const std::string& computerName) {
-        TQelUser user;
-        user.UserName = userName;
-        user.ComputerName = computerName;
-        TRecordBuffer record(UsersLayout());
-        WriteUserRecord(record, user);
-        return Add(FUsers, UsersDatasetName, UsersLayoutText, record);
+        if (!FMessages.IsOpen()) {
+            FMessages.CreateDataset(FFolder + MessagesDatasetName, 10, MessagesLayoutText);
+            if (!FMessages.OpenDataset(FFolder + MessagesDatasetName, 3))
+                return "";
+        }
+        return FMessages.AddRecord(record.Data(), {}) ? FMessages.CurrentKey() : "";
     }
 
 private:
-    bool Add(TIsamFile& isam, const char* dataset, const char* layout, TRecordBuffer& record) {
-        if (!isam.IsOpen()) {
-            isam.CreateDataset(FFolder + dataset, 10, layout);
-            if (!isam.OpenDataset(FFolder + dataset, 3))
-                return false;
-        }
-        return isam.AddRecord(record.Data(), {});
-    }
-
     std::string FFolder;
     TIsamFile FMessages;
-    TIsamFile FUsers;
 };
 
 // Records what the message window was given; runs `OnShow` while "on screen".

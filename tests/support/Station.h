@@ -2,8 +2,6 @@
 
 // One simulated computer: its own folders, platform (computer name), Qel.ini
 // pointing at a database folder, screen recorder and program-wide objects.
-// The record-class tests and the message benchmark build their computers on
-// it. Header-only.
 
 #include "platform/FakePlatform.h"
 #include "records/QelContext.h"
@@ -23,7 +21,7 @@ struct TStation {
         Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
     }
 
-    // The station's own folders; its Qel.ini lies in Root/config/.
+    // Its own folders; Qel.ini lies in Root/config/.
     TScratchFolder Root;
     TFakePlatform Platform{Root.Path()};
     TIniFile Settings{Platform, keys::ProfileFileName};
