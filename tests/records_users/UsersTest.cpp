@@ -70,17 +70,17 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     a.Current() = b.Current();
     a.Current().Administrator = 1;
     a.Users.SaveUser();
-    b.Current().Status = "In meeting";
+    b.Current().Status = "Gone home";
     b.Users.SaveStatus();
     EXPECT_TRUE(b.Context.IsAdministrator);
-    EXPECT_EQ(a.Board()[1], (TBoardRow{"BOB", {"In meeting", "", "Sales", "", "PC-B"}, 5}));
+    EXPECT_EQ(a.Board()[1], (TBoardRow{"BOB", {"Gone home", "", "Sales", "", "PC-B"}, 4}));
     a.Current().Administrator = 0;
     a.Users.SaveUser();
     // Images follow the exact text: another case is a custom status.
-    b.Current().Status = "in meeting";
+    b.Current().Status = "gone home";
     b.Users.SaveStatus();
     EXPECT_FALSE(b.Context.IsAdministrator);
-    EXPECT_EQ(b.Ui.TrayImages, (std::vector<int>{1, 5, 9}));
+    EXPECT_EQ(b.Ui.TrayImages, (std::vector<int>{1, 4, 9}));
 
     // 19 ASCII bytes and then a two-byte character: the name field holds 20 bytes.
     c.Current().UserName = std::string(19, 'N') + "\xC3\xA9" + "xyz";
