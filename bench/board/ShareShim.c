@@ -68,32 +68,23 @@ static int opened(const char *path, int fd) {
     return fd;
 }
 
-int open(const char *path, int flags, ...) {
-    REAL(open);
-    va_list args; va_start(args, flags); mode_t mode = va_arg(args, mode_t); va_end(args);
-    return opened(path, real(path, flags, mode));
-}
-int open64(const char *path, int flags, ...) {
-    REAL(open64);
-    va_list args; va_start(args, flags); mode_t mode = va_arg(args, mode_t); va_end(args);
-    return opened(path, real(path, flags, mode));
-}
+#define OPEN_OP(name) \
+    int name(const char *path, int flags, ...) { \
+        REAL(name); va_list args; va_start(args, flags); mode_t mode = va_arg(args, mode_t); va_end(args); \
+        return opened(path, real(path, flags, mode)); }
+#define FCNTL_OP(name) \
+    int name(int fd, int cmd, ...) { \
+        REAL(name); va_list args; va_start(args, cmd); void *arg = va_arg(args, void *); va_end(args); \
+        if (fd_on_share(fd) && (cmd == F_SETLK || cmd == F_SETLKW || cmd == F_GETLK)) count(); \
+        return real(fd, cmd, arg); }
+OPEN_OP(open)
+OPEN_OP(open64)
+FCNTL_OP(fcntl)
+FCNTL_OP(fcntl64)
 int close(int fd) {
     REAL(close);
     if (fd_on_share(fd)) { count(); atomic_store(&shared_fd[fd], 0); }
     return real(fd);
-}
-int fcntl64(int fd, int cmd, ...) {
-    REAL(fcntl64);
-    va_list args; va_start(args, cmd); void *arg = va_arg(args, void *); va_end(args);
-    if (fd_on_share(fd) && (cmd == F_SETLK || cmd == F_SETLKW || cmd == F_GETLK)) count();
-    return real(fd, cmd, arg);
-}
-int fcntl(int fd, int cmd, ...) {
-    REAL(fcntl);
-    va_list args; va_start(args, cmd); void *arg = va_arg(args, void *); va_end(args);
-    if (fd_on_share(fd) && (cmd == F_SETLK || cmd == F_SETLKW || cmd == F_GETLK)) count();
-    return real(fd, cmd, arg);
 }
 #define FD_OP(ret, name, params, args) \
     ret name params { REAL(name); if (fd_on_share(fd)) count(); return real args; }
