@@ -6,7 +6,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,7 +14,6 @@
 #include <map>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace qel::test {
@@ -25,28 +23,15 @@ struct TStr {
     explicit TStr(const std::string& text)
         : Text(SysAllocStringByteLen(text.data(), static_cast<uint32_t>(text.size()))) {}
     ~TStr() { SysFreeString(Text); }
-    TStr(const TStr&) = delete;
     IsmStr Text;
 };
 
-// A fresh temporary folder, removed at the end with whatever a test made read-only in it.
+// A fresh temporary folder that others may enter, removed at the end with whatever a test made read-only in it.
 struct TTempDir {
-    TTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qelisam-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        Path = pattern;
-        ::chmod(Path.c_str(), 0755);
-    }
-    ~TTempDir() {
-        namespace fs = std::filesystem;
-        std::error_code error;
-        for (auto it = fs::recursive_directory_iterator(Path, error); !error && it != fs::end(it); it.increment(error))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-        fs::remove_all(Path, error);
-    }
+    TTempDir() { ::chmod(mkdtemp(Path.data()), 0755); }
+    ~TTempDir() { std::system(("chmod -R u+rwx " + Path + " && rm -rf " + Path).c_str()); }
     std::string operator/(const std::string& name) const { return Path + "/" + name; }
-    std::string Path;
+    std::string Path = std::filesystem::temp_directory_path() / "qelisam-XXXXXX";
 };
 
 inline int16_t Create(const std::string& name, const std::string& layout, int16_t keyLength = 10) {
@@ -79,6 +64,7 @@ inline int16_t Delete(uint32_t handle, const std::string& key) {
 inline int16_t Bof(uint32_t handle, int16_t index = 0) {
     return IsmBOF(&handle, &index);
 }
+
 inline int16_t Eof(uint32_t handle, int16_t index = 0) {
     return IsmEOF(&handle, &index);
 }
@@ -94,7 +80,6 @@ inline TRead Get(uint32_t handle, int16_t index, int16_t mode, size_t recordSize
     IsmStr value = reinterpret_cast<IsmStr>(1), key = value;
     TRead read{-1, "", "", std::string(recordSize, '\x5A')};
     read.Code = IsmGet(&handle, &index, &mode, &searchText.Text, &value, &key, read.Buffer.data());
-    // A returned text's bytes, freed; NULL gives "(null)" to tell "empty" from "not set".
     for (auto [text, out] : {std::pair{key, &read.Key}, {value, &read.Value}}) {
         uint32_t length = 0;
         if (text)
@@ -105,20 +90,14 @@ inline TRead Get(uint32_t handle, int16_t index, int16_t mode, size_t recordSize
     return read;
 }
 
-inline TRead Next(uint32_t handle, size_t recordSize, int16_t index = 0) {
-    return Get(handle, index, ISM_READ_NEXT, recordSize);
-}
-
 // Keys of the whole index in order, read with BOF and next; a failure ends the list as "(error N)".
 inline std::vector<std::string> ScanKeys(uint32_t handle, size_t recordSize, int16_t index = 0) {
-    if (Bof(handle, index) != ISM_OK)
-        return {"(bof failed)"};
     std::vector<std::string> keys;
-    for (TRead read; (read = Next(handle, recordSize, index)).Code != ISM_NOT_FOUND;) {
-        keys.push_back(read.Code == ISM_OK ? read.Key : "(error " + std::to_string(read.Code) + ")");
-        if (read.Code != ISM_OK)
-            break;
-    }
+    int16_t code = IsmBOF(&handle, &index);
+    for (TRead read; !code && !(code = (read = Get(handle, index, ISM_READ_NEXT, recordSize)).Code);)
+        keys.push_back(read.Key);
+    if (code != ISM_NOT_FOUND)
+        keys.push_back("(error " + std::to_string(code) + ")");
     return keys;
 }
 
@@ -129,7 +108,7 @@ inline std::map<std::string, std::string> Contents(const std::string& name, size
     if ((*code = Open(name, &handle)) != ISM_OK)
         return contents;
     TRead read;
-    while ((read = Next(handle, recordSize)).Code == ISM_OK)
+    while ((read = Get(handle, 0, ISM_READ_NEXT, recordSize)).Code == ISM_OK)
         contents[read.Key] = read.Buffer;
     *code = read.Code == ISM_NOT_FOUND ? int16_t{ISM_OK} : read.Code;
     Close(handle);
@@ -140,25 +119,21 @@ inline std::map<std::string, std::string> Contents(const std::string& name, size
 inline std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
     sqlite3_stmt* statement = nullptr;
-    std::string verdict = "cannot open";
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 5000);
-        const bool row = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-                         sqlite3_step(statement) == SQLITE_ROW;
-        verdict = row ? reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) : sqlite3_errmsg(db);
-    }
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+    const bool row = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+                     sqlite3_step(statement) == SQLITE_ROW;
+    std::string verdict = row ? reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) : sqlite3_errmsg(db);
     sqlite3_finalize(statement);
     sqlite3_close(db);
     return verdict;
 }
 
 inline std::string FileBytes(const std::string& file) {
+    if (!std::filesystem::is_regular_file(file))
+        return "(no file)";
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void WriteFile(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
 }
 
 } // namespace qel::test

@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <random>
-#include <set>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -21,101 +20,99 @@ const std::string Layout = "%,X$*12";
 constexpr size_t RecordSize = 2 + 12;
 
 std::string Record(int writer, const std::string& text) {
-    return (std::string(1, static_cast<char>(writer)) + '\0' + text.substr(0, 11))
-        .append(RecordSize, '\0')
-        .substr(0, 14);
+    return (std::string{static_cast<char>(writer), 0} + text.substr(0, 11)).append(12, '\0').substr(0, RecordSize);
 }
 
 std::string Key(long number) {
-    char key[24];
-    std::snprintf(key, sizeof key, "%010ld", number);
-    return key;
+    const std::string digits = std::to_string(number);
+    return std::string(10 - digits.size(), '0') + digits;
 }
 
 void WriteLine(int fd, const std::string& line) {
-    const std::string text = line + "\n";
-    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+    if (write(fd, (line + "\n").data(), line.size() + 1) != static_cast<ssize_t>(line.size() + 1))
         _exit(3);
 }
 
-std::string ReadAll(int fd) {
+// Runs `child(fd)` in a child process that reports to a pipe and exits; gives its pid and the pipe's read end.
+template <typename F> std::pair<pid_t, int> Spawn(F child) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        std::abort();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        child(fds[1]);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    return {pid, fds[0]};
+}
+
+// What the child reported up to its end, the pipe closed; with `line`, only up to its first line.
+std::string ReadReport(int fd, bool line = false) {
     std::string text;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = read(fd, chunk, sizeof chunk)) > 0)
-        text.append(chunk, static_cast<size_t>(got));
+    char byte = 0;
+    while ((!line || text.find('\n') == std::string::npos) && read(fd, &byte, 1) == 1)
+        text += byte;
+    if (!line)
+        ::close(fd);
     return text;
 }
 
-// A child that adds `count` records numbered by TIsamFile, as the record classes do, and checks what it reads
-// meanwhile; reports each acknowledged key as "writer key" (an add that lost its number on every try is not
-// acknowledged). Exit status 0 when all held.
-[[noreturn]] void AddAndRead(const std::string& name, int writer, int count, int fd) {
-    qel::TIsamFile file;
-    if (!file.OpenDataset(name, ISM_MODE_SHARED))
-        _exit(10);
-    std::string read(RecordSize, '\0');
-    for (int i = 0; i < count; ++i) {
-        const std::string text = "w" + std::to_string(writer) + "-" + std::to_string(i);
-        const std::string record = Record(writer, text);
-        if (!file.AddRecord(record.data(), "")) {
-            if (file.LastError() == ISM_DUPLICATE)
-                continue;
-            _exit(11);
-        }
-        const std::string key = file.CurrentKey();
-        WriteLine(fd, std::to_string(writer) + " " + key);
-        if (!file.GetRecord(read.data(), 0, key) || read != record || !file.GetRecord(read.data(), 2, text) ||
-            file.CurrentKey() != key)
-            _exit(12);
-        if (i % 8 == 0) {
-            std::vector<std::string> keys;
-            for (file.GoTop(0); file.GetNextRecord(read.data(), 0, "", 16);)
-                keys.push_back(file.CurrentKey());
-            if (file.LastError() != ISM_NOT_FOUND || keys.empty() || !std::is_sorted(keys.begin(), keys.end()) ||
-                std::adjacent_find(keys.begin(), keys.end()) != keys.end())
-                _exit(14);
-        }
-    }
-    _exit(file.CloseDataset() ? 0 : 15);
+int ExitCode(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Writers in four processes add records numbered by TIsamFile, as the record classes do, and read meanwhile.
 TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
     TTempDir dir;
     const std::string name = dir / "shared";
     ASSERT_EQ(Create(name, Layout), ISM_OK);
     constexpr int Writers = 4, PerWriter = 30;
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    std::vector<pid_t> children;
-    for (int writer = 1; writer <= Writers; ++writer) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            AddAndRead(name, writer, PerWriter, fds[1]);
-        }
-        children.push_back(pid);
+    std::vector<std::pair<pid_t, int>> children;
+    for (int writer = 1; writer <= Writers; ++writer)
+        children.push_back(Spawn([&](int fd) {
+            qel::TIsamFile file;
+            std::string read(RecordSize, '\0');
+            if (!file.OpenDataset(name, ISM_MODE_SHARED))
+                _exit(10);
+            for (int i = 0; i < PerWriter; ++i) {
+                const std::string text = "w" + std::to_string(writer) + "-" + std::to_string(i);
+                const std::string record = Record(writer, text);
+                // An add that lost its number on every try is not acknowledged.
+                if (!file.AddRecord(record.data(), "") && file.LastError() != ISM_DUPLICATE)
+                    _exit(11);
+                if (file.LastError() == ISM_DUPLICATE)
+                    continue;
+                const std::string key = file.CurrentKey();
+                WriteLine(fd, std::to_string(writer) + " " + key);
+                if (!file.GetRecord(read.data(), 2, text) || read != record || file.CurrentKey() != key)
+                    _exit(12);
+                if (i % 8)
+                    continue;
+                std::vector<std::string> keys;
+                for (file.GoTop(0); file.GetNextRecord(read.data(), 0, "", 16);)
+                    keys.push_back(file.CurrentKey());
+                if (file.LastError() != ISM_NOT_FOUND ||
+                    std::adjacent_find(keys.begin(), keys.end(), std::greater_equal<>()) != keys.end())
+                    _exit(14);
+            }
+            _exit(file.CloseDataset() ? 0 : 15);
+        }));
+    std::string acknowledged;
+    for (auto [pid, fd] : children) {
+        acknowledged += ReadReport(fd);
+        EXPECT_EQ(ExitCode(pid), 0);
     }
-    ::close(fds[1]);
-    const std::string acknowledged = ReadAll(fds[0]);
-    ::close(fds[0]);
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child exit status " << status;
-    }
-
     int16_t code = -1;
     const auto contents = Contents(name, RecordSize, &code);
     ASSERT_EQ(code, ISM_OK);
     std::istringstream lines(acknowledged);
     int writer = 0, acks = 0;
-    std::string key;
-    while (lines >> writer >> key) {
-        ++acks;
-        ASSERT_TRUE(contents.count(key)) << key;
-        EXPECT_EQ(contents.at(key)[0], writer) << key;
-    }
+    for (std::string key; lines >> writer >> key; ++acks)
+        EXPECT_EQ(contents.count(key) ? contents.at(key)[0] : -1, writer) << key;
     ASSERT_GT(acks, Writers * PerWriter / 2);
     EXPECT_EQ(contents.size(), static_cast<size_t>(acks));
     EXPECT_EQ(contents.rbegin()->first, Key(acks)) << "keys numbered without gaps";
@@ -126,50 +123,28 @@ TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
     TTempDir dir;
     const std::string name = dir / "busy";
     ASSERT_EQ(Create(name, Layout), ISM_OK);
-    int ready[2], release[2];
-    ASSERT_EQ(pipe(ready) | pipe(release), 0);
-    // Another program holds the write lock until told to let go.
-    const pid_t pid = fork();
-    if (pid == 0) {
+    // Another program holds the write lock until it is killed.
+    const auto [pid, fd] = Spawn([&](int fd) {
         sqlite3* db = nullptr;
         sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        WriteLine(ready[1], sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ? "failed" : "locked");
-        char byte;
-        _exit(read(release[0], &byte, 1) == 1 && sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr) == 0 ? 0 : 2);
-    }
-    char answer[7] = {};
-    ASSERT_EQ(read(ready[0], answer, 7), 7);
-    ASSERT_EQ(std::string(answer, 6), "locked");
-
+        WriteLine(fd, sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ? "failed" : "locked");
+        pause();
+    });
+    ASSERT_EQ(ReadReport(fd, true), "locked\n");
     uint32_t handle = 0;
     ASSERT_EQ(Open(name, &handle), ISM_OK) << "reading goes on beside a writer";
-    EXPECT_EQ(Next(handle, RecordSize).Code, ISM_NOT_FOUND);
+    EXPECT_EQ(Get(handle, 0, ISM_READ_NEXT, RecordSize).Code, ISM_NOT_FOUND);
     EXPECT_EQ(Put(handle, Key(1), Record(1, "before")), ISM_BUSY);
-    WriteLine(release[1], "go");
-    waitpid(pid, nullptr, 0);
+    kill(pid, SIGKILL);
+    ExitCode(pid);
+    ::close(fd);
     EXPECT_EQ(Put(handle, Key(1), Record(1, "after")), ISM_OK);
     EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, Key(1)).Buffer, Record(1, "after"));
     Close(handle);
-    for (int fd : {ready[0], ready[1], release[0], release[1]})
-        ::close(fd);
 }
 
-// Adds records from `first` on and rewrites the counter record after each;
-// reports "A key" for each add and "C n" for each counter value once written.
-[[noreturn]] void WriteUntilKilled(const std::string& name, long first, int fd) {
-    uint32_t handle = 0;
-    if (Open(name, &handle) != ISM_OK)
-        _exit(10);
-    for (long number = first;; ++number) {
-        if (Put(handle, Key(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
-            _exit(11);
-        WriteLine(fd, "A " + Key(number));
-        if (Put(handle, "counter", Record(2, std::to_string(number)), ISM_PUT_REPLACE) != ISM_OK)
-            _exit(12);
-        WriteLine(fd, "C " + std::to_string(number));
-    }
-}
-
+// Writers that add records and rewrite a counter record after each, killed at random instants, leave every
+// acknowledged write and a whole file.
 TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
     TTempDir dir;
     const std::string name = dir / "killed";
@@ -178,61 +153,49 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
     ASSERT_EQ(Open(name, &handle), ISM_OK);
     ASSERT_EQ(Put(handle, "counter", Record(2, "0")), ISM_OK);
     ASSERT_EQ(Close(handle), ISM_OK);
-
     std::mt19937 random(2026);
-    std::set<std::string> added;
+    std::map<std::string, std::string> acknowledged;
     long counter = 0, next = 1;
     for (int round = 0; round < 25; ++round) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            WriteUntilKilled(name, next, fds[1]);
-        }
-        ::close(fds[1]);
-        // Let the writer get one write acknowledged, then kill it at a random
-        // instant of the writes that follow.
-        std::string reported;
-        char byte = 0;
-        while (reported.find('\n') == std::string::npos && read(fds[0], &byte, 1) == 1)
-            reported += byte;
+        SCOPED_TRACE("round " + std::to_string(round));
+        const auto [pid, fd] = Spawn([&](int fd) {
+            uint32_t handle = 0;
+            for (long number = next; Open(name, &handle) == ISM_OK; ++number) {
+                if (Put(handle, Key(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
+                    _exit(11);
+                WriteLine(fd, "A " + Key(number));
+                if (Put(handle, "counter", Record(2, std::to_string(number)), ISM_PUT_REPLACE) != ISM_OK)
+                    _exit(12);
+                WriteLine(fd, "C " + std::to_string(number));
+            }
+            _exit(10);
+        });
+        // One write acknowledged, then killed at a random instant of the writes that follow.
+        std::string reported = ReadReport(fd, true);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
         kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
-        std::istringstream lines(reported + ReadAll(fds[0]));
-        ::close(fds[0]);
-        std::string kind, value;
-        while (lines >> kind >> value) {
+        ASSERT_EQ(ExitCode(pid), 128 + SIGKILL) << "the writer stopped by itself";
+        std::istringstream lines(reported + ReadReport(fd));
+        for (std::string kind, value; lines >> kind >> value;) {
             if (kind == "A")
-                added.insert(value);
+                acknowledged[value] = Record(1, "r" + std::to_string(std::stol(value)));
             else
                 counter = std::stol(value);
         }
-
         int16_t code = -1;
-        const auto contents = Contents(name, RecordSize, &code);
-        ASSERT_EQ(code, ISM_OK) << "round " << round;
-        for (const std::string& key : added) {
-            ASSERT_TRUE(contents.count(key)) << "acknowledged " << key << " lost in round " << round;
-            EXPECT_EQ(contents.at(key), Record(1, "r" + std::to_string(std::stol(key))));
-        }
-        // The counter holds at least the last acknowledged value, and at most
-        // the number of the last record added (its rewrite may have been
-        // committed without being reported).
-        const long stored = std::stol(contents.at("counter").substr(2));
-        const long highest = contents.size() >= 2 ? std::stol(std::prev(contents.end(), 2)->first) : 0;
-        EXPECT_GE(stored, counter) << "round " << round;
-        EXPECT_LE(stored, highest) << "round " << round;
-        ASSERT_EQ(IntegrityCheck(name + ".isd"), "ok") << "round " << round;
+        auto contents = Contents(name, RecordSize, &code);
+        ASSERT_EQ(code, ISM_OK);
+        // The counter holds at least the last acknowledged value, and at most the number of the last record added
+        // (its rewrite may have been committed without being reported).
+        const long stored = std::stol(contents["counter"].substr(2));
+        contents.erase("counter");
+        next = contents.empty() ? 1 : std::stol(contents.rbegin()->first) + 1;
+        EXPECT_TRUE(stored >= counter && stored < next) << stored;
+        for (const auto& [key, bytes] : acknowledged)
+            ASSERT_EQ(contents[key], bytes) << "acknowledged " << key;
+        ASSERT_EQ(IntegrityCheck(name + ".isd"), "ok");
         counter = stored;
-        next = highest + 1;
-        added.clear();
-        for (const auto& [key, bytes] : contents)
-            if (key != "counter")
-                added.insert(key);
+        acknowledged = contents;
     }
     EXPECT_GT(next, 25) << "every writer got at least one write done";
 }
