@@ -1,7 +1,7 @@
 #pragma once
 
-// A stand-in for libqelisam.so that records every call and answers from a script; the tests reach its
-// state through FakeEngineState(), exported beside the engine's entry points.
+// A stand-in for libqelisam.so that records every call and answers from a script; the tests reach its state
+// through FakeEngineState(), exported beside the engine's entry points.
 
 #include <cstdint>
 #include <deque>
@@ -12,9 +12,9 @@
 struct TFakeCall {
     std::string Name;
     uint32_t Handle = 0;
-    std::vector<int32_t> Numbers; // the numeric arguments after the handle, in order
+    int32_t Mode = 0;             // the open, read or put mode
     std::string Text;             // the first text argument: name, key or search key
-    const void* Buffer = nullptr;
+    const void* Buffer = nullptr; // of a read or put
 };
 
 // What the next IsmGet answers; the record is copied with its NUL into the buffer when the code is 0.
@@ -30,17 +30,9 @@ struct TFakeEngine {
     uint32_t OpenHandle = 42;
     int32_t InfoRecordCount = 0;
     int16_t InfoKeyLength = 10;
-    int LiveTexts = 0;        // allocated here and not yet freed
-    int ForeignFrees = 0;     // SysFreeString of a text not allocated here
-    int MalformedTexts = 0;   // text arguments whose length prefix does not match
-    int NoteSlotNotEmpty = 0; // IsmInfo calls whose note slot came in non-empty
-
-    std::vector<std::string> CallNames() const {
-        std::vector<std::string> names;
-        for (const TFakeCall& call : Calls)
-            names.push_back(call.Name);
-        return names;
-    }
+    // Texts allocated here and not freed, frees of texts not allocated here, text arguments whose length prefix
+    // is wrong, and IsmInfo calls whose note slot came in non-empty.
+    int LiveTexts = 0, ForeignFrees = 0, MalformedTexts = 0, NoteSlotNotEmpty = 0;
 };
 
 extern "C" TFakeEngine* FakeEngineState();

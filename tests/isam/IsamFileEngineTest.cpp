@@ -1,90 +1,70 @@
-// TIsamFile over the real engine, loaded from beside the test program: key numbering, reads in index order
-// and result texts.
+// TIsamFile over the real engine, loaded from beside the test program: key numbering, reads in index order, result
+// texts, and files that a peer or a damaged disk left in the shared folder, each ending in its exact code.
 
-#include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
+#include "tests/engine/EngineSupport.h"
+#include "tests/support/AsNobody.h"
+#include "tests/support/CraftedFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
-using qel::TFieldLayout;
+using namespace qel::test;
 using qel::TIsamFile;
-using qel::TRecordBuffer;
 using Keys = std::vector<std::string>;
 
 namespace {
 
-// A name field and an indexed computer-name field (index 2).
-constexpr const char* LayoutText = "$*21,X$*21";
+// A 16-bit number, an indexed text (index 2) and a plain text.
+const std::string Layout = "%,X$*7,$*40";
+constexpr size_t RecordSize = 2 + 7 + 40;
 
-class IsamFileEngine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qel-isam-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Folder = pattern;
-        Dataset = Folder + "/Users";
-        ASSERT_TRUE(File.EngineLoaded()) << "libqelisam.so not found beside the test program";
-        ASSERT_TRUE(File.CreateDataset(Dataset, 10, LayoutText)) << File.ErrorText();
-        ASSERT_TRUE(File.OpenDataset(Dataset, 3)) << File.ErrorText();
-    }
-    void TearDown() override {
-        File.CloseDataset();
-        std::filesystem::remove_all(Folder);
-    }
-
-    // Adds a record numbered by the wrapper and returns the key it got.
-    std::string Add(const std::string& name = "user", const std::string& computer = "PC") {
-        TRecordBuffer record(Layout);
-        record.SetText(1, name);
-        record.SetText(2, computer);
-        EXPECT_TRUE(File.AddRecord(record.Data(), "")) << File.ErrorText();
-        return File.CurrentKey();
-    }
-
-    // The primary keys in index order, read with GoTop and GetNextRecord.
-    Keys Scan(int16_t index) {
-        Keys keys;
-        TRecordBuffer record(Layout);
-        EXPECT_TRUE(File.GoTop(index));
-        while (File.GetNextRecord(record.Data(), index, "", 16))
-            keys.push_back(File.CurrentKey());
-        EXPECT_EQ(File.LastError(), 1);
-        return keys;
-    }
-
-    const TFieldLayout Layout = *TFieldLayout::Parse(LayoutText);
-    std::string Folder;
-    std::string Dataset;
-    TIsamFile File;
-};
-
-TEST_F(IsamFileEngine, KeysGrowFromTheHighestKeyPresent) {
-    EXPECT_EQ(File.NextKey(), "0000000001");
-    EXPECT_EQ(Add(), "0000000001");
-    for (int i = 2; i <= 7; ++i)
-        Add();
-    EXPECT_EQ(File.NextKey(), "0000000008");
-
-    // A gap lower down is never filled...
-    ASSERT_TRUE(File.DeleteRecord("0000000003"));
-    EXPECT_EQ(Add(), "0000000008");
-    // ...but the highest key is taken again once it is free.
-    ASSERT_TRUE(File.DeleteRecord("0000000008"));
-    EXPECT_EQ(Add(), "0000000008");
-
-    EXPECT_EQ(Scan(0),
-              (Keys{"0000000001", "0000000002", "0000000004", "0000000005", "0000000006", "0000000007", "0000000008"}));
-    EXPECT_EQ(File.RecordCount(), 7);
-    EXPECT_EQ(File.KeyLength(), 10);
+std::string Record(const std::string& computer) {
+    return std::string("\x01\x00", 2) + computer + std::string(RecordSize - 2 - computer.size(), '\0');
 }
 
-TEST_F(IsamFileEngine, NextKeyEdgeCases) {
+// The keys in the order of `index`, then "(error N)" unless the scan ended at the end; no read may touch the
+// guard bytes after the record.
+Keys Scan(TIsamFile& file, int16_t index) {
+    Keys keys;
+    std::string buffer(RecordSize + 64, '\x5A');
+    EXPECT_TRUE(file.GoTop(index));
+    while (file.GetNextRecord(buffer.data(), index, "", 16))
+        keys.push_back(file.CurrentKey());
+    if (file.LastError() != ISM_NOT_FOUND)
+        keys.push_back("(error " + std::to_string(file.LastError()) + ")");
+    EXPECT_EQ(buffer.substr(RecordSize), std::string(64, '\x5A'));
+    return keys;
+}
+
+// Adds number the records from the highest key present; reads, updates and deletes go by the index and key.
+TEST(IsamFileEngine, AddsNumberFromTheHighestKeyAndReadsFollowTheIndex) {
+    TTempDir dir;
+    TIsamFile file;
+    ASSERT_TRUE(file.CreateDataset(dir / "Users", 10, Layout)) << file.ErrorText();
+    ASSERT_TRUE(file.OpenDataset(dir / "Users", 3, Layout)) << file.ErrorText();
+    EXPECT_EQ(file.NextKey(), CraftedKey(1));
+    for (const char* computer : {"PC3", "PC1", "PC2", "PC7", "PC5", "PC6", "PC4"})
+        ASSERT_TRUE(file.AddRecord(Record(computer).data(), "")) << file.ErrorText();
+    // A gap lower down is never filled, but the highest key is taken again once it is free.
+    ASSERT_TRUE(file.DeleteRecord(CraftedKey(3)) && file.DeleteRecord(CraftedKey(7)));
+    ASSERT_TRUE(file.AddRecord(Record("PC8").data(), ""));
+    EXPECT_EQ(file.CurrentKey(), CraftedKey(7));
+    EXPECT_EQ(Scan(file, 0),
+              (Keys{CraftedKey(1), CraftedKey(2), CraftedKey(4), CraftedKey(5), CraftedKey(6), CraftedKey(7)}));
+    EXPECT_EQ(Scan(file, 2),
+              (Keys{CraftedKey(2), CraftedKey(1), CraftedKey(5), CraftedKey(6), CraftedKey(4), CraftedKey(7)}));
+    std::string buffer(RecordSize, '\0');
+    ASSERT_TRUE(file.GetRecord(buffer.data(), 2, "PC5"));
+    EXPECT_EQ(file.CurrentKey() + file.IndexValue() + buffer, CraftedKey(5) + "PC5" + Record("PC5"));
+    ASSERT_TRUE(file.GoBottom(0) && file.GetPriorRecord(buffer.data(), 0, "", 16));
+    EXPECT_EQ(file.CurrentKey(), CraftedKey(7));
+    ASSERT_TRUE(file.UpdateRecord(Record("PC9").data(), CraftedKey(5)));
+    ASSERT_TRUE(file.GetRecord(buffer.data(), 0, CraftedKey(5)));
+    EXPECT_EQ(buffer, Record("PC9"));
+    EXPECT_EQ(std::pair(file.RecordCount(), file.KeyLength()), std::pair(6, int16_t{10}));
+}
+
+TEST(IsamFileEngine, NextKeyEdgeCases) {
     struct TCase {
         int16_t KeyLength;
         const char* Highest;
@@ -100,57 +80,81 @@ TEST_F(IsamFileEngine, NextKeyEdgeCases) {
         {3, "099", "100"},
         {3, "999", ""}, // longer than the key length
     };
-    int dataset = 0;
+    TTempDir dir;
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Highest);
-        const std::string name = Folder + "/Keys" + std::to_string(++dataset);
+        const std::string name = dir / c.Highest;
         TIsamFile file;
-        ASSERT_TRUE(file.CreateDataset(name, c.KeyLength, LayoutText));
-        ASSERT_TRUE(file.OpenDataset(name, 3));
-        TRecordBuffer record(Layout);
-        ASSERT_TRUE(file.AddRecord(record.Data(), c.Highest)) << file.ErrorText();
+        ASSERT_TRUE(file.CreateDataset(name, c.KeyLength, Layout) && file.OpenDataset(name, 3));
+        ASSERT_TRUE(file.AddRecord(Record("PC").data(), c.Highest)) << file.ErrorText();
         EXPECT_EQ(file.NextKey(), c.Next);
         EXPECT_EQ(file.LastError(), *c.Next ? 0 : 7);
     }
 }
 
-TEST_F(IsamFileEngine, ReadsFollowTheIndexAndKeepTheReturnedKey) {
-    const std::string carol = Add("Carol", "PC3"), alice = Add("alice", "PC1"), bob = Add("Bob", "PC2");
-    EXPECT_EQ(Scan(0), (Keys{carol, alice, bob}));
-    EXPECT_EQ(Scan(2), (Keys{alice, bob, carol}));
-
-    TRecordBuffer record(Layout);
-    ASSERT_TRUE(File.GetRecord(record.Data(), 2, "PC2"));
-    EXPECT_EQ(File.CurrentKey(), bob);
-    EXPECT_EQ(File.IndexValue(), "PC2");
-    EXPECT_EQ(record.GetText(1), "Bob");
-
-    ASSERT_TRUE(File.GoBottom(0));
-    ASSERT_TRUE(File.GetPriorRecord(record.Data(), 0, "", 16));
-    EXPECT_EQ(File.CurrentKey(), bob);
-
-    record.SetText(1, "Robert");
-    ASSERT_TRUE(File.UpdateRecord(record.Data(), bob));
-    record.Clear();
-    ASSERT_TRUE(File.GetRecord(record.Data(), 0, bob));
-    EXPECT_EQ(record.GetText(1), "Robert");
+// Each crafted file ends in its code, with a detail that names the file; odd keys are read like any other.
+TEST(IsamFileEngine, MalformedFilesEndInTheirCodeAndNoReadOverrunsTheRecord) {
+    TTempDir dir;
+    const std::vector<std::string> records = {Record("PC-1"), Record("PC-22"), Record("PC-333"), Record("PC-4444")};
+    for (const TCraftedFile& crafted : CraftedFiles()) {
+        SCOPED_TRACE(crafted.Name);
+        const std::string name = dir / crafted.Name;
+        ASSERT_EQ(Craft(name, Layout, records, crafted), "");
+        const std::string before = FileBytes(name + ".isd");
+        TIsamFile file;
+        EXPECT_EQ(file.OpenDataset(name, 3, Layout) ? 0 : file.LastError(), crafted.OpenCode);
+        EXPECT_TRUE(crafted.OpenCode != ISM_NOT_ISAM || FileBytes(name + ".isd") == before)
+            << "a refused file is changed";
+        if (crafted.OpenCode != 0) {
+            EXPECT_FALSE(file.IsOpen());
+            EXPECT_NE(file.ErrorDetail().find(name + ".isd"), std::string::npos) << file.ErrorDetail();
+            continue;
+        }
+        for (int16_t index : {0, 2}) {
+            const Keys keys = Scan(file, index);
+            EXPECT_EQ(keys.back().rfind("(error ", 0) ? std::to_string(keys.size()) : keys.back() + file.ErrorDetail(),
+                      crafted.ScanCode == ISM_NOT_FOUND ? "5" : "(error 15)Damaged: " + name + ".isd")
+                << index;
+        }
+        if (crafted.Key) {
+            // The odd key neither blocks numbering nor its own deletion.
+            EXPECT_TRUE(file.AddRecord(records[0].data(), "")) << file.ErrorText();
+            EXPECT_EQ(file.CurrentKey(), CraftedKey(static_cast<int>(records.size()) + 1));
+            EXPECT_TRUE(file.DeleteRecord(crafted.Key));
+        }
+    }
 }
 
-TEST_F(IsamFileEngine, ResultCodesTurnIntoTexts) {
-    EXPECT_EQ(File.ErrorText() + "|" + File.ErrorDetail(), "No error|No error has occured");
-    TIsamFile other;
-    EXPECT_FALSE(other.CreateDataset(Folder + "/Bad", 10, "$21"));
-    EXPECT_EQ(other.LastError(), 5);
-    EXPECT_EQ(other.ErrorText() + "|" + other.ErrorDetail(), "Invalid format string|");
-    EXPECT_FALSE(other.CreateDataset(Dataset, 10, LayoutText));
-    EXPECT_EQ(other.ErrorText(), "Dataset name in use");
-    EXPECT_FALSE(other.OpenDataset(Folder + "/Missing", 3));
-    EXPECT_EQ(other.ErrorText(), "Object not found");
+// Result codes as texts; places this computer may not write (as root, switched to "nobody") say so and name the file.
+TEST(IsamFileEngine, ResultsTurnIntoTextsThatNameTheFile) {
+    TTempDir dir;
+    TIsamFile file;
+    EXPECT_EQ(file.ErrorText() + "|" + file.ErrorDetail(), "No error|No error has occured");
+    EXPECT_FALSE(file.CreateDataset(dir / "Bad", 10, "$21"));
+    EXPECT_EQ(std::to_string(file.LastError()) + file.ErrorText() + "|" + file.ErrorDetail(),
+              "5Invalid format string|");
+    EXPECT_FALSE(file.OpenDataset(dir / "Missing", 3));
+    EXPECT_EQ(file.ErrorText(), "Object not found");
+    EXPECT_EQ(qel::IsamErrorText(24) + qel::IsamErrorText(-1), "Unknown errorUnknown error");
+    EXPECT_EQ(qel::IsamErrorDetail(24) + "|" + qel::IsamErrorDetail(23),
+              "There is no further information for this error|");
 
-    EXPECT_EQ(qel::IsamErrorText(24), "Unknown error");
-    EXPECT_EQ(qel::IsamErrorText(-1), "Unknown error");
-    EXPECT_EQ(qel::IsamErrorDetail(24), "There is no further information for this error");
-    EXPECT_EQ(qel::IsamErrorDetail(23), "");
+    const std::string locked = dir / "locked";
+    std::filesystem::create_directory(locked);
+    ASSERT_TRUE(file.CreateDataset(dir / "readonly", 10, Layout));
+    EXPECT_FALSE(file.CreateDataset(dir / "readonly", 10, Layout));
+    EXPECT_EQ(file.ErrorText(), "Dataset name in use");
+    ASSERT_EQ(::chmod((dir / "readonly.isd").c_str(), 0444) + ::chmod(locked.c_str(), 0555), 0);
+    const std::string answer = RunAsNobody([&] {
+        TIsamFile isam;
+        std::string out = isam.CreateDataset(locked + "/new", 10, Layout) ? "created" : isam.ErrorDetail();
+        if (isam.OpenDataset(dir / "readonly", 3, Layout) && !isam.AddRecord(Record("PC").data(), ""))
+            out += "|" + isam.ErrorText() + "|" + isam.ErrorDetail();
+        isam.CloseDataset();
+        return out + (isam.OpenDataset(dir / "gone/x", 3, Layout) ? "" : "|" + isam.ErrorDetail());
+    });
+    EXPECT_EQ(answer, "Permission denied: " + locked + "/new.isd|DOS function call failure|Permission denied: " +
+                          dir / "readonly.isd|Folder not found: " + dir / "gone");
 }
 
 } // namespace

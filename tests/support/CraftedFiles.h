@@ -9,65 +9,55 @@
 
 #include <sqlite3.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace qel::test {
 
-enum class TCraft {
-    LongerLayout,    // a valid dataset whose layout has one more field
-    ShorterLayout,   // ... one field less (or a shorter single field)
-    Truncated,       // the file cut to half its size
-    ZeroedPage,      // the page holding the records overwritten with zeros
-    ShortRecord,     // the last record one byte short
-    WrongColumnType, // the last record's first index value stored as text
-    OversizeKey,     // the last record's key longer than the key length
-    MismatchedIndex, // the last record's first index value unlike its data
-    NonNumericKey,   // one more, intact, record under the key "ABCDEFGHIJ"
-    TopKey,          // one more, intact, record under the key "2147483647"
-    Garbage,         // not a dataset at all: 8 KB of text
-};
-
-// What opening a crafted file with the program's own layout gives and, when that is 0, the code that ends a
+// A crafted file: what opening it with the program's own layout gives and, when that is 0, the code that ends a
 // scan of every record in index 0 and in the first "X" index (1: every record was read).
 struct TCraftedFile {
-    TCraft Kind;
     const char* Name;
-    int16_t OpenCode;
-    int16_t ScanCode;
+    int16_t OpenCode, ScanCode;
+    const char* Sql = nullptr; // run on the file; LAST picks the last record, COLUMN is the first index's column
+    const char* Key = nullptr; // the key of one more, intact, copy of the first record
 };
 
 inline const std::vector<TCraftedFile>& CraftedFiles() {
     static const std::vector<TCraftedFile> files = {
-        {TCraft::LongerLayout, "longer layout", 5, 0},
-        {TCraft::ShorterLayout, "shorter layout", 5, 0},
-        {TCraft::Truncated, "truncated", 15, 0},
-        {TCraft::ZeroedPage, "zeroed page", 0, 15},
-        {TCraft::ShortRecord, "short record", 0, 15},
-        {TCraft::WrongColumnType, "wrong column type", 0, 15},
-        {TCraft::OversizeKey, "oversize key", 0, 15},
-        {TCraft::MismatchedIndex, "mismatched index", 0, 15},
-        {TCraft::NonNumericKey, "non-numeric key", 0, 1},
-        {TCraft::TopKey, "top key", 0, 1},
-        {TCraft::Garbage, "garbage", 8, 0},
+        {"longer layout", 5, 0},  // a valid dataset whose layout has one more field
+        {"shorter layout", 5, 0}, // ... one field less (or a shorter single field)
+        {"truncated", 15, 0},     // cut to half its size
+        {"stub", 15, 0},          // cut to 60 bytes
+        {"empty", 8, 0},
+        {"folder", 8, 0},       // a folder in the file's place
+        {"garbage", 8, 0},      // 8 KB of text
+        {"trampled", 15, 0},    // noise after the first page
+        {"zeroed page", 0, 15}, // the page holding the records overwritten with zeros
+        {"not ours", 8, 0, "PRAGMA application_id = 0"},
+        {"no description", 15, 0, "DROP TABLE qelisam_meta"},
+        {"bad description", 15, 0, "UPDATE qelisam_meta SET layout = layout || ',X$*5'"},
+        {"short record", 0, 15, "UPDATE records SET data = substr(data, 1, length(data) - 1) WHERE LAST"},
+        {"wrong column type", 0, 15, "UPDATE records SET COLUMN = CAST(COLUMN AS TEXT) WHERE LAST"},
+        {"oversize key", 0, 15, "UPDATE records SET key = key || 'XXXXXXXXXX' WHERE LAST"},
+        {"mismatched index", 0, 15, "UPDATE records SET COLUMN = CAST('zz~' AS BLOB) WHERE LAST"},
+        {"non-numeric key", 0, 1, nullptr, "ABCDEFGHIJ"},
+        {"top key", 0, 1, nullptr, "2147483647"},
     };
     return files;
 }
 
 // The key of the n-th record a crafted dataset is made with (1-based).
 inline std::string CraftedKey(int n) {
-    char key[16];
-    std::snprintf(key, sizeof key, "%010d", n);
-    return key;
+    const std::string digits = std::to_string(n);
+    return std::string(10 - digits.size(), '0') + digits;
 }
 
-namespace crafted {
-
-// Runs `sql` on the file, or with `value` set gives the first column of its first row: "" or what went wrong.
-inline std::string Sql(const std::string& file, const std::string& sql, sqlite3_int64* value = nullptr) {
+// Runs `sql` on the file, with `value` set giving the first column of its first row: "" or what went wrong.
+inline std::string CraftSql(const std::string& file, const std::string& sql, sqlite3_int64* value = nullptr) {
     sqlite3* db = nullptr;
     sqlite3_stmt* statement = nullptr;
     std::string error;
@@ -82,86 +72,65 @@ inline std::string Sql(const std::string& file, const std::string& sql, sqlite3_
     return error;
 }
 
-// Writes `bytes` over the file from `offset` on (a new file from 0).
-inline std::string Overwrite(const std::string& file, long offset, const std::string& bytes) {
-    std::FILE* out = std::fopen(file.c_str(), offset ? "r+b" : "wb");
-    const bool written = out && std::fseek(out, offset, SEEK_SET) == 0 &&
-                         std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    return out && std::fclose(out) == 0 && written ? std::string() : "cannot write " + file;
-}
-
-} // namespace crafted
-
-// Makes the dataset `name` (a path without ".isd") with `layout` holding
-// `records` (each the layout's record size) under CraftedKey(1), (2)...,
-// then alters it as `kind` says. Returns an empty text, or what went wrong.
+// Makes the dataset `name` (a path without ".isd") with `layout` holding `records` (each the layout's record size)
+// under CraftedKey(1), (2)..., then alters it as `craft` says. Returns an empty text, or what went wrong.
 inline std::string Craft(const std::string& name, const std::string& layout, const std::vector<std::string>& records,
-                         TCraft kind) {
-    // One more field, or the last one gone (a single text field one byte shorter instead).
+                         const TCraftedFile& craft) {
+    namespace fs = std::filesystem;
+    const std::string kind = craft.Name, file = name + ".isd";
     const size_t comma = layout.rfind(','), star = layout.find("$*");
-    std::string madeLayout = layout;
-    if (kind == TCraft::LongerLayout)
-        madeLayout += ",$*8";
-    else if (kind == TCraft::ShorterLayout)
-        madeLayout = comma != std::string::npos
-                         ? layout.substr(0, comma)
-                         : layout.substr(0, star + 2) + std::to_string(std::stoi(layout.substr(star + 2)) - 1);
-    const auto parsed = TFieldLayout::Parse(madeLayout);
-    if (!parsed || records.empty())
-        return "bad layout or no records";
+    std::string made = layout;
+    if (kind == "longer layout")
+        made += ",$*8";
+    else if (kind == "shorter layout")
+        made = comma != std::string::npos
+                   ? layout.substr(0, comma)
+                   : layout.substr(0, star + 2) + std::to_string(std::stoi(layout.substr(star + 2)) - 1);
+    const auto parsed = TFieldLayout::Parse(made);
     TIsamFile isam;
-    if (!isam.CreateDataset(name, 10, madeLayout) || !isam.OpenDataset(name, 3))
+    if (!parsed || records.empty() || !isam.CreateDataset(name, 10, made) || !isam.OpenDataset(name, 3))
         return "create: " + isam.ErrorText();
-    std::vector<std::string> rows = records;
-    if (kind == TCraft::NonNumericKey || kind == TCraft::TopKey)
-        rows.push_back(records.front());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        std::string bytes = rows[i];
+    for (size_t i = 0; i < records.size() + (craft.Key ? 1 : 0); ++i) {
+        std::string bytes = records[i % records.size()];
         bytes.resize(parsed->RecordSize(), '\0');
-        std::string key = CraftedKey(static_cast<int>(i) + 1);
-        if (i == records.size())
-            key = kind == TCraft::TopKey ? "2147483647" : "ABCDEFGHIJ";
-        if (!isam.AddRecord(bytes.data(), key))
+        if (!isam.AddRecord(bytes.data(), i < records.size() ? CraftedKey(static_cast<int>(i) + 1) : craft.Key))
             return "add: " + isam.ErrorText();
     }
     if (!isam.CloseDataset())
         return "close: " + isam.ErrorText();
-
-    const std::string file = name + ".isd";
-    std::string column;
-    for (int position = 1; position <= parsed->FieldCount() && column.empty(); ++position)
-        if (parsed->IsIndex(position))
-            column = "f" + std::to_string(position);
-    const std::string last = " WHERE key = (SELECT max(key) FROM records)";
-    sqlite3_int64 page = 0, pageSize = 0;
-    std::string error;
-    switch (kind) {
-    case TCraft::Garbage: {
-        std::string text;
-        while (text.size() < 8192)
-            text += "This is no dataset, just a file that a peer left here.\n";
-        return crafted::Overwrite(file, 0, text);
-    }
-    case TCraft::Truncated:
-        std::filesystem::resize_file(file, std::filesystem::file_size(file) / 2);
+    std::string sql = craft.Sql ? craft.Sql : "";
+    int column = 1;
+    while (column < parsed->FieldCount() && !parsed->IsIndex(column))
+        ++column;
+    for (size_t at; (at = sql.find("COLUMN")) != std::string::npos;)
+        sql.replace(at, 6, "f" + std::to_string(column));
+    if (size_t at = sql.find("LAST"); at != std::string::npos)
+        sql.replace(at, 4, "key = (SELECT max(key) FROM records)");
+    if (craft.Sql)
+        return CraftSql(file, sql);
+    sqlite3_int64 page = kind == "trampled" ? 2 : 1, pageSize = 0;
+    std::string text = CraftSql(file, "PRAGMA page_size", &pageSize);
+    if (kind == "zeroed page")
+        text += CraftSql(file, "SELECT rootpage FROM sqlite_master WHERE name = 'records'", &page);
+    if (!text.empty())
+        return text;
+    if (kind == "zeroed page")
+        text.assign(static_cast<size_t>(pageSize), '\0');
+    std::mt19937 random(7);
+    while (kind == "trampled" && text.size() + static_cast<size_t>(pageSize) < fs::file_size(file))
+        text += static_cast<char>(random());
+    if (kind == "truncated" || kind == "stub" || kind == "empty")
+        fs::resize_file(file, kind == "empty" ? 0 : kind == "stub" ? 60 : fs::file_size(file) / 2);
+    if (kind == "folder" && (!fs::remove(file) || !fs::create_directory(file)))
+        return "cannot make a folder of " + file;
+    while (kind == "garbage" && text.size() < 8192)
+        text += "This is no dataset, just a file that a peer left here.\n";
+    if (text.empty())
         return {};
-    case TCraft::ZeroedPage:
-        error = crafted::Sql(file, "SELECT rootpage FROM sqlite_master WHERE name = 'records'", &page) +
-                crafted::Sql(file, "PRAGMA page_size", &pageSize);
-        return error.empty() ? crafted::Overwrite(file, static_cast<long>((page - 1) * pageSize),
-                                                  std::string(static_cast<size_t>(pageSize), '\0'))
-                             : error;
-    case TCraft::ShortRecord:
-        return crafted::Sql(file, "UPDATE records SET data = substr(data, 1, length(data) - 1)" + last);
-    case TCraft::WrongColumnType:
-        return crafted::Sql(file, "UPDATE records SET " + column + " = CAST(" + column + " AS TEXT)" + last);
-    case TCraft::OversizeKey:
-        return crafted::Sql(file, "UPDATE records SET key = key || 'XXXXXXXXXX'" + last);
-    case TCraft::MismatchedIndex:
-        return crafted::Sql(file, "UPDATE records SET " + column + " = CAST('zz~' AS BLOB)" + last);
-    default:
-        return {};
-    }
+    std::FILE* out = std::fopen(file.c_str(), kind == "garbage" ? "wb" : "r+b");
+    const bool written = out && std::fseek(out, static_cast<long>((page - 1) * pageSize), SEEK_SET) == 0 &&
+                         std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return out && std::fclose(out) == 0 && written ? "" : "cannot write " + file;
 }
 
 } // namespace qel::test
