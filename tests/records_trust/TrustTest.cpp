@@ -1,6 +1,5 @@
-// What a stranger's file or a busy peer must not do to the record classes: a
-// damaged dataset is reported by every read loop, never shown as a shorter
-// list, and no box is on screen while a dataset is held open.
+// What a stranger's file or a busy peer must not do to the record classes: a damaged dataset is reported by every
+// read loop, never shown as a shorter list, and no box is on screen while a dataset is held open.
 
 #include "records/MessageObj.h"
 #include "records/QelDepartmentObj.h"
@@ -18,13 +17,16 @@
 namespace qel::test {
 namespace {
 
-// One computer with every record object, on one database folder.
+// One computer with every record object on one database folder, and the lists its read loops fill.
 struct TDesk : TStation {
     TDesk(const std::string& name, const std::string& folder) : TStation(name, folder) { Users.Location = folder; }
     TQelFile Users{Context};
     TQelStatus Statuses{Context};
     TQelDepartment Departments{Context};
     TQelMessage Messages{Context, Users.Location};
+    TNumberedItems List;
+    TInBoxRecorder InBox;
+    TMessageWindowRecorder Windows;
 };
 
 struct TDetailsSink : IUserDetailsView {
@@ -36,17 +38,6 @@ struct TDetailsSink : IUserDetailsView {
     void SetTxtComputerName(const std::string&) override {}
     void SetChkboxAdministrator(bool) override {}
 };
-
-struct TTreeCount : IDepartmentTree {
-    void Clear() override { Children = 0; }
-    void AddRoot(const std::string&) override {}
-    void AddChild(const std::string&) override { ++Children; }
-    size_t Children = 0;
-};
-
-std::string Bytes(const TRecordBuffer& record) {
-    return {static_cast<const char*>(record.Data()), record.Size()};
-}
 
 // Two records of each dataset, as a crafted file holds them.
 std::vector<std::string> Records(const std::string& dataset, const TFieldLayout& layout) {
@@ -63,13 +54,13 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
                                         "PC1", "PC1"});
         else
             record.SetText(1, name);
-        records.push_back(Bytes(record));
+        records.emplace_back(static_cast<const char*>(record.Data()), record.Size());
     }
     return records;
 }
 
-// A read loop of a record class: the entries it listed, and how many it
-// lists from an intact file with one more copy of the first record.
+// A read loop of a record class: the entries it listed, and how many it lists from an intact file with one more
+// copy of the first record. The catalogues' loops share one reader.
 struct TReader {
     const char* Name;
     const char* Dataset;
@@ -83,41 +74,13 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
         {"ListUsers", UsersDatasetName, UsersLayoutText,
          [](TDesk& d) { return d.Users.ListUsers(d.Ui), d.Ui.Rows.size(); }},
         {"FillUserList", UsersDatasetName, UsersLayoutText,
-         [](TDesk& d) {
-             TNumberedItems l;
-             return d.Users.FillUserList(l), l.Items.size();
-         }},
+         [](TDesk& d) { return d.Users.FillUserList(d.List), d.List.Items.size(); }},
         {"LoadStatuses", "QelStats", "X$*31",
-         [](TDesk& d) {
-             TNumberedItems l;
-             return d.Statuses.LoadStatuses(l), l.Items.size();
-         }},
-        {"LoadSelectableStatuses", "QelStats", "X$*31",
-         [](TDesk& d) {
-             TNumberedItems l;
-             return d.Statuses.LoadSelectableStatuses(l), l.Items.size();
-         }},
-        {"LoadDepartments", "QelDeps", "X$*21",
-         [](TDesk& d) {
-             TNumberedItems l;
-             return d.Departments.LoadDepartments(l), l.Items.size();
-         }},
-        {"FillDepartmentTree", "QelDeps", "X$*21",
-         [](TDesk& d) {
-             TTreeCount t;
-             return d.Departments.FillDepartmentTree(t), t.Children;
-         }},
+         [](TDesk& d) { return d.Statuses.LoadStatuses(d.List), d.List.Items.size(); }},
         {"LoadInBox", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) {
-             TInBoxRecorder l;
-             return d.Messages.LoadInBox(l, l), l.Rows.size();
-         }},
+         [](TDesk& d) { return d.Messages.LoadInBox(d.InBox, d.InBox), d.InBox.Rows.size(); }},
         {"ShowNewMessages", MessagesDatasetName, MessagesLayoutText,
-         [](TDesk& d) {
-             TMessageWindowRecorder w;
-             return d.Messages.ShowNewMessages(w), w.Shown.size();
-         },
-         1},
+         [](TDesk& d) { return d.Messages.ShowNewMessages(d.Windows), d.Windows.Shown.size(); }, 1},
         {"HasNewMessages", MessagesDatasetName, MessagesLayoutText,
          [](TDesk& d) { return size_t(d.Messages.HasNewMessages()); }, 1},
     };
@@ -126,8 +89,7 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
             SCOPED_TRACE(std::string(reader.Name) + " on a file with " + file.Name);
             TScratchFolder folder;
             const TFieldLayout layout = *TFieldLayout::Parse(reader.Layout);
-            ASSERT_EQ(Craft(folder.Path() + reader.Dataset, reader.Layout, Records(reader.Dataset, layout), file.Kind),
-                      "");
+            ASSERT_EQ(Craft(folder.Path() + reader.Dataset, reader.Layout, Records(reader.Dataset, layout), file), "");
             TDesk desk("PC1", folder.Path());
             const size_t listed = reader.Read(desk);
             const int16_t code = file.OpenCode ? file.OpenCode : file.ScanCode;
@@ -141,14 +103,16 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
             const bool panelOnly = std::string(reader.Name) == "HasNewMessages";
             if (panelOnly && file.OpenCode)
                 continue; // an unopenable dataset is "Attempting to check for new messages"
+            if (std::string(reader.Name) == "ShowNewMessages" && file.Name == std::string("folder"))
+                continue; // the window looks for a file, and a folder is none: nothing to show
             ASSERT_EQ(panelOnly ? desk.Ui.PanelTexts.size() : desk.Ui.Boxes.size(), 1u);
             const std::string shown = panelOnly ? desk.Ui.PanelTexts[0] : desk.Ui.Boxes[0].Text;
             EXPECT_NE(shown.find(IsamErrorText(code)), std::string::npos) << shown;
         }
 }
 
-// Every box a record class shows, with another computer writing the
-// datasets while it is on screen: no write may find a dataset held open.
+// Every box a record class shows, with another computer writing the datasets while it is on screen: no write may
+// find a dataset held open.
 TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
     TScratchFolder folder;
     TDesk pc1("PC1", folder.Path());
