@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 namespace qel::test {
@@ -67,6 +68,19 @@ inline int16_t Bof(uint32_t handle, int16_t index = 0) {
 
 inline int16_t Eof(uint32_t handle, int16_t index = 0) {
     return IsmEOF(&handle, &index);
+}
+
+// The key of record `number`: ten digits.
+inline std::string Key(long number) {
+    const std::string digits = std::to_string(number);
+    return std::string(10 - digits.size(), '0') + digits;
+}
+
+// How a child process ended: its exit code, or 128 and the signal that killed it.
+inline int ExitCode(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // One read: its code, the returned key and index value ("(null)" when not set) and the buffer after it.

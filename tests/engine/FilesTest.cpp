@@ -2,6 +2,7 @@
 // disappear. Files it did not make and damaged ones are crafted in tests/support/CraftedFiles.h.
 
 #include "EngineSupport.h"
+#include "isam/IsamFile.h"
 #include "tests/support/AsNobody.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <cctype>
 #include <fcntl.h>
 #include <set>
-#include <sys/wait.h>
 
 using namespace qel::test;
 
@@ -27,11 +27,6 @@ std::string Record(int number, bool big = false) {
     const std::string name = "name " + std::to_string(number);
     record.replace(0, 2, {static_cast<char>(number), 0});
     return record.replace(2, 21, name + std::string(21 - name.size(), '\0'));
-}
-
-std::string Key(int number) {
-    const std::string digits = std::to_string(number);
-    return std::string(10 - digits.size(), '0') + digits;
 }
 
 void Fill(const std::string& name, int count, bool big = false) {
@@ -66,11 +61,8 @@ TEST(EngineFiles, CreateIsExclusive) {
         children.push_back(pid);
     }
     std::multiset<int> codes;
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        codes.insert(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    }
+    for (pid_t pid : children)
+        codes.insert(ExitCode(pid));
     EXPECT_EQ(codes, (std::multiset<int>{ISM_OK, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS}));
     const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, (name + ".isd").c_str(), old, 0), 0);
@@ -118,7 +110,8 @@ TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
     }
 }
 
-// Where permissions forbid writing (as root, switched to "nobody"): 13 for every write, and reads still go on.
+// Where permissions forbid writing (as root, switched to "nobody"): 13 for every write, reads still go on, and the
+// wrapper's details say so.
 TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
     TTempDir dir;
     const std::string locked = dir / "locked", shared = dir / "shared";
@@ -132,18 +125,24 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
                   ::chmod((shared + "/secret.isd").c_str(), 0) + ::chmod(shared.c_str(), 0777),
               0);
     const std::string answer = RunAsNobody([&] {
-        uint32_t handle = 0, other = 0, secret = 0;
-        std::string out;
-        for (int16_t code : {Create(locked + "/new", Layout), Open(locked + "/users", &handle),
-                             static_cast<int16_t>(ScanKeys(handle, RecordSize).size()), Put(handle, Key(9), Record(9)),
-                             Put(handle, Key(1), Record(9), ISM_PUT_REPLACE), Delete(handle, Key(1)), Close(handle),
-                             Open(shared + "/readonly", &other), Put(other, Key(9), Record(9)), Close(other),
-                             Open(shared + "/secret", &secret), Create(shared + "/mine", Layout)})
+        // Through the wrapper: the details name the file or the missing folder.
+        qel::TIsamFile isam;
+        std::string out = isam.CreateDataset(locked + "/new", 10, Layout) ? "created" : isam.ErrorDetail();
+        if (isam.OpenDataset(shared + "/readonly", 3, Layout) && !isam.AddRecord(Record(9).data(), ""))
+            out += "|" + isam.ErrorText() + "|" + isam.ErrorDetail();
+        isam.CloseDataset();
+        out += isam.OpenDataset(dir / "gone/x", 3) ? "|" : "|" + isam.ErrorDetail() + "|";
+        uint32_t handle = 0, secret = 0;
+        for (int16_t code :
+             {Open(locked + "/users", &handle), static_cast<int16_t>(ScanKeys(handle, RecordSize).size()),
+              Put(handle, Key(9), Record(9)), Put(handle, Key(1), Record(9), ISM_PUT_REPLACE), Delete(handle, Key(1)),
+              Close(handle), Open(shared + "/secret", &secret), Create(shared + "/mine", Layout)})
             out += std::to_string(code) + " ";
         return out;
     });
-    // Create, open, scan (records), put, replace, delete, close | open, put, close | open | create.
-    EXPECT_EQ(answer, "13 0 5 13 13 13 0 0 13 0 13 0 ");
+    // Open, scan (records), put, replace, delete, close | open the unreadable | create where others may.
+    EXPECT_EQ(answer, "Permission denied: " + locked + "/new.isd|DOS function call failure|Permission denied: " +
+                          shared + "/readonly.isd|Folder not found: " + dir / "gone|0 5 13 13 13 0 13 0 ");
     EXPECT_EQ(FileBytes(locked + "/users.isd"), before);
     EXPECT_EQ(Entries(locked), (std::set<std::string>{"users.isd"}));
 }

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <random>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
 
 using namespace qel::test;
@@ -21,11 +20,6 @@ constexpr size_t RecordSize = 2 + 12;
 
 std::string Record(int writer, const std::string& text) {
     return (std::string{static_cast<char>(writer), 0} + text.substr(0, 11)).append(12, '\0').substr(0, RecordSize);
-}
-
-std::string Key(long number) {
-    const std::string digits = std::to_string(number);
-    return std::string(10 - digits.size(), '0') + digits;
 }
 
 void WriteLine(int fd, const std::string& line) {
@@ -57,12 +51,6 @@ std::string ReadReport(int fd, bool line = false) {
     if (!line)
         ::close(fd);
     return text;
-}
-
-int ExitCode(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // Writers in four processes add records numbered by TIsamFile, as the record classes do, and read meanwhile.

@@ -145,13 +145,13 @@ TEST_F(IsamFileFake, ReadsInfoAndNextKeyPassOnTheEnginesAnswers) {
     Fake().Reads.clear();
 }
 
-// AddRecord numbers the record from the highest key when given none, and tries a fresh number (five tries in all)
-// only when its own number was taken.
+// AddRecord numbers the record one above the highest numeric key of the key length when given none, and tries a
+// fresh number (five tries in all) only when its own number was taken.
 TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
-    auto keys = [](int from, int to) {
+    auto keys = [](int from, int to, size_t length = 10) {
         Names keys;
         for (int n = from; n <= to; ++n)
-            keys.push_back(std::string(10 - std::to_string(n).size(), '0') + std::to_string(n));
+            keys.push_back(std::string(length - std::to_string(n).size(), '0') + std::to_string(n));
         return keys;
     };
     struct TCase {
@@ -160,12 +160,23 @@ TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
         std::deque<int16_t> PutCodes;
         int16_t Error; // LastError after the add; it succeeds when 0
         Names Puts;    // the keys of the puts, in order; the last is the current key after the add
+        int16_t KeyLength = 10;
     };
     const TCase cases[] = {
-        {"", keys(7, 7), {}, 0, keys(8, 8)},     {"", keys(8, 8), {11}, 11, keys(9, 9)},
-        {"", keys(4, 5), {2, 0}, 0, keys(5, 6)}, {"", keys(10, 15), {2, 2, 2, 2, 2, 2}, 2, keys(11, 15)},
-        {"0000000005", {}, {2}, 2, keys(5, 5)},  {"", keys(5, 6), {3, 0}, 3, keys(6, 6)},
-        {"", {"2147483647"}, {}, 0, keys(1, 1)}, // the top key is passed over
+        {"", keys(7, 7), {}, 0, keys(8, 8)},
+        {"", keys(8, 8), {11}, 11, keys(9, 9)},
+        {"", keys(4, 5), {2, 0}, 0, keys(5, 6)},
+        {"", keys(10, 15), {2, 2, 2, 2, 2, 2}, 2, keys(11, 15)},
+        {"0000000005", {}, {2}, 2, keys(5, 5)},
+        {"", keys(5, 6), {3, 0}, 3, keys(6, 6)},
+        {"", {"2147483647"}, {}, 0, keys(1, 1)}, // no room after it: passed over
+        {"", {"2147483646"}, {}, 0, {"2147483647"}},
+        {"", {"9999999999"}, {}, 0, keys(1, 1)},
+        {"", {"PC-0000001"}, {}, 0, keys(1, 1)}, // not a number
+        {"", {"7"}, {}, 0, keys(1, 1, 6), 6},    // not of the key length
+        {"", {"000007"}, {}, 0, keys(8, 8, 6), 6},
+        {"", {"099"}, {}, 0, {"100"}, 3},
+        {"", {"999"}, {}, 7, {""}, 3}, // longer than the key length: no put
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Puts.back());
@@ -173,13 +184,14 @@ TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
         for (const std::string& key : c.Highest)
             Fake().Reads.push_back({0, key, "", ""});
         Fake().Codes["IsmPut"] = c.PutCodes;
+        Fake().InfoKeyLength = c.KeyLength;
         EXPECT_EQ(File.AddRecord(Record, c.Key), c.Error == 0);
         EXPECT_EQ(File.LastError(), c.Error);
         Names puts;
         for (const TFakeCall& call : Fake().Calls)
             if (call.Name == "IsmPut" && call.Buffer == Record && call.Mode == 1)
                 puts.push_back(call.Text);
-        EXPECT_EQ(puts, c.Puts);
+        EXPECT_EQ(puts, c.Puts.back().empty() ? Names{} : c.Puts);
         EXPECT_EQ(File.CurrentKey(), c.Puts.back());
         ASSERT_TRUE(File.CloseDataset());
         Fake().Reads.clear();

@@ -17,6 +17,13 @@
 namespace qel::test {
 namespace {
 
+struct TTreeCount : IDepartmentTree {
+    void Clear() override { Children = 0; }
+    void AddRoot(const std::string&) override {}
+    void AddChild(const std::string&) override { ++Children; }
+    size_t Children = 0;
+};
+
 // One computer with every record object on one database folder, and the lists its read loops fill.
 struct TDesk : TStation {
     TDesk(const std::string& name, const std::string& folder) : TStation(name, folder) { Users.Location = folder; }
@@ -25,6 +32,7 @@ struct TDesk : TStation {
     TQelDepartment Departments{Context};
     TQelMessage Messages{Context, Users.Location};
     TNumberedItems List;
+    TTreeCount Tree;
     TInBoxRecorder InBox;
     TMessageWindowRecorder Windows;
 };
@@ -60,7 +68,7 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
 }
 
 // A read loop of a record class: the entries it listed, and how many it lists from an intact file with one more
-// copy of the first record. The catalogues' loops share one reader.
+// copy of the first record. The catalogues' lists share one reader; the department tree fills from it.
 struct TReader {
     const char* Name;
     const char* Dataset;
@@ -77,6 +85,8 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
          [](TDesk& d) { return d.Users.FillUserList(d.List), d.List.Items.size(); }},
         {"LoadStatuses", "QelStats", "X$*31",
          [](TDesk& d) { return d.Statuses.LoadStatuses(d.List), d.List.Items.size(); }},
+        {"FillDepartmentTree", "QelDeps", "X$*21",
+         [](TDesk& d) { return d.Departments.FillDepartmentTree(d.Tree), d.Tree.Children; }},
         {"LoadInBox", MessagesDatasetName, MessagesLayoutText,
          [](TDesk& d) { return d.Messages.LoadInBox(d.InBox, d.InBox), d.InBox.Rows.size(); }},
         {"ShowNewMessages", MessagesDatasetName, MessagesLayoutText,

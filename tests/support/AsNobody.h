@@ -19,9 +19,9 @@ inline std::string RunAsNobody(const std::function<std::string()>& body) {
         return "pipe failed";
     const pid_t pid = fork();
     if (pid == 0) {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(77);
-        const std::string answer = body();
+        const bool switched =
+            geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        const std::string answer = switched ? body() : "cannot leave root";
         _exit(write(fds[1], answer.data(), answer.size()) < 0 ? 2 : 0);
     }
     ::close(fds[1]);
@@ -30,9 +30,8 @@ inline std::string RunAsNobody(const std::function<std::string()>& body) {
     for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;)
         answer.append(chunk, static_cast<size_t>(got));
     ::close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 77 ? "cannot leave root" : answer;
+    waitpid(pid, nullptr, 0);
+    return answer;
 }
 
 } // namespace qel::test
