@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
     if (!file.OpenDataset(name, 3))
         return 1;
     std::string buffer(RecordSize, '\0');
-    const double engineScan = Median(5, [&](int) { return EngineScan(file) == ScanRecords; });
-    const double rawScan = Median(5, [&](int) {
+    const double engineScan = Median(21, [&](int) { return EngineScan(file) == ScanRecords; });
+    const double rawScan = Median(21, [&](int) {
         int records = 0;
         for (std::string key; sqlite3_step(select) == SQLITE_ROW; ++records) {
             key.assign(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)), 10);

@@ -132,13 +132,13 @@ inline std::map<std::string, std::string> Contents(const std::string& name, size
 // SQLite's own verdict on a file: "ok" or the first complaint.
 inline std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_busy_timeout(db, 5000);
-    const bool row = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-                     sqlite3_step(statement) == SQLITE_ROW;
-    std::string verdict = row ? reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) : sqlite3_errmsg(db);
-    sqlite3_finalize(statement);
+    std::string verdict = "no verdict";
+    auto first = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0];
+        return 1;
+    };
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        sqlite3_exec(db, "PRAGMA integrity_check", first, &verdict, nullptr);
     sqlite3_close(db);
     return verdict;
 }
