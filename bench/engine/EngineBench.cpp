@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     const double rawScan = Median(21, [&](int) {
         int records = 0;
         for (std::string key; sqlite3_step(select) == SQLITE_ROW; ++records) {
-            key.assign(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)), 10);
+            key.assign(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)),
+                       static_cast<size_t>(sqlite3_column_bytes(select, 0)));
             std::memcpy(buffer.data(), sqlite3_column_blob(select, 1), RecordSize);
         }
         return sqlite3_reset(select) == SQLITE_OK && records == ScanRecords;
