@@ -130,6 +130,8 @@ TEST_F(IsamFileFake, ReadsInfoAndNextKeyPassOnTheEnginesAnswers) {
     ASSERT_TRUE(File.GetPriorRecord(Record, 0, "", 0x6FFB)); // 0x7FFF still fits
     EXPECT_EQ(Fake().Calls.back().Mode, 0x7FFF);
 
+    ASSERT_TRUE(File.UpdateRecord(Record, "0000000005"));
+    EXPECT_EQ(File.CurrentKey(), "0000000005");
     Fake().InfoRecordCount = 12;
     Fake().InfoKeyLength = 9;
     EXPECT_EQ(std::to_string(File.RecordCount()) + " " + std::to_string(File.KeyLength()), "12 9");
