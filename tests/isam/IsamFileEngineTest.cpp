@@ -64,6 +64,9 @@ TEST(IsamFileEngine, MalformedFilesEndInTheirCodeAndNoReadOverrunsTheRecord) {
             // The odd key neither blocks numbering nor its own deletion.
             EXPECT_TRUE(file.AddRecord(records[0].data(), "")) << file.ErrorText();
             EXPECT_EQ(file.CurrentKey(), CraftedKey(static_cast<int>(records.size()) + 1));
+            std::string buffer(RecordSize, '\0');
+            EXPECT_TRUE(file.GoBottom(0) && file.GetPriorRecord(buffer.data(), 0, "", 16));
+            EXPECT_EQ(file.CurrentKey(), crafted.Key) << "the odd key sorts last";
             EXPECT_TRUE(file.DeleteRecord(crafted.Key));
         }
     }
