@@ -20,32 +20,28 @@
 
 namespace qel::test {
 
-// Records what the dialogs ask of the main window, in order.
+// Records what the dialogs ask of the main window.
 class THooksRecorder : public IMainWindowHooks {
 public:
     explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
-    void SetRefreshTimerEnabled(bool on) override { Log.push_back((RefreshTimer = on) ? "refresh on" : "refresh off"); }
-    void SetMessageTimerEnabled(bool on) override { Log.push_back((MessageTimer = on) ? "poll on" : "poll off"); }
-    void SetSendMessageEnabled(bool on) override { Log.push_back((SendMessage = on) ? "send on" : "send off"); }
-    void ClearNewMailState() override { Log.push_back("new mail cleared " + std::to_string(++NewMailCleared)); }
+    void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
+    void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
+    void SetSendMessageEnabled(bool on) override { SendMessage = on; }
+    void ClearNewMailState() override { ++NewMailCleared; }
     IBoardList& Board() override { return FBoard; }
-    void SetCaption(const std::string& caption) override { Log.push_back("caption " + (Caption = caption)); }
+    void SetCaption(const std::string& caption) override { Caption = caption; }
     void ShowColumns(bool ext, bool department, bool comments) override {
         Columns = {ext, department, comments};
-        Log.push_back("columns");
+        Log += "columns ";
     }
-    void WidenByOnePixel() override { Log.push_back("widen"); }
-    void ApplyShape(const TMainShape& shape) override {
-        Shapes.push_back(shape);
-        Log.push_back("shape");
-    }
+    void WidenByOnePixel() override { Log += "widen"; }
+    void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
 
     bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
     int NewMailCleared = 0;
-    std::string Caption;
+    std::string Caption, Log;
     std::vector<bool> Columns;
     std::vector<TMainShape> Shapes;
-    std::vector<std::string> Log;
 
 private:
     IBoardList& FBoard;
@@ -114,13 +110,6 @@ protected:
 
 inline TShownBox Question(const std::string& text) {
     return {TBoxKind::Information, text, TBoxButtons::YesNo};
-}
-
-template <class L> std::vector<std::string> Texts(const L& list) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.Count(); ++i)
-        texts.push_back(list.TextAt(i));
-    return texts;
 }
 
 } // namespace qel::test

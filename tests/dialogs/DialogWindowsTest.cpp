@@ -1,9 +1,10 @@
-// The dialog windows themselves, offscreen: each one is made and shown, its
-// controls are wired to the behaviour, limits hold, and data from the shared
-// folder is shown as plain text.
+// The dialog windows, offscreen, over one shared database folder: each
+// window's behaviour is driven through its controls, so one check covers the
+// rule and its wiring; data from the shared folder is shown as plain text.
 
 #include "DialogOffice.h"
 
+#include "dialogs/PickerLogic.h"
 #include "dialogs/QelComments.h"
 #include "dialogs/QelDepartments.h"
 #include "dialogs/QelMessageInBox.h"
@@ -14,6 +15,7 @@
 #include "dialogs/SelectStatus.h"
 #include "dialogs/Settings.h"
 #include "dialogs/WidgetAdapters.h"
+#include "tests/support/MessageReference.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,6 +49,13 @@ protected:
         list->setCurrentItem(found.first());
     }
 
+    static std::vector<std::string> Items(const QListWidget* list) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts.push_back(S(list->item(i)->text()));
+        return texts;
+    }
+
     TDialogComputer* Me = nullptr;
 };
 
@@ -69,29 +78,27 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
     dialogs.emplace_back(std::make_unique<TfrmQelComments>(services), "Qel - Comments");
     for (size_t i = 0; i < dialogs.size(); ++i) {
         auto& [dialog, caption] = dialogs[i];
+        SCOPED_TRACE(caption.toStdString());
         EXPECT_EQ(dialog->windowTitle(), caption);
         dialog->show();
-        EXPECT_TRUE(dialog->isVisible()) << caption.toStdString();
+        EXPECT_TRUE(dialog->isVisible());
         const QPoint offCentre = dialog->geometry().center() - main.screen()->availableGeometry().center();
-        EXPECT_TRUE(i >= centred || offCentre.manhattanLength() <= 8) << caption.toStdString(); // frame: 2 px
-        const int titleBar = dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight) * 3;       // icon and two buttons
-        EXPECT_GT(dialog->width(), dialog->fontMetrics().horizontalAdvance(caption) + titleBar)
-            << caption.toStdString();
+        EXPECT_TRUE(i >= centred || offCentre.manhattanLength() <= 8);                    // frame: 2 px
+        const int titleBar = dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight) * 3; // icon and two buttons
+        EXPECT_GT(dialog->width(), dialog->fontMetrics().horizontalAdvance(caption) + titleBar);
         dialog->reject();
-        EXPECT_FALSE(dialog->isVisible()) << caption.toStdString();
+        EXPECT_FALSE(dialog->isVisible());
     }
     // Every window that stopped a timer started it again on close.
     EXPECT_TRUE(Me->Hooks.RefreshTimer);
     EXPECT_TRUE(Me->Hooks.MessageTimer);
+    EXPECT_TRUE(Me->Hooks.SendMessage);
     EXPECT_TRUE(Me->Ui.Boxes.empty());
 }
 
 TEST_F(DialogWindows, EditBoxesCutAccentsAtACharacterBoundary) {
     TfrmQelUsers users(*Me->Services);
-    QString twelve;
-    for (int i = 0; i < 12; ++i)
-        twelve += E;
-    users.txtName->setText(twelve);
+    users.txtName->setText(QString(12, E[0]));
     EXPECT_EQ(users.txtName->text().toUtf8().size(), 20);
     users.txtName->setText("abcdefghijklmnopqrs");
     users.txtName->setCursorPosition(19);
@@ -100,7 +107,6 @@ TEST_F(DialogWindows, EditBoxesCutAccentsAtACharacterBoundary) {
     users.txtName->setCursorPosition(0);
     users.txtName->insert("x");
     EXPECT_EQ(users.txtName->text(), "xabcdefghijklmnopqrs");
-
     TfrmQelMessages messages(*Me->Services);
     messages.MemoMessage->setPlainText(QString(250, 'm'));
     messages.MemoMessage->moveCursor(QTextCursor::End);
@@ -110,80 +116,180 @@ TEST_F(DialogWindows, EditBoxesCutAccentsAtACharacterBoundary) {
     EXPECT_EQ(messages.txtSubject->text().size(), 30);
 }
 
-TEST_F(DialogWindows, MessageWindowModesAndPlainText) {
-    TfrmQelMessages window(*Me->Services);
-    window.Prepare({"Send Message...", "", "ME", "<b>YOU</b>", "06/12/2026 10:00:00", "old", "old text"}, "PC-ME");
-    window.show();
-    EXPECT_TRUE(window.actSend->isEnabled());
-    EXPECT_FALSE(window.actCancel->isEnabled());
-    EXPECT_FALSE(window.actDelete->isEnabled());
-    EXPECT_EQ(window.lblTimeStatic->text(), "Created:");
-    EXPECT_EQ(window.txtSubject->text(), "");
-    EXPECT_EQ(window.lblTo->textFormat(), Qt::PlainText);
-    for (QAction* action : {window.actSend, window.actCancel, window.actDelete})
-        EXPECT_FALSE(action->icon().pixmap(16).isNull()) << action->text().toStdString();
-    EXPECT_FALSE(Me->Hooks.MessageTimer);
-    EXPECT_FALSE(Me->Hooks.SendMessage);
-    window.txtSubject->setText("To myself");
-    window.MemoMessage->setPlainText("<i>not italic</i>");
-    window.actSend->trigger();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(Me->Hooks.MessageTimer);
-    EXPECT_TRUE(Me->Hooks.SendMessage);
-
-    // Read it back: the body is shown exactly as stored.
-    struct TWindowReader : IMessageWindow {
-        TfrmQelMessages* Window;
-        void ShowModal(const TMessageWindowFields& fields) override {
-            Window->Prepare(fields, "");
-            Window->show();
-            EXPECT_FALSE(Window->actSend->isEnabled());
-            EXPECT_TRUE(Window->actDelete->isEnabled());
-            EXPECT_EQ(Window->lblTimeStatic->text(), "Received:");
-            EXPECT_EQ(Window->MemoMessage->toPlainText(), "<i>not italic</i>");
-            Window->actDelete->trigger();
-        }
-    } reader;
-    reader.Window = &window;
-    Me->Messages->ShowNewMessages(reader);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(Me->Messages->HasNewMessages());
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
-    EXPECT_TRUE(Me->Ui.Boxes.empty());
+// Blank names cannot be added; built-in statuses can be neither deleted nor
+// renamed; No still refills the list; a rename to an existing name is not
+// checked.
+TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
+    std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(*Me->Services));
+    statuses->show();
+    EXPECT_EQ(statuses->findChild<QLabel*>()->text(), "Type Status...");
+    EXPECT_TRUE(statuses->List->findItems("Offline", Qt::MatchExactly).isEmpty());
+    statuses->Edit->setText(" \t ");
+    EXPECT_FALSE(statuses->btnAdd->isEnabled());
+    Pick(statuses->List, "Available");
+    statuses->ListClick();
+    statuses->Edit->setText(QString(35, 's'));
+    EXPECT_EQ(statuses->Edit->text().size(), 30);
+    EXPECT_FALSE(statuses->btnDelete->isEnabled());
+    EXPECT_FALSE(statuses->btnUpdate->isEnabled());
+    statuses->Edit->setText("Training");
+    statuses->btnAdd->click();
+    EXPECT_FALSE(statuses->btnDelete->isEnabled());
+    Pick(statuses->List, "Training");
+    statuses->ListClick();
+    statuses->Edit->setText("  ");
+    EXPECT_FALSE(statuses->btnUpdate->isEnabled());
+    Me->Ui.QueueAnswer(TBoxAnswer::No);
+    statuses->btnDelete->click();
+    EXPECT_FALSE(statuses->btnDelete->isEnabled());
+    Pick(statuses->List, "Training");
+    statuses->ListClick();
+    statuses->Edit->setText("DND");
+    statuses->btnUpdate->click();
+    EXPECT_EQ(statuses->List->findItems("DND", Qt::MatchExactly).size(), 2);
+    statuses->btnHelp->click();
+    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Statuses"});
+    EXPECT_EQ(Me->Ui.Boxes,
+              std::vector<TShownBox>{Question("Are you sure you want to delete the Status \"Training\"")});
 }
 
-TEST_F(DialogWindows, InBoxShowsTheSelectedMessageAndEnablesDelete) {
-    Me->Messages->Send("PC-ME", "PC-ME", "Note", "<b>bold?</b>");
-    TfrmQelMessageInBox inBox(*Me->Services);
-    inBox.show();
-    inBox.UpdateActions();
-    EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
-    ASSERT_EQ(inBox.ListViewInBox->topLevelItemCount(), 1);
-    // A click on an empty part changes nothing.
-    inBox.ListViewInBoxClick();
-    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
-    inBox.ListViewInBox->setCurrentItem(inBox.ListViewInBox->topLevelItem(0));
-    inBox.ListViewInBoxClick();
-    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>bold?</b>");
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
-    inBox.UpdateActions();
-    EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
-
+// Each refill shows the shared catalogue with other computers' changes.
+TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
+    TDialogComputer& other = Join("PC-OTHER", "OTHER");
+    std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(*Me->Services));
+    departments->show();
+    departments->Edit->setText(QString(25, 'd'));
+    EXPECT_EQ(departments->Edit->text().size(), 20);
+    departments->Edit->setText("Sales");
+    departments->btnAdd->click();
+    other.Departments->AddDepartment("R&D");
+    departments->btnAdd->click();
+    EXPECT_EQ(Items(departments->List), (std::vector<std::string>{"R&D", "Sales"}));
+    Pick(departments->List, "R&D");
+    departments->ListClick();
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
-    inBox.actDeleteMessage->trigger();
-    EXPECT_EQ(inBox.ListViewInBox->topLevelItemCount(), 0);
-    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
-    EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
-    inBox.reject();
-    EXPECT_TRUE(Me->Hooks.RefreshTimer);
-    EXPECT_TRUE(Me->Hooks.MessageTimer);
+    departments->btnDelete->click();
+    EXPECT_EQ(Items(departments->List), std::vector<std::string>{"Sales"});
+    EXPECT_EQ(Me->Ui.Boxes.back(), Question("Are you sure you want to delete the Department \"R&D\""));
+    departments->btnHelp->click();
+    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Departments"});
 }
 
-TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
+// Selecting shows the record, choosing its status and department by exact
+// text; Update stores what the catalogues hold; Delete asks about the name
+// box as it is; the last user can never be deleted.
+TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
+    Me->Departments->AddDepartment("Sales");
+    TDialogComputer& two = Join("PC-TWO", "TWO");
+    two.Context.CurrentUser.Status = "In meeting";
+    two.Context.CurrentUser.Department = "Sales";
+    two.Users->SaveUser();
+    TfrmQelUsers users(*Me->Services);
+    users.show();
+    EXPECT_EQ(users.cboStatus->count(), 10); // "Offline" too
+    EXPECT_FALSE(users.btnUpdate->isEnabled());
+    Pick(users.ListBoxQelUsers, "TWO");
+    users.ListBoxQelUsersClick();
+    EXPECT_EQ(users.txtComputerName->text(), "PC-TWO");
+    EXPECT_EQ(users.cboStatus->currentText(), "In meeting");
+    EXPECT_EQ(users.cboDepartment->currentText(), "Sales");
+    EXPECT_TRUE(users.btnDelete->isEnabled());
+
+    two.Context.CurrentUser.Status = "Abroad";
+    two.Users->SaveUser();
+    Me->Departments->DeleteDepartment(1);
+    users.reject();
+    users.show();
+    Pick(users.ListBoxQelUsers, "TWO");
+    users.ListBoxQelUsersClick();
+    EXPECT_EQ(users.cboStatus->currentIndex(), -1);
+    EXPECT_EQ(users.cboDepartment->currentIndex(), -1);
+    users.txtComments->setText("back monday");
+    users.chkboxAdministrator->setChecked(true);
+    users.btnUpdate->click();
+    const TQelUser record = two.Record();
+    EXPECT_EQ((std::vector<std::string>{record.Status, record.Department, record.Comments}),
+              (std::vector<std::string>{"", "", "back monday"}));
+    EXPECT_EQ(record.Administrator, 1);
+    // The shared working user now holds the edited user, and the board was refilled.
+    EXPECT_EQ(Me->Context.CurrentUser.ComputerName, "PC-TWO");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+    EXPECT_FALSE(users.btnUpdate->isEnabled());
+
+    Pick(users.ListBoxQelUsers, "TWO");
+    users.ListBoxQelUsersClick();
+    users.txtName->setText("TWO edited");
+    Me->Ui.QueueAnswer(TBoxAnswer::No);
+    users.btnDelete->click();
+    users.txtName->setText("TWO");
+    Me->Ui.QueueAnswer(TBoxAnswer::Yes);
+    users.btnDelete->click();
+    EXPECT_EQ(Items(users.ListBoxQelUsers), std::vector<std::string>{"ME"});
+    EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{Question("Are you sure you want to delete \"TWO edited \""),
+                                                    Question("Are you sure you want to delete \"TWO \"")}));
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u) << "the board waits for its next refresh";
+    Pick(users.ListBoxQelUsers, "ME");
+    users.ListBoxQelUsersClick();
+    EXPECT_FALSE(users.btnDelete->isEnabled());
+    users.btnHelp->click();
+    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Editing_Deleting_Users"});
+}
+
+// Show fills the page from the record and the catalogue (a department is
+// found by its exact text); Ok stores the page with the status read on show,
+// the chosen folder and columns, and refills the board.
+TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
+    Me->Departments->AddDepartment("Sales");
+    Me->Departments->AddDepartment("Accounts");
+    Me->Context.CurrentUser.Department = "Sales";
+    Me->Context.CurrentUser.Extension = "214";
+    Me->Users->SaveUser();
+    TfrmSettings settings(*Me->Services);
+    settings.show();
+    EXPECT_FALSE(Me->Hooks.RefreshTimer);
+    EXPECT_EQ((QStringList{settings.txtName->text(), settings.txtExtension->text(),
+                           settings.cboDepartments->currentText(), settings.txtLocationOfQelDBase->text()}),
+              (QStringList{"ME", "214", "Sales", Q(Database.Path())}));
+    // Meanwhile the status changes elsewhere (another copy, a tray command).
+    TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
+    admin.Context.CurrentUser = Me->Record();
+    admin.Context.CurrentUser.Status = "DND";
+    admin.Users->SaveUser();
+    settings.cboDepartments->setCurrentIndex(1);
+    settings.CheckBoxDisplayExt->setChecked(false);
+    settings.CheckBoxDisplayComments->setChecked(false);
+    settings.txtName->setText("Me Myself");
+    settings.txtExtension->setText("9");
+    settings.ChooseFolder = [] { return QString("/elsewhere"); };
+    settings.BitBtnBrowse->click();
+    settings.btnUpdate->click();
+    EXPECT_FALSE(settings.isVisible());
+    EXPECT_TRUE(Me->Hooks.RefreshTimer);
+    const TQelUser record = Me->Record();
+    EXPECT_EQ((std::vector<std::string>{record.UserName, record.Extension, record.Department, record.Status}),
+              (std::vector<std::string>{"Me Myself", "9", "Accounts", "Available"}));
+    EXPECT_EQ(Me->Settings.ReadString(keys::Locations, keys::DBaseLocation, ""), "/elsewhere/");
+    EXPECT_EQ(Me->Hooks.Columns, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(Me->Hooks.Log, "columns widen");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+
+    Me->Context.CurrentUser.Department = "accounts";
+    Me->Users->SaveUser();
+    settings.show();
+    EXPECT_EQ(settings.cboDepartments->currentIndex(), -1);
+    settings.btnUpdate->click();
+    EXPECT_EQ(Me->Record().Department, "");
+}
+
+// Every close stores the check boxes, Cancel too; the sound button follows
+// its box; Mini View reshapes the main window at once and is not stored;
+// Browse opens in the folder the box names; an unwritable settings file is
+// reported.
+TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
+    const TMainShape mini{false, false, false, false, {1, 2, 3}, 50, 50};
     {
         TfrmSettings settings(*Me->Services);
         EXPECT_TRUE(settings.chkConfirmStatusExit->isChecked());
-        EXPECT_FALSE(settings.edtWavFileSelected->isEnabled() && settings.isVisible());
         settings.show();
         EXPECT_FALSE(settings.BitBtnWAV->isEnabled());
         EXPECT_FALSE(settings.chkAwayWhenLocked->isEnabled());
@@ -192,9 +298,9 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
         settings.chkConfirmStatusExit->setChecked(false);
         settings.chkPlayWavFile->click();
         EXPECT_TRUE(settings.BitBtnWAV->isEnabled());
-        settings.CheckBoxMiniView->click();
-        ASSERT_EQ(Me->Hooks.Shapes.size(), 1u);
-        EXPECT_EQ(Me->Hooks.Shapes[0].Width, 50);
+        for (int i = 0; i < 3; ++i)
+            settings.CheckBoxMiniView->click();
+        EXPECT_EQ(Me->Hooks.Shapes, (std::vector<TMainShape>{mini, {}, mini}));
         settings.txtName->setText("Changed");
         settings.btnCancel->click();
         EXPECT_FALSE(settings.isVisible());
@@ -205,103 +311,207 @@ TEST_F(DialogWindows, SettingsCancelStillKeepsTheCheckBoxes) {
     EXPECT_TRUE(again.chkPlayWavFile->isChecked());
     EXPECT_FALSE(again.CheckBoxMiniView->isChecked());
     EXPECT_EQ(Me->Settings.ReadString("Options", "Desktop_Notifications", ""), "No");
+    EXPECT_EQ(Me->Settings.ReadString(keys::FrmSettings, "chkConfirmStatusExit.Checked", ""), "0");
     Me->Services->ScreenLockAvailable = [] { return true; };
     again.show();
     EXPECT_TRUE(again.chkAwayWhenLocked->isEnabled());
     EXPECT_TRUE(again.lblAwayWhenLockedHint->isHidden());
-}
-
-TEST_F(DialogWindows, SettingsBrowseFillsTheFolderAndUpdateStoresTheName) {
-    TfrmSettings settings(*Me->Services);
-    settings.ChooseFolder = [] { return QString("/srv/elsewhere"); };
-    settings.show();
-    settings.BitBtnBrowse->click();
-    EXPECT_EQ(settings.txtLocationOfQelDBase->text(), "/srv/elsewhere/");
-    settings.txtName->setText("Me Myself");
-    TfrmSettings real(*Me->Services);
-    real.show();
     QString opened;
-    QTimer::singleShot(0, &real, [&opened] {
+    QTimer::singleShot(0, &again, [&opened] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         opened = dialog ? dialog->directory().absolutePath() + "/" : "none";
         if (dialog)
             dialog->reject();
     });
-    real.BitBtnBrowse->click();
-    EXPECT_EQ(opened, real.txtLocationOfQelDBase->text());
-    settings.btnUpdate->click();
-    EXPECT_EQ(Me->Record().UserName, "Me Myself");
+    again.BitBtnBrowse->click();
+    EXPECT_EQ(opened, again.txtLocationOfQelDBase->text());
+    Me->Settings.WriteString(keys::Locations, keys::FileLocation, Me->Platform.ProgramPathValue);
+    Me->Platform.WriteFileAtomic(Me->Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
+    again.SpeedBtnLaunch->click();
+    again.btnHelp->click();
+    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Settings"});
+    Me->Platform.FailWrites = true;
+    again.reject();
+    EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{
+                                {TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok},
+                                {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
 }
 
-TEST_F(DialogWindows, CatalogueDialogEnablesByTheRules) {
-    std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(*Me->Services));
-    statuses->show();
-    statuses->Edit->setText("   ");
-    statuses->UpdateActions();
-    EXPECT_FALSE(statuses->btnAdd->isEnabled());
-    Pick(statuses->List, "Available");
-    statuses->ListClick();
-    statuses->Edit->setText("Here");
-    statuses->UpdateActions();
-    EXPECT_TRUE(statuses->btnAdd->isEnabled());
-    EXPECT_FALSE(statuses->btnDelete->isEnabled());
-    EXPECT_FALSE(statuses->btnUpdate->isEnabled());
-    statuses->btnAdd->click();
-    EXPECT_FALSE(statuses->btnDelete->isEnabled());
-    Pick(statuses->List, "Here");
-    statuses->ListClick();
-    EXPECT_TRUE(statuses->btnDelete->isEnabled());
+// Send mode offers only Send and holds the poll while open; read mode shows
+// the texts exactly as stored; deleting removes a message without marking
+// it (that would fail with a box), reading marks it old on close, and the
+// tray stops after the last one.
+TEST_F(DialogWindows, MessageWindowSendsAndReads) {
+    TDialogComputer& you = Join("PC-YOU", "YOU");
+    TfrmQelMessages window(*Me->Services);
+    for (const QString text : {"", "<i>not italic</i>"}) {
+        window.Prepare({"Send Message...", "", "ME", "<b>YOU</b>", "06/12/2026 10:00:00", "old", "old"}, "PC-YOU");
+        window.show();
+        EXPECT_TRUE(window.actSend->isEnabled());
+        EXPECT_FALSE(window.actCancel->isEnabled());
+        EXPECT_FALSE(window.actDelete->isEnabled());
+        EXPECT_EQ(window.lblTimeStatic->text(), "Created:");
+        EXPECT_EQ(window.txtSubject->text(), "");
+        EXPECT_EQ(window.lblTo->textFormat(), Qt::PlainText);
+        EXPECT_FALSE(Me->Hooks.MessageTimer);
+        EXPECT_FALSE(Me->Hooks.SendMessage);
+        window.txtSubject->setText(text.isEmpty() ? "" : "Later");
+        window.MemoMessage->setPlainText(text);
+        window.actSend->trigger();
+        EXPECT_FALSE(window.isVisible());
+    }
+    for (QAction* action : {window.actSend, window.actCancel, window.actDelete})
+        EXPECT_FALSE(action->icon().pixmap(16).isNull()) << action->text().toStdString();
+    EXPECT_EQ(Me->Hooks.NewMailCleared, 0);
+
+    struct TWindowReader : IMessageWindow {
+        TfrmQelMessages* Window;
+        THooksRecorder* Hooks;
+        std::vector<std::string> Shown;
+        std::vector<int> ClearedAfter;
+        void ShowModal(const TMessageWindowFields& fields) override {
+            Window->Prepare(fields, "");
+            Window->show();
+            Shown.push_back(S(Window->txtSubject->text() + "|" + Window->MemoMessage->toPlainText() + "|" +
+                              Window->lblTimeStatic->text()));
+            EXPECT_FALSE(Window->actSend->isEnabled());
+            Shown.size() == 1 ? Window->actDelete->trigger() : Window->actCancel->trigger();
+            EXPECT_FALSE(Window->isVisible());
+            ClearedAfter.push_back(Hooks->NewMailCleared);
+        }
+    };
+    TfrmQelMessages yours(*you.Services);
+    TWindowReader reader;
+    reader.Window = &yours;
+    reader.Hooks = &you.Hooks;
+    you.Messages->ShowNewMessages(reader);
+    EXPECT_EQ(reader.Shown, (std::vector<std::string>{"||Received:", "Later|<i>not italic</i>|Received:"}));
+    EXPECT_EQ(reader.ClearedAfter, (std::vector<int>{0, 1}));
+    TInBoxRecorder rows;
+    you.Messages->LoadInBox(rows, rows);
+    ASSERT_EQ(rows.Rows.size(), 1u);
+    EXPECT_EQ(rows.Rows[0].Caption, "ME");
+    EXPECT_EQ(rows.Rows[0].SubItems[1], "Old");
+    EXPECT_TRUE(you.Ui.Boxes.empty());
+}
+
+// Opening a new message stops the tray at once, even with another new one
+// left; an old one leaves the tray alone. Delete asks first and reloads on Yes.
+TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
+    Me->Messages->Send("PC-ME", "PC-ME", "First", "one");
+    Me->Messages->Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
+    Me->Ui.Reset();
+    TfrmQelMessageInBox inBox(*Me->Services);
+    inBox.show();
+    EXPECT_FALSE(Me->Hooks.RefreshTimer);
+    EXPECT_FALSE(Me->Hooks.MessageTimer);
+    EXPECT_EQ(Me->Ui.PanelTexts.back(), "");
+    EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
+    inBox.ListViewInBoxClick();
+    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
+    inBox.ListViewInBox->setCurrentItem(inBox.ListViewInBox->topLevelItem(0));
+    inBox.ListViewInBoxClick();
+    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>two?</b>");
+    EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
+    // The list still says "New"; opening it again marks it again, harmlessly.
+    inBox.ListViewInBoxClick();
+    EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
+    inBox.reject();
+    inBox.show();
+    inBox.ListViewInBox->setCurrentItem(inBox.ListViewInBox->topLevelItem(0));
+    inBox.ListViewInBoxClick();
+    EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
+    inBox.UpdateActions();
+    EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
+    Me->Ui.QueueAnswer(TBoxAnswer::No);
+    inBox.actDeleteMessage->trigger();
+    EXPECT_EQ(inBox.ListViewInBox->topLevelItemCount(), 2);
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
-    statuses->btnDelete->click();
-    EXPECT_TRUE(statuses->List->findItems("Here", Qt::MatchExactly).isEmpty());
-
-    std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(*Me->Services));
-    departments->Edit->setText(QString(25, 'd'));
-    EXPECT_EQ(departments->Edit->text().size(), 20);
+    inBox.actDeleteMessage->trigger();
+    ASSERT_EQ(inBox.ListViewInBox->topLevelItemCount(), 1);
+    EXPECT_EQ(inBox.ListViewInBox->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject), "First");
+    EXPECT_EQ(inBox.StatusBarMain.Panels[2]->text(), "Total messages = 1");
+    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
+    EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
+    const TShownBox question = Question("Are you sure you want to delete the selected message?");
+    EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{question, question}));
 }
 
-TEST_F(DialogWindows, UsersDialogNeverDeletesTheLastUser) {
-    TfrmQelUsers users(*Me->Services);
-    users.show();
-    users.UpdateActions();
-    EXPECT_FALSE(users.btnUpdate->isEnabled());
-    Pick(users.ListBoxQelUsers, "ME");
-    users.ListBoxQelUsersClick();
-    EXPECT_EQ(users.txtComputerName->text(), "PC-ME");
-    EXPECT_EQ(users.cboStatus->currentText(), "Available");
-    EXPECT_TRUE(users.btnUpdate->isEnabled());
-    EXPECT_FALSE(users.btnDelete->isEnabled());
-    users.btnDelete->click();
-    EXPECT_TRUE(Me->Ui.Boxes.empty());
-}
-
-TEST_F(DialogWindows, PickersCloseOnAClick) {
-    Me->Departments->AddDepartment("Sales");
-    TfrmSelectDepartment departments(*Me->Services);
-    departments.show();
-    Pick(departments.ListBoxSelectDepartment, "Sales");
-    departments.ListBoxSelectDepartmentClick();
-    EXPECT_FALSE(departments.isVisible());
-    EXPECT_EQ(Me->Hooks.Caption, "Qel - Filtered on Sales");
-    departments.show();
-    departments.btnClose->click();
-    EXPECT_EQ(Me->Hooks.Caption, "Qel - All Departments");
-
-    TfrmSelectStatus status(*Me->Services);
-    status.show();
-    Pick(status.ListBoxSelectStatus, "DND");
-    status.ListBoxSelectStatusClick();
-    EXPECT_FALSE(status.isVisible());
-    EXPECT_EQ(Me->Record().Status, "DND");
-    // Its placement is kept in the settings file.
+// Nothing without a selection; a click sets the status alone, keeping what
+// an administrator changed meanwhile; the placement is kept.
+TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
+    TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
+    TfrmSelectStatus picker(*Me->Services);
+    picker.show();
+    picker.ListBoxSelectStatusClick();
+    EXPECT_TRUE(Me->Ui.Rows.empty());
+    admin.Context.CurrentUser = Me->Record();
+    admin.Context.CurrentUser.Extension = "77";
+    admin.Users->SaveUser();
+    Pick(picker.ListBoxSelectStatus, "DND");
+    picker.ListBoxSelectStatusClick();
+    EXPECT_FALSE(picker.isVisible());
+    const TQelUser record = Me->Record();
+    EXPECT_EQ(record.Status, "DND");
+    EXPECT_EQ(record.Extension, "77");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
     EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
+}
 
+// A click filters the board to one department; Close with a selection
+// leaves the filter alone, without one it clears it.
+TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
+    TDialogComputer& you = Join("PC-YOU", "YOU");
+    Me->Departments->AddDepartment("Sales");
+    you.Context.CurrentUser.Department = "Sales";
+    you.Users->SaveUser();
+    TfrmSelectDepartment picker(*Me->Services);
+    picker.show();
+    Pick(picker.ListBoxSelectDepartment, "Sales");
+    picker.ListBoxSelectDepartmentClick();
+    EXPECT_FALSE(picker.isVisible());
+    EXPECT_EQ(Me->Hooks.Caption, "Qel - Filtered on Sales");
+    EXPECT_EQ(Me->Departments->FilterName, "Sales");
+    ASSERT_EQ(Me->Ui.Rows.size(), 1u);
+    EXPECT_EQ(Me->Ui.Rows[0].Caption, "YOU");
+    picker.show();
+    Pick(picker.ListBoxSelectDepartment, "Sales");
+    picker.btnClose->click();
+    EXPECT_TRUE(Me->Departments->Filtered);
+    picker.show();
+    picker.btnClose->click();
+    EXPECT_FALSE(Me->Departments->Filtered);
+    EXPECT_EQ(Me->Departments->FilterName, "");
+    EXPECT_EQ(Me->Hooks.Caption, "Qel - All Departments");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+}
+
+// Read afresh although the shared working user may hold another user's
+// values (user maintenance); an empty comment is saved. The banner grows
+// from ten to twenty-four points, again on each show.
+TEST_F(DialogWindows, CommentsAreReadAfreshAndAnEmptyCommentIsSaved) {
+    TDialogComputer& you = Join("PC-YOU", "YOU");
+    Me->Context.CurrentUser.Comments = "Back at 3";
+    Me->Users->SaveUser();
+    Me->Context.CurrentUser = you.Record();
     TfrmQelComments comments(*Me->Services);
     comments.show();
     EXPECT_EQ(comments.lblCommentsBanner->PointSize(), 10);
-    comments.txtComments->setText("Back at 3");
+    EXPECT_EQ(comments.txtComments->text(), "Back at 3");
+    comments.txtComments->clear();
     comments.btnOk->click();
-    EXPECT_EQ(Me->Record().Comments, "Back at 3");
+    EXPECT_EQ(Me->Record().Comments, "");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+
+    TBannerZoom zoom;
+    zoom.Restart();
+    std::vector<int> sizes{zoom.Size()};
+    while (zoom.Running())
+        sizes.push_back(zoom.Step());
+    EXPECT_EQ(sizes, (std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}));
+    EXPECT_EQ(zoom.Step(), 24);
+    zoom.Restart();
+    EXPECT_EQ(zoom.Size(), 10);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,43 +24,34 @@ protected:
     test::TEnvironmentOverride Runtime{"XDG_RUNTIME_DIR", Scratch.Path().c_str()};
     test::TEnvironmentOverride Config{"XDG_CONFIG_HOME", (Scratch.Path() + "config").c_str()};
     TLinuxPlatform Platform;
-    std::string LockFile = Scratch.Path() + InstanceLockFileName(MutexName, ::geteuid());
+    std::string LockFile = InstanceLockFileName(MutexName, ::geteuid());
 };
 
-TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheFirstReleases) {
+// One copy per user whatever the temporary folder, until the holder releases
+// the lock or dies; programs started meanwhile do not inherit it.
+TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheHolderReleasesOrDies) {
     auto first = Platform.AcquireInstanceLock(MutexName);
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(Platform.FileExists(LockFile));
-    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + LockFile));
+    EXPECT_NE(Platform.AcquireInstanceLock("Another program"), nullptr);
+    {
+        test::TEnvironmentOverride otherTmp{"TMPDIR", (Scratch.Path() + "other").c_str()};
+        EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    }
+    char sleepPath[] = "/bin/sleep", seconds[] = "30";
+    char* argv[] = {sleepPath, seconds, nullptr};
+    pid_t sleeper = 0;
+    ASSERT_EQ(::posix_spawn(&sleeper, sleepPath, nullptr, nullptr, argv, environ), 0);
     first.reset();
     EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
-}
+    ::kill(sleeper, SIGKILL);
+    ::waitpid(sleeper, nullptr, 0);
 
-TEST_F(InstanceLock, OneLockPerUserWhateverTheTemporaryFolder) {
-    auto first = Platform.AcquireInstanceLock(MutexName);
-    test::TEnvironmentOverride otherTmp{"TMPDIR", (Scratch.Path() + "other").c_str()};
-    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
-    first.reset();
-    test::TEnvironmentOverride noRuntime{"XDG_RUNTIME_DIR", nullptr};
-    first = Platform.AcquireInstanceLock(MutexName);
-    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + InstanceLockFileName(MutexName, ::geteuid())));
-    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
-}
-
-TEST_F(InstanceLock, DifferentNamesDoNotBlockEachOther) {
-    auto qel = Platform.AcquireInstanceLock(MutexName);
-    auto other = Platform.AcquireInstanceLock("Another program");
-    EXPECT_NE(qel, nullptr);
-    EXPECT_NE(other, nullptr);
-}
-
-TEST_F(InstanceLock, HeldByAnotherProcessUntilItIsKilled) {
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::close(ready[0]);
         TLinuxPlatform platform;
         auto lock = platform.AcquireInstanceLock(MutexName);
         const char answer = lock ? 'y' : 'n';
@@ -74,43 +64,28 @@ TEST_F(InstanceLock, HeldByAnotherProcessUntilItIsKilled) {
     ASSERT_EQ(::read(ready[0], &answer, 1), 1);
     ::close(ready[0]);
     EXPECT_EQ(answer, 'y');
-
     EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
-
     // A crash: no destructor runs, the system drops the lock.
     ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
     EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
 }
 
-// A program started while the lock is held must not inherit it, or the lock
-// would outlive this instance for as long as that program runs.
-TEST_F(InstanceLock, ProgramsStartedMeanwhileDoNotKeepTheLock) {
-    auto lock = Platform.AcquireInstanceLock(MutexName);
-    ASSERT_NE(lock, nullptr);
-    char sleepPath[] = "/bin/sleep", seconds[] = "30";
-    char* argv[] = {sleepPath, seconds, nullptr};
-    pid_t sleeper = 0;
-    ASSERT_EQ(::posix_spawn(&sleeper, sleepPath, nullptr, nullptr, argv, environ), 0);
-    lock.reset();
-    EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
-    ::kill(sleeper, SIGKILL);
-    ::waitpid(sleeper, nullptr, 0);
-}
-
-// Someone planted a link where the lock file goes: it is not followed, and
-// the lock moves to the user's own configuration folder.
-TEST_F(InstanceLock, PlantedLinkIsNotFollowed) {
+// A link planted where the lock file goes is not followed: the lock moves to
+// the user's configuration folder, where it also lies without a runtime folder.
+TEST_F(InstanceLock, PlantedLinkIsNotFollowedAndTheConfigurationFolderStandsIn) {
     const std::string victim = Scratch.Path() + "victim";
     test::Spit(victim, "keep me\n");
-    ASSERT_EQ(::symlink(victim.c_str(), LockFile.c_str()), 0);
-
+    ASSERT_EQ(::symlink(victim.c_str(), (Scratch.Path() + LockFile).c_str()), 0);
     auto first = Platform.AcquireInstanceLock(MutexName);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
-    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + InstanceLockFileName(MutexName, ::geteuid())));
-    EXPECT_EQ(test::Slurp(victim), "keep me\n");
+    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + LockFile));
+    EXPECT_EQ(test::FileBytes(victim), "keep me\n");
+    test::TEnvironmentOverride noRuntime{"XDG_RUNTIME_DIR", nullptr};
+    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    first.reset();
+    EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
 }
 
 } // namespace

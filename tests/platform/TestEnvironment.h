@@ -21,17 +21,12 @@ public:
     }
     ~TEnvironmentOverride() { Set(FOld ? FOld->c_str() : nullptr); }
     TEnvironmentOverride(const TEnvironmentOverride&) = delete;
-    TEnvironmentOverride& operator=(const TEnvironmentOverride&) = delete;
 
 private:
     void Set(const char* value) { value ? ::setenv(FName.c_str(), value, 1) : ::unsetenv(FName.c_str()); }
     std::string FName;
     std::optional<std::string> FOld;
 };
-
-inline std::string Slurp(const std::string& path) {
-    return FileBytes(path);
-}
 
 inline void Spit(const std::string& path, const std::string& text, mode_t mode = 0644) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
