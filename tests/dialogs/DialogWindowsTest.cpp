@@ -36,17 +36,17 @@
 namespace qel::test {
 namespace {
 
-const QString E = QString::fromUtf8("\xC3\xA9");
-
 class DialogWindows : public TDialogOffice {
 protected:
     void SetUp() override { Me = &Join("PC-ME", "ME"); }
 
-    // Selects the row with `text` in `list` as a click does.
-    static void Pick(QListWidget* list, const QString& text) {
+    // Selects the row with `text` in `list` and, unless told not to, clicks it.
+    static void Pick(QListWidget* list, const QString& text, bool click = true) {
         const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
         list->setCurrentItem(found.first());
+        if (click)
+            emit list->itemClicked(found.first());
     }
 
     static std::vector<std::string> Items(const QListWidget* list) {
@@ -54,6 +54,14 @@ protected:
         for (int i = 0; i < list->count(); ++i)
             texts.push_back(S(list->item(i)->text()));
         return texts;
+    }
+
+    // "1" for each control whose `property` ("enabled", "checked") is set, else "0".
+    static std::string Flags(const char* property, std::initializer_list<const QObject*> controls) {
+        std::string flags;
+        for (const QObject* control : controls)
+            flags += control->property(property).toBool() ? '1' : '0';
+        return flags;
     }
 
     TDialogComputer* Me = nullptr;
@@ -90,30 +98,8 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
         EXPECT_FALSE(dialog->isVisible());
     }
     // Every window that stopped a timer started it again on close.
-    EXPECT_TRUE(Me->Hooks.RefreshTimer);
-    EXPECT_TRUE(Me->Hooks.MessageTimer);
-    EXPECT_TRUE(Me->Hooks.SendMessage);
+    EXPECT_TRUE(Me->Hooks.RefreshTimer && Me->Hooks.MessageTimer && Me->Hooks.SendMessage);
     EXPECT_TRUE(Me->Ui.Boxes.empty());
-}
-
-TEST_F(DialogWindows, EditBoxesCutAccentsAtACharacterBoundary) {
-    TfrmQelUsers users(*Me->Services);
-    users.txtName->setText(QString(12, E[0]));
-    EXPECT_EQ(users.txtName->text().toUtf8().size(), 20);
-    users.txtName->setText("abcdefghijklmnopqrs");
-    users.txtName->setCursorPosition(19);
-    users.txtName->insert(E);
-    EXPECT_EQ(users.txtName->text(), "abcdefghijklmnopqrs");
-    users.txtName->setCursorPosition(0);
-    users.txtName->insert("x");
-    EXPECT_EQ(users.txtName->text(), "xabcdefghijklmnopqrs");
-    TfrmQelMessages messages(*Me->Services);
-    messages.MemoMessage->setPlainText(QString(250, 'm'));
-    messages.MemoMessage->moveCursor(QTextCursor::End);
-    messages.MemoMessage->insertPlainText(E + E + E);
-    EXPECT_EQ(messages.MemoMessage->toPlainText(), QString(250, 'm') + E + E);
-    messages.txtSubject->setText(QString(40, 's'));
-    EXPECT_EQ(messages.txtSubject->text().size(), 30);
 }
 
 // Blank names cannot be added; built-in statuses can be neither deleted nor
@@ -121,29 +107,29 @@ TEST_F(DialogWindows, EditBoxesCutAccentsAtACharacterBoundary) {
 // checked.
 TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
     std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(*Me->Services));
+    const auto buttons = [&statuses] {
+        return Flags("enabled", {statuses->btnAdd, statuses->btnDelete, statuses->btnUpdate});
+    };
     statuses->show();
     EXPECT_EQ(statuses->findChild<QLabel*>()->text(), "Type Status...");
     EXPECT_TRUE(statuses->List->findItems("Offline", Qt::MatchExactly).isEmpty());
     statuses->Edit->setText(" \t ");
-    EXPECT_FALSE(statuses->btnAdd->isEnabled());
+    EXPECT_EQ(buttons(), "000");
     Pick(statuses->List, "Available");
-    statuses->ListClick();
     statuses->Edit->setText(QString(35, 's'));
     EXPECT_EQ(statuses->Edit->text().size(), 30);
-    EXPECT_FALSE(statuses->btnDelete->isEnabled());
-    EXPECT_FALSE(statuses->btnUpdate->isEnabled());
+    EXPECT_EQ(buttons(), "100");
     statuses->Edit->setText("Training");
     statuses->btnAdd->click();
-    EXPECT_FALSE(statuses->btnDelete->isEnabled());
+    EXPECT_EQ(buttons(), "100");
     Pick(statuses->List, "Training");
-    statuses->ListClick();
+    EXPECT_EQ(buttons(), "111");
     statuses->Edit->setText("  ");
-    EXPECT_FALSE(statuses->btnUpdate->isEnabled());
+    EXPECT_EQ(buttons(), "010");
     Me->Ui.QueueAnswer(TBoxAnswer::No);
     statuses->btnDelete->click();
-    EXPECT_FALSE(statuses->btnDelete->isEnabled());
+    EXPECT_EQ(buttons(), "000");
     Pick(statuses->List, "Training");
-    statuses->ListClick();
     statuses->Edit->setText("DND");
     statuses->btnUpdate->click();
     EXPECT_EQ(statuses->List->findItems("DND", Qt::MatchExactly).size(), 2);
@@ -166,7 +152,6 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     departments->btnAdd->click();
     EXPECT_EQ(Items(departments->List), (std::vector<std::string>{"R&D", "Sales"}));
     Pick(departments->List, "R&D");
-    departments->ListClick();
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     departments->btnDelete->click();
     EXPECT_EQ(Items(departments->List), std::vector<std::string>{"Sales"});
@@ -177,7 +162,8 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
 
 // Selecting shows the record, choosing its status and department by exact
 // text; Update stores what the catalogues hold; Delete asks about the name
-// box as it is; the last user can never be deleted.
+// box as it is; the last user can never be deleted. The name box keeps its
+// limit and the text behind the cursor.
 TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     Me->Departments->AddDepartment("Sales");
     TDialogComputer& two = Join("PC-TWO", "TWO");
@@ -185,15 +171,15 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     two.Context.CurrentUser.Department = "Sales";
     two.Users->SaveUser();
     TfrmQelUsers users(*Me->Services);
+    const auto buttons = [&users] { return Flags("enabled", {users.btnUpdate, users.btnDelete}); };
     users.show();
     EXPECT_EQ(users.cboStatus->count(), 10); // "Offline" too
-    EXPECT_FALSE(users.btnUpdate->isEnabled());
+    EXPECT_EQ(buttons(), "00");
     Pick(users.ListBoxQelUsers, "TWO");
-    users.ListBoxQelUsersClick();
-    EXPECT_EQ(users.txtComputerName->text(), "PC-TWO");
-    EXPECT_EQ(users.cboStatus->currentText(), "In meeting");
-    EXPECT_EQ(users.cboDepartment->currentText(), "Sales");
-    EXPECT_TRUE(users.btnDelete->isEnabled());
+    EXPECT_EQ((QStringList{users.txtComputerName->text(), users.cboStatus->currentText(),
+                           users.cboDepartment->currentText()}),
+              (QStringList{"PC-TWO", "In meeting", "Sales"}));
+    EXPECT_EQ(buttons(), "11");
 
     two.Context.CurrentUser.Status = "Abroad";
     two.Users->SaveUser();
@@ -201,9 +187,7 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     users.reject();
     users.show();
     Pick(users.ListBoxQelUsers, "TWO");
-    users.ListBoxQelUsersClick();
-    EXPECT_EQ(users.cboStatus->currentIndex(), -1);
-    EXPECT_EQ(users.cboDepartment->currentIndex(), -1);
+    EXPECT_EQ(users.cboStatus->currentIndex() + users.cboDepartment->currentIndex(), -2);
     users.txtComments->setText("back monday");
     users.chkboxAdministrator->setChecked(true);
     users.btnUpdate->click();
@@ -214,10 +198,9 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     // The shared working user now holds the edited user, and the board was refilled.
     EXPECT_EQ(Me->Context.CurrentUser.ComputerName, "PC-TWO");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-    EXPECT_FALSE(users.btnUpdate->isEnabled());
+    EXPECT_EQ(buttons(), "00");
 
     Pick(users.ListBoxQelUsers, "TWO");
-    users.ListBoxQelUsersClick();
     users.txtName->setText("TWO edited");
     Me->Ui.QueueAnswer(TBoxAnswer::No);
     users.btnDelete->click();
@@ -229,10 +212,19 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
                                                     Question("Are you sure you want to delete \"TWO \"")}));
     EXPECT_EQ(Me->Ui.Rows.size(), 2u) << "the board waits for its next refresh";
     Pick(users.ListBoxQelUsers, "ME");
-    users.ListBoxQelUsersClick();
-    EXPECT_FALSE(users.btnDelete->isEnabled());
+    EXPECT_EQ(buttons(), "10");
     users.btnHelp->click();
     EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Editing_Deleting_Users"});
+
+    users.txtName->setText(QString(12, QChar(0xE9)));
+    EXPECT_EQ(users.txtName->text().toUtf8().size(), 20);
+    users.txtName->setText("abcdefghijklmnopqrs");
+    users.txtName->setCursorPosition(19);
+    users.txtName->insert(QChar(0xE9));
+    EXPECT_EQ(users.txtName->text(), "abcdefghijklmnopqrs");
+    users.txtName->setCursorPosition(0);
+    users.txtName->insert("x");
+    EXPECT_EQ(users.txtName->text(), "xabcdefghijklmnopqrs");
 }
 
 // Show fills the page from the record and the catalogue (a department is
@@ -291,8 +283,7 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
         TfrmSettings settings(*Me->Services);
         EXPECT_TRUE(settings.chkConfirmStatusExit->isChecked());
         settings.show();
-        EXPECT_FALSE(settings.BitBtnWAV->isEnabled());
-        EXPECT_FALSE(settings.chkAwayWhenLocked->isEnabled());
+        EXPECT_EQ(Flags("enabled", {settings.BitBtnWAV, settings.chkAwayWhenLocked}), "00");
         EXPECT_FALSE(settings.lblAwayWhenLockedHint->isHidden());
         settings.chkDesktopNotifications->click();
         settings.chkConfirmStatusExit->setChecked(false);
@@ -307,9 +298,7 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     }
     EXPECT_EQ(Me->Record().UserName, "ME");
     TfrmSettings again(*Me->Services);
-    EXPECT_FALSE(again.chkConfirmStatusExit->isChecked());
-    EXPECT_TRUE(again.chkPlayWavFile->isChecked());
-    EXPECT_FALSE(again.CheckBoxMiniView->isChecked());
+    EXPECT_EQ(Flags("checked", {again.chkConfirmStatusExit, again.chkPlayWavFile, again.CheckBoxMiniView}), "010");
     EXPECT_EQ(Me->Settings.ReadString("Options", "Desktop_Notifications", ""), "No");
     EXPECT_EQ(Me->Settings.ReadString(keys::FrmSettings, "chkConfirmStatusExit.Checked", ""), "0");
     Me->Services->ScreenLockAvailable = [] { return true; };
@@ -336,25 +325,21 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
                                 {TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok},
                                 {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
 }
-
 // Send mode offers only Send and holds the poll while open; read mode shows
 // the texts exactly as stored; deleting removes a message without marking
 // it (that would fail with a box), reading marks it old on close, and the
-// tray stops after the last one.
+// tray stops after the last one. The texts keep their limits.
 TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     TfrmQelMessages window(*Me->Services);
     for (const QString text : {"", "<i>not italic</i>"}) {
         window.Prepare({"Send Message...", "", "ME", "<b>YOU</b>", "06/12/2026 10:00:00", "old", "old"}, "PC-YOU");
         window.show();
-        EXPECT_TRUE(window.actSend->isEnabled());
-        EXPECT_FALSE(window.actCancel->isEnabled());
-        EXPECT_FALSE(window.actDelete->isEnabled());
+        EXPECT_EQ(Flags("enabled", {window.actSend, window.actCancel, window.actDelete}), "100");
         EXPECT_EQ(window.lblTimeStatic->text(), "Created:");
         EXPECT_EQ(window.txtSubject->text(), "");
         EXPECT_EQ(window.lblTo->textFormat(), Qt::PlainText);
-        EXPECT_FALSE(Me->Hooks.MessageTimer);
-        EXPECT_FALSE(Me->Hooks.SendMessage);
+        EXPECT_FALSE(Me->Hooks.MessageTimer || Me->Hooks.SendMessage);
         window.txtSubject->setText(text.isEmpty() ? "" : "Later");
         window.MemoMessage->setPlainText(text);
         window.actSend->trigger();
@@ -393,6 +378,14 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     EXPECT_EQ(rows.Rows[0].Caption, "ME");
     EXPECT_EQ(rows.Rows[0].SubItems[1], "Old");
     EXPECT_TRUE(you.Ui.Boxes.empty());
+
+    const QString e(QChar(0xE9));
+    window.MemoMessage->setPlainText(QString(250, 'm'));
+    window.MemoMessage->moveCursor(QTextCursor::End);
+    window.MemoMessage->insertPlainText(e + e + e);
+    EXPECT_EQ(window.MemoMessage->toPlainText(), QString(250, 'm') + e + e);
+    window.txtSubject->setText(QString(40, 's'));
+    EXPECT_EQ(window.txtSubject->text().size(), 30);
 }
 
 // Opening a new message stops the tray at once, even with another new one
@@ -402,34 +395,36 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     Me->Messages->Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
     Me->Ui.Reset();
     TfrmQelMessageInBox inBox(*Me->Services);
+    QTreeWidget* list = inBox.ListViewInBox;
+    const auto click = [&inBox, list] {
+        list->setCurrentItem(list->topLevelItem(0));
+        emit list->itemClicked(list->topLevelItem(0), 0);
+        inBox.UpdateActions();
+    };
     inBox.show();
-    EXPECT_FALSE(Me->Hooks.RefreshTimer);
-    EXPECT_FALSE(Me->Hooks.MessageTimer);
+    EXPECT_FALSE(Me->Hooks.RefreshTimer || Me->Hooks.MessageTimer);
     EXPECT_EQ(Me->Ui.PanelTexts.back(), "");
     EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
     inBox.ListViewInBoxClick();
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
-    inBox.ListViewInBox->setCurrentItem(inBox.ListViewInBox->topLevelItem(0));
-    inBox.ListViewInBoxClick();
+    click();
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>two?</b>");
     EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
+    EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
     // The list still says "New"; opening it again marks it again, harmlessly.
-    inBox.ListViewInBoxClick();
+    click();
     EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
     inBox.reject();
     inBox.show();
-    inBox.ListViewInBox->setCurrentItem(inBox.ListViewInBox->topLevelItem(0));
-    inBox.ListViewInBoxClick();
+    click();
     EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
-    inBox.UpdateActions();
-    EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
     Me->Ui.QueueAnswer(TBoxAnswer::No);
     inBox.actDeleteMessage->trigger();
-    EXPECT_EQ(inBox.ListViewInBox->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItemCount(), 2);
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     inBox.actDeleteMessage->trigger();
-    ASSERT_EQ(inBox.ListViewInBox->topLevelItemCount(), 1);
-    EXPECT_EQ(inBox.ListViewInBox->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject), "First");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject), "First");
     EXPECT_EQ(inBox.StatusBarMain.Panels[2]->text(), "Total messages = 1");
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
     EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
@@ -449,7 +444,6 @@ TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
     admin.Context.CurrentUser.Extension = "77";
     admin.Users->SaveUser();
     Pick(picker.ListBoxSelectStatus, "DND");
-    picker.ListBoxSelectStatusClick();
     EXPECT_FALSE(picker.isVisible());
     const TQelUser record = Me->Record();
     EXPECT_EQ(record.Status, "DND");
@@ -468,14 +462,13 @@ TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     TfrmSelectDepartment picker(*Me->Services);
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales");
-    picker.ListBoxSelectDepartmentClick();
     EXPECT_FALSE(picker.isVisible());
     EXPECT_EQ(Me->Hooks.Caption, "Qel - Filtered on Sales");
     EXPECT_EQ(Me->Departments->FilterName, "Sales");
     ASSERT_EQ(Me->Ui.Rows.size(), 1u);
     EXPECT_EQ(Me->Ui.Rows[0].Caption, "YOU");
     picker.show();
-    Pick(picker.ListBoxSelectDepartment, "Sales");
+    Pick(picker.ListBoxSelectDepartment, "Sales", false);
     picker.btnClose->click();
     EXPECT_TRUE(Me->Departments->Filtered);
     picker.show();
