@@ -2,8 +2,7 @@
 // window's behaviour is driven through its controls, so one check covers the
 // rule and its wiring; data from the shared folder is shown as plain text.
 
-#include "DialogOffice.h"
-
+#include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
 #include "dialogs/QelComments.h"
 #include "dialogs/QelDepartments.h"
@@ -15,7 +14,15 @@
 #include "dialogs/SelectStatus.h"
 #include "dialogs/Settings.h"
 #include "dialogs/WidgetAdapters.h"
+#include "platform/FakePlatform.h"
+#include "records/MessageObj.h"
+#include "records/QelDepartmentObj.h"
+#include "records/QelFile.h"
+#include "records/QelStatusesObj.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
 #include "tests/support/MessageReference.h"
+#include "tests/support/Recorders.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,12 +40,102 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace qel::test {
+
+// Records what the dialogs ask of the main window.
+class THooksRecorder : public IMainWindowHooks {
+public:
+    explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
+    void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
+    void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
+    void SetSendMessageEnabled(bool on) override { SendMessage = on; }
+    void ClearNewMailState() override { ++NewMailCleared; }
+    IBoardList& Board() override { return FBoard; }
+    void SetCaption(const std::string& caption) override { Caption = caption; }
+    void ShowColumns(bool ext, bool department, bool comments) override {
+        Columns = {ext, department, comments};
+        Log += "columns ";
+    }
+    void WidenByOnePixel() override { Log += "widen"; }
+    void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
+
+    bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
+    int NewMailCleared = 0;
+    std::string Caption, Log;
+    std::vector<bool> Columns;
+    std::vector<TMainShape> Shapes;
+
+private:
+    IBoardList& FBoard;
+};
+
+// A computer's platform, named before the record classes read its names.
+struct TNamedPlatform : TFakePlatform {
+    TNamedPlatform(const std::string& root, const std::string& computerName, const std::string& userName)
+        : TFakePlatform(root) {
+        ComputerNameValue = computerName;
+        UserNameValue = userName;
+    }
+};
+
+// One workstation running the program, started as start-up does: located,
+// registered, "Available".
+class TDialogComputer {
+public:
+    TDialogComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder)
+        : Platform(Root.Path(), computerName, userName),
+          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
+                                                             Ui,       nullptr,  {}, {}, false},
+          Hooks(Ui) {
+        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
+        Users.LoadLocation();
+        Users.RegisterComputer();
+        Context.CurrentUser.Status = "Available";
+        Users.SaveStatus();
+        Statuses.CreateStatusDataset();
+        Departments.CreateDepartmentDataset();
+    }
+
+    TQelUser Record() {
+        const TQelUser saved = Context.CurrentUser;
+        Users.LoadCurrentUser();
+        TQelUser record = Context.CurrentUser;
+        Context.CurrentUser = saved;
+        return record;
+    }
+
+    TScratchFolder Root;
+    TNamedPlatform Platform;
+    TIniFile Settings;
+    TUiRecorder Ui;
+    TQelContext Context;
+    THooksRecorder Hooks;
+    TQelFile Users{Context};
+    TQelStatus Statuses{Context};
+    TQelDepartment Departments{Context};
+    TQelMessage Messages{Context, Users.Location};
+    TDialogServices Services{Context, Settings, Users, Statuses, Departments, Messages, Hooks, {}};
+};
+
+inline TShownBox Question(const std::string& text) {
+    return {TBoxKind::Information, text, TBoxButtons::YesNo};
+}
+
 namespace {
 
-class DialogWindows : public TDialogOffice {
+class DialogWindows : public ::testing::Test {
 protected:
     void SetUp() override { Me = &Join("PC-ME", "ME"); }
+
+    TDialogComputer& Join(const std::string& computerName, const std::string& userName) {
+        return *Computers.emplace_back(std::make_unique<TDialogComputer>(computerName, userName, Database.Path()));
+    }
 
     // Selects the row with `text` in `list` and, unless told not to, clicks it.
     static void Pick(QListWidget* list, const QString& text, bool click = true) {
@@ -64,11 +161,13 @@ protected:
         return flags;
     }
 
+    TScratchFolder Database;
+    std::vector<std::unique_ptr<TDialogComputer>> Computers;
     TDialogComputer* Me = nullptr;
 };
 
 TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
-    TDialogServices& services = *Me->Services;
+    TDialogServices& services = Me->Services;
     // A main window in a corner: the first five open mid-screen, not over it.
     QWidget main;
     main.setGeometry(0, 0, 120, 80);
@@ -106,7 +205,7 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
 // renamed; No still refills the list; a rename to an existing name is not
 // checked.
 TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
-    std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(*Me->Services));
+    std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(Me->Services));
     const auto buttons = [&statuses] {
         return Flags("enabled", {statuses->btnAdd, statuses->btnDelete, statuses->btnUpdate});
     };
@@ -142,13 +241,13 @@ TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
 // Each refill shows the shared catalogue with other computers' changes.
 TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     TDialogComputer& other = Join("PC-OTHER", "OTHER");
-    std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(*Me->Services));
+    std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(Me->Services));
     departments->show();
     departments->Edit->setText(QString(25, 'd'));
     EXPECT_EQ(departments->Edit->text().size(), 20);
     departments->Edit->setText("Sales");
     departments->btnAdd->click();
-    other.Departments->AddDepartment("R&D");
+    other.Departments.AddDepartment("R&D");
     departments->btnAdd->click();
     EXPECT_EQ(Items(departments->List), (std::vector<std::string>{"R&D", "Sales"}));
     Pick(departments->List, "R&D");
@@ -165,12 +264,12 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
 // box as it is; the last user can never be deleted. The name box keeps its
 // limit and the text behind the cursor.
 TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
-    Me->Departments->AddDepartment("Sales");
+    Me->Departments.AddDepartment("Sales");
     TDialogComputer& two = Join("PC-TWO", "TWO");
     two.Context.CurrentUser.Status = "In meeting";
     two.Context.CurrentUser.Department = "Sales";
-    two.Users->SaveUser();
-    TfrmQelUsers users(*Me->Services);
+    two.Users.SaveUser();
+    TfrmQelUsers users(Me->Services);
     const auto buttons = [&users] { return Flags("enabled", {users.btnUpdate, users.btnDelete}); };
     users.show();
     EXPECT_EQ(users.cboStatus->count(), 10); // "Offline" too
@@ -182,8 +281,8 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     EXPECT_EQ(buttons(), "11");
 
     two.Context.CurrentUser.Status = "Abroad";
-    two.Users->SaveUser();
-    Me->Departments->DeleteDepartment(1);
+    two.Users.SaveUser();
+    Me->Departments.DeleteDepartment(1);
     users.reject();
     users.show();
     Pick(users.ListBoxQelUsers, "TWO");
@@ -231,12 +330,12 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
 // found by its exact text); Ok stores the page with the status read on show,
 // the chosen folder and columns, and refills the board.
 TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
-    Me->Departments->AddDepartment("Sales");
-    Me->Departments->AddDepartment("Accounts");
+    Me->Departments.AddDepartment("Sales");
+    Me->Departments.AddDepartment("Accounts");
     Me->Context.CurrentUser.Department = "Sales";
     Me->Context.CurrentUser.Extension = "214";
-    Me->Users->SaveUser();
-    TfrmSettings settings(*Me->Services);
+    Me->Users.SaveUser();
+    TfrmSettings settings(Me->Services);
     settings.show();
     EXPECT_FALSE(Me->Hooks.RefreshTimer);
     EXPECT_EQ((QStringList{settings.txtName->text(), settings.txtExtension->text(),
@@ -246,7 +345,7 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
     admin.Context.CurrentUser = Me->Record();
     admin.Context.CurrentUser.Status = "DND";
-    admin.Users->SaveUser();
+    admin.Users.SaveUser();
     settings.cboDepartments->setCurrentIndex(1);
     settings.CheckBoxDisplayExt->setChecked(false);
     settings.CheckBoxDisplayComments->setChecked(false);
@@ -266,7 +365,7 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
 
     Me->Context.CurrentUser.Department = "accounts";
-    Me->Users->SaveUser();
+    Me->Users.SaveUser();
     settings.show();
     EXPECT_EQ(settings.cboDepartments->currentIndex(), -1);
     settings.btnUpdate->click();
@@ -280,7 +379,7 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
 TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     const TMainShape mini{false, false, false, false, {1, 2, 3}, 50, 50};
     {
-        TfrmSettings settings(*Me->Services);
+        TfrmSettings settings(Me->Services);
         EXPECT_TRUE(settings.chkConfirmStatusExit->isChecked());
         settings.show();
         EXPECT_EQ(Flags("enabled", {settings.BitBtnWAV, settings.chkAwayWhenLocked}), "00");
@@ -297,11 +396,11 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
         EXPECT_FALSE(settings.isVisible());
     }
     EXPECT_EQ(Me->Record().UserName, "ME");
-    TfrmSettings again(*Me->Services);
+    TfrmSettings again(Me->Services);
     EXPECT_EQ(Flags("checked", {again.chkConfirmStatusExit, again.chkPlayWavFile, again.CheckBoxMiniView}), "010");
     EXPECT_EQ(Me->Settings.ReadString("Options", "Desktop_Notifications", ""), "No");
     EXPECT_EQ(Me->Settings.ReadString(keys::FrmSettings, "chkConfirmStatusExit.Checked", ""), "0");
-    Me->Services->ScreenLockAvailable = [] { return true; };
+    Me->Services.ScreenLockAvailable = [] { return true; };
     again.show();
     EXPECT_TRUE(again.chkAwayWhenLocked->isEnabled());
     EXPECT_TRUE(again.lblAwayWhenLockedHint->isHidden());
@@ -331,7 +430,7 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
 // tray stops after the last one. The texts keep their limits.
 TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
-    TfrmQelMessages window(*Me->Services);
+    TfrmQelMessages window(Me->Services);
     for (const QString text : {"", "<i>not italic</i>"}) {
         window.Prepare({"Send Message...", "", "ME", "<b>YOU</b>", "06/12/2026 10:00:00", "old", "old"}, "PC-YOU");
         window.show();
@@ -365,15 +464,15 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
             ClearedAfter.push_back(Hooks->NewMailCleared);
         }
     };
-    TfrmQelMessages yours(*you.Services);
+    TfrmQelMessages yours(you.Services);
     TWindowReader reader;
     reader.Window = &yours;
     reader.Hooks = &you.Hooks;
-    you.Messages->ShowNewMessages(reader);
+    you.Messages.ShowNewMessages(reader);
     EXPECT_EQ(reader.Shown, (std::vector<std::string>{"||Received:", "Later|<i>not italic</i>|Received:"}));
     EXPECT_EQ(reader.ClearedAfter, (std::vector<int>{0, 1}));
     TInBoxRecorder rows;
-    you.Messages->LoadInBox(rows, rows);
+    you.Messages.LoadInBox(rows, rows);
     ASSERT_EQ(rows.Rows.size(), 1u);
     EXPECT_EQ(rows.Rows[0].Caption, "ME");
     EXPECT_EQ(rows.Rows[0].SubItems[1], "Old");
@@ -391,10 +490,10 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
 // Opening a new message stops the tray at once, even with another new one
 // left; an old one leaves the tray alone. Delete asks first and reloads on Yes.
 TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
-    Me->Messages->Send("PC-ME", "PC-ME", "First", "one");
-    Me->Messages->Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
+    Me->Messages.Send("PC-ME", "PC-ME", "First", "one");
+    Me->Messages.Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
     Me->Ui.Reset();
-    TfrmQelMessageInBox inBox(*Me->Services);
+    TfrmQelMessageInBox inBox(Me->Services);
     QTreeWidget* list = inBox.ListViewInBox;
     const auto click = [&inBox, list] {
         list->setCurrentItem(list->topLevelItem(0));
@@ -436,13 +535,13 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
 // an administrator changed meanwhile; the placement is kept.
 TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
     TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
-    TfrmSelectStatus picker(*Me->Services);
+    TfrmSelectStatus picker(Me->Services);
     picker.show();
     picker.ListBoxSelectStatusClick();
     EXPECT_TRUE(Me->Ui.Rows.empty());
     admin.Context.CurrentUser = Me->Record();
     admin.Context.CurrentUser.Extension = "77";
-    admin.Users->SaveUser();
+    admin.Users.SaveUser();
     Pick(picker.ListBoxSelectStatus, "DND");
     EXPECT_FALSE(picker.isVisible());
     const TQelUser record = Me->Record();
@@ -456,25 +555,25 @@ TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
 // leaves the filter alone, without one it clears it.
 TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
-    Me->Departments->AddDepartment("Sales");
+    Me->Departments.AddDepartment("Sales");
     you.Context.CurrentUser.Department = "Sales";
-    you.Users->SaveUser();
-    TfrmSelectDepartment picker(*Me->Services);
+    you.Users.SaveUser();
+    TfrmSelectDepartment picker(Me->Services);
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales");
     EXPECT_FALSE(picker.isVisible());
     EXPECT_EQ(Me->Hooks.Caption, "Qel - Filtered on Sales");
-    EXPECT_EQ(Me->Departments->FilterName, "Sales");
+    EXPECT_EQ(Me->Departments.FilterName, "Sales");
     ASSERT_EQ(Me->Ui.Rows.size(), 1u);
     EXPECT_EQ(Me->Ui.Rows[0].Caption, "YOU");
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales", false);
     picker.btnClose->click();
-    EXPECT_TRUE(Me->Departments->Filtered);
+    EXPECT_TRUE(Me->Departments.Filtered);
     picker.show();
     picker.btnClose->click();
-    EXPECT_FALSE(Me->Departments->Filtered);
-    EXPECT_EQ(Me->Departments->FilterName, "");
+    EXPECT_FALSE(Me->Departments.Filtered);
+    EXPECT_EQ(Me->Departments.FilterName, "");
     EXPECT_EQ(Me->Hooks.Caption, "Qel - All Departments");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
 }
@@ -485,9 +584,9 @@ TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
 TEST_F(DialogWindows, CommentsAreReadAfreshAndAnEmptyCommentIsSaved) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Context.CurrentUser.Comments = "Back at 3";
-    Me->Users->SaveUser();
+    Me->Users.SaveUser();
     Me->Context.CurrentUser = you.Record();
-    TfrmQelComments comments(*Me->Services);
+    TfrmQelComments comments(Me->Services);
     comments.show();
     EXPECT_EQ(comments.lblCommentsBanner->PointSize(), 10);
     EXPECT_EQ(comments.txtComments->text(), "Back at 3");
