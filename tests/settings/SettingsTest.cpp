@@ -209,15 +209,14 @@ TEST_F(Profile, WindowPropertiesKeepTheirOwnKeysAndDefaults) {
                                "Qel_DBaseLocation=/srv/qel/\n");
 }
 
-// The entry starts the stored program and is confirmed; a missing or unset
-// program or a refused write is an error box and no confirmation.
+// The entry starts the stored program and is confirmed; an unset program or a
+// refused write is an error box and no confirmation.
 TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
     struct TCase {
         bool ProgramExists, LocationSet, FailWrites;
-        const char* Error; // "" when the entry is made; "%" stands for the program, "&" for the entry
+        const char* Error; // "" when the entry is made; "&" stands for the entry
     };
     const TCase cases[] = {{true, true, false, ""},
-                           {false, true, false, "% does not exist"},
                            {false, false, false, "Not_Entered does not exist"},
                            {true, true, true, "&: No space left on device"}};
     for (const TCase& c : cases) {
@@ -233,9 +232,8 @@ TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
             settings.WriteString(keys::Locations, keys::FileLocation, program);
         platform.FailWrites = c.FailWrites;
         std::string error = c.Error;
-        for (const auto& [mark, text] : {std::pair{"%", program}, {"&", entry}})
-            if (const size_t at = error.find(mark); at != std::string::npos)
-                error.replace(at, 1, text);
+        if (const size_t at = error.find('&'); at != std::string::npos)
+            error.replace(at, 1, entry);
         EXPECT_EQ(CreateAutostartShortcut(settings, platform, boxes), error.empty());
         const TShownBox box = error.empty()
                                   ? TShownBox{TBoxKind::Information, "Qel will now start automatically on startup"}
