@@ -26,7 +26,6 @@ TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {
     };
     const TCase cases[] = {
         {"abc", "def", {10, 0}, "abc", true},
-        {std::string(10, 'x'), "", {10, 0}, std::string(10, 'x'), true},
         {Times(5, e), "", {10, 0}, Times(5, e), true},
         {Times(4, e) + "a" + e, "", {10, 0}, Times(4, e) + "a", true}, // typed into a full box
         {Times(3, e), e + e + "a", {10, 0}, e + e, true},              // typed in the middle
@@ -34,12 +33,9 @@ TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {
         {Times(4, euro), "", {10, 0}, Times(3, euro), true},
         {Times(3, smile), "", {10, 0}, Times(2, smile), true},
         {"ab", std::string(12, 'z'), {10, 0}, "ab" + std::string(8, 'z'), false}, // behind the cursor too
-        {Times(11, e), "", limits::UserName, Times(10, e), true},
         {"x" + Times(11, e), "", limits::UserName, "x" + Times(9, e), true},
         {std::string(35, 'c'), "", limits::Comments, std::string(30, 'c'), true}, // thirty characters...
         {Times(25, e), "", limits::Comments, Times(20, e), true},                 // ...within forty bytes
-        {std::string(31, 's'), "", limits::Subject, std::string(30, 's'), true},
-        {std::string(300, 'm'), "", limits::MessageText, std::string(255, 'm'), true},
         {Times(200, e), "", limits::MessageText, Times(127, e), true}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Before + "|" + c.After);

@@ -1,0 +1,318 @@
+#include "TestEnvironment.h"
+#include "platform/FakePlatform.h"
+#include "platform/PlatformHelpers.h"
+#include "platform/PlatformLinux.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace qel::test {
+namespace {
+
+// Sets (or with nullptr, removes) an environment variable for the life of
+// the object, then puts the old value back.
+class TEnvironmentOverride {
+public:
+    TEnvironmentOverride(const char* name, const char* value) : FName(name) {
+        if (const char* old = std::getenv(name))
+            FOld = old;
+        Set(value);
+    }
+    ~TEnvironmentOverride() { Set(FOld ? FOld->c_str() : nullptr); }
+    TEnvironmentOverride(const TEnvironmentOverride&) = delete;
+
+private:
+    void Set(const char* value) { value ? ::setenv(FName.c_str(), value, 1) : ::unsetenv(FName.c_str()); }
+    std::string FName;
+    std::optional<std::string> FOld;
+};
+
+TEST(PlatformHelpers, NamesAreMadeSafeForTheirUse) {
+    const std::pair<std::string, std::string> cases[] = {
+        // Domain part cut, upper-cased, longer than the register's field cut.
+        {NormaliseHostName("ws12.office.example.com"), "WS12"},
+        {NormaliseHostName("Reception-2"), "RECEPTION-2"},
+        {NormaliseHostName("PC7."), "PC7"},
+        {NormaliseHostName(""), ""},
+        {NormaliseHostName("accounts-workstation-0042.lan"), "ACCOUNTS-WORKSTATION"},
+        // Unset, empty or relative XDG_CONFIG_HOME falls back to the home folder.
+        {ConfigFolderFor(nullptr, "/home/ann"), "/home/ann/.config/"},
+        {ConfigFolderFor("", "/home/ann/"), "/home/ann/.config/"},
+        {ConfigFolderFor("relative/cfg", "/home/ann"), "/home/ann/.config/"},
+        {ConfigFolderFor("relative", "also-relative"), ""},
+        {ConfigFolderFor(nullptr, nullptr), ""},
+        {InstanceLockFileName("TVK - Qel", 1000), "TVK_-_Qel-1000.lock"},
+        {InstanceLockFileName("a/../b\\c", 0), "a_.._b_c-0.lock"},
+        {InstanceLockFileName("..", 5), "_..-5.lock"},
+        // Reserved characters quote the whole argument; percent is doubled.
+        {QuoteExecArgument("/usr/bin/qel"), "/usr/bin/qel"},
+        {QuoteExecArgument("/opt/qel-2.10/qel_bin"), "/opt/qel-2.10/qel_bin"},
+        {QuoteExecArgument("/opt/my apps/qel"), "\"/opt/my apps/qel\""},
+        {QuoteExecArgument("/opt/it's/qel"), "\"/opt/it's/qel\""},
+        {QuoteExecArgument("/a\"b/$c`d\\e"), "\"/a\\\"b/\\$c\\`d\\\\e\""},
+        {QuoteExecArgument(""), "\"\""},
+        {QuoteExecArgument("/opt/100%/qel"), "/opt/100%%/qel"},
+        {QuoteExecArgument("/opt/100% sure/qel"), "\"/opt/100%% sure/qel\""},
+        {FileUrl("/usr/share/doc/qel/qel-help.html", "Adding_Statuses"),
+         "file:///usr/share/doc/qel/qel-help.html#Adding_Statuses"},
+        {FileUrl("/home/ann/my apps/qel-help.html", ""), "file:///home/ann/my%20apps/qel-help.html"},
+        {FileUrl("/a#b?c%/x.html", "x y/z"), "file:///a%23b%3Fc%25/x.html#x%20y%2Fz"}};
+    for (const auto& [made, expected] : cases)
+        EXPECT_EQ(made, expected);
+}
+
+// A backslash in a quoted argument becomes four; line breaks cannot start a new key.
+TEST(PlatformHelpers, AutostartEntryKeepsEachValueOnItsLine) {
+    std::string text = AutostartEntryText("Qel", "/opt/a b\\c");
+    EXPECT_NE(text.find("\nExec=\"/opt/a b\\\\\\\\c\"\n"), std::string::npos) << text;
+    text = AutostartEntryText("Q\nel", "/opt/x\nHidden=true");
+    EXPECT_EQ(text.find("\nHidden=true"), std::string::npos) << text;
+    EXPECT_NE(text.find("Name=Q\\nel\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Exec=\"/opt/x\\nHidden=true\"\n"), std::string::npos) << text;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    return names;
+}
+
+TFileStamp StampAt(TPlatform& platform, const std::string& path) {
+    const timespec times[2] = {{1'800'000'000, 100}, {1'800'000'000, 100}};
+    EXPECT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    return platform.FileStamp(path);
+}
+
+// An atomic write creates missing folders, replaces the whole file a link
+// names, keeps its permissions and leaves no temporary file, also when it
+// fails half way.
+TEST(Files, AtomicWriteReplacesTheWholeFileAndStampsTellEveryChange) {
+    TScratchFolder scratch;
+    TLinuxPlatform platform;
+    std::string error;
+    const std::string folder = scratch.Path() + "a/b/", path = folder + "Qel.ini", link = scratch.Path() + "link";
+    ASSERT_TRUE(platform.WriteFileAtomic(path, "a much longer old content than the new one\n", &error)) << error;
+    EXPECT_FALSE(platform.FileExists(folder)) << "a folder is not a file";
+    ::chmod(path.c_str(), 0600);
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(platform.WriteFileAtomic(link, "short\n", &error)) << error;
+    std::string contents;
+    ASSERT_TRUE(platform.ReadFile(path, &contents));
+    EXPECT_EQ(contents, "short\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // A file-size limit makes the write itself fail, whoever runs the test.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = platform.WriteFileAtomic(path, std::string(4096, 'x'), &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, path + ": " + std::strerror(EFBIG));
+    EXPECT_EQ(FileBytes(path), "short\n");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"Qel.ini"});
+    EXPECT_FALSE(platform.WriteFileAtomic(path + "/Qel.ini", "x", &error));
+    EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
+
+    // Stamps of equal times differ by the size alone.
+    const TFileStamp before = StampAt(platform, path);
+    Spit(path, "12345678");
+    const TFileStamp after = StampAt(platform, path);
+    EXPECT_EQ(after.Size, 8);
+    EXPECT_NE(after, before);
+
+    ::unlink(path.c_str());
+    EXPECT_FALSE(platform.ReadFile(path, &contents));
+    EXPECT_FALSE(platform.FileExists(path));
+    EXPECT_EQ(platform.FileStamp(path), TFileStamp::Missing());
+}
+
+constexpr const char* MutexName = "TVK - Qel";
+
+// The lock files go to a scratch folder: the session's runtime folder, and
+// for the fallback the configuration folder, both point inside it.
+class InstanceLock : public ::testing::Test {
+protected:
+    TScratchFolder Scratch;
+    TEnvironmentOverride Runtime{"XDG_RUNTIME_DIR", Scratch.Path().c_str()};
+    TEnvironmentOverride Config{"XDG_CONFIG_HOME", (Scratch.Path() + "config").c_str()};
+    TLinuxPlatform Platform;
+    std::string LockFile = InstanceLockFileName(MutexName, ::geteuid());
+};
+
+// One copy per user whatever the temporary folder, until the holder releases
+// the lock; programs started meanwhile do not inherit it.
+TEST_F(InstanceLock, SecondCopyIsRefusedUntilTheHolderReleases) {
+    auto first = Platform.AcquireInstanceLock(MutexName);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + LockFile));
+    EXPECT_NE(Platform.AcquireInstanceLock("Another program"), nullptr);
+    {
+        TEnvironmentOverride otherTmp{"TMPDIR", (Scratch.Path() + "other").c_str()};
+        EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    }
+    char sleepPath[] = "/bin/sleep", seconds[] = "30";
+    char* argv[] = {sleepPath, seconds, nullptr};
+    pid_t sleeper = 0;
+    ASSERT_EQ(::posix_spawn(&sleeper, sleepPath, nullptr, nullptr, argv, environ), 0);
+    first.reset();
+    EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
+    ::kill(sleeper, SIGKILL);
+    ::waitpid(sleeper, nullptr, 0);
+}
+
+// A link planted where the lock file goes is not followed: the lock moves to
+// the user's configuration folder, where it also lies without a runtime folder.
+TEST_F(InstanceLock, PlantedLinkIsNotFollowedAndTheConfigurationFolderStandsIn) {
+    const std::string victim = Scratch.Path() + "victim";
+    Spit(victim, "keep me\n");
+    ASSERT_EQ(::symlink(victim.c_str(), (Scratch.Path() + LockFile).c_str()), 0);
+    auto first = Platform.AcquireInstanceLock(MutexName);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    EXPECT_TRUE(Platform.FileExists(Scratch.Path() + "config/" + LockFile));
+    EXPECT_EQ(FileBytes(victim), "keep me\n");
+    TEnvironmentOverride noRuntime{"XDG_RUNTIME_DIR", nullptr};
+    EXPECT_EQ(Platform.AcquireInstanceLock(MutexName), nullptr);
+    first.reset();
+    EXPECT_NE(Platform.AcquireInstanceLock(MutexName), nullptr);
+}
+
+TEST(LinuxPlatform, NamesAndFoldersFollowTheSystemAndTheEnvironment) {
+    TLinuxPlatform platform;
+    for (const std::string& name : {platform.ComputerName(), platform.UserName()}) {
+        EXPECT_FALSE(name.empty());
+        EXPECT_EQ(name.find_first_of(".abcdefghijklmnopqrstuvwxyz"), std::string::npos) << name;
+    }
+    EXPECT_TRUE(platform.ProgramPath().ends_with("/test_platform")) << platform.ProgramPath();
+    EXPECT_TRUE(platform.FileExists(platform.ProgramPath()));
+    TEnvironmentOverride home("HOME", "/home/ann");
+    {
+        TEnvironmentOverride xdg("XDG_CONFIG_HOME", "/srv/ann/cfg"), tmp("TMPDIR", "/var/tmp/qel");
+        EXPECT_EQ(platform.AutostartFolder(), "/srv/ann/cfg/autostart/");
+        EXPECT_EQ(platform.TempFolder(), "/var/tmp/qel/");
+    }
+    TEnvironmentOverride xdg("XDG_CONFIG_HOME", nullptr), tmp("TMPDIR", nullptr);
+    EXPECT_EQ(platform.ConfigFolder(), "/home/ann/.config/");
+    EXPECT_EQ(platform.TempFolder(), "/tmp/");
+
+    TScratchFolder scratch;
+    TEnvironmentOverride config("XDG_CONFIG_HOME", (scratch.Path() + "cfg").c_str());
+    const std::string target = scratch.Path() + "qel";
+    Spit(target, "#!/bin/sh\n", 0755);
+    std::string error;
+    EXPECT_FALSE(platform.CreateAutostartEntry("../Qel", target, &error));
+    EXPECT_FALSE(platform.FileExists(scratch.Path() + "cfg/Qel.desktop"));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(platform.CreateAutostartEntry("Qel", target, &error)) << error;
+    EXPECT_TRUE(platform.FileExists(scratch.Path() + "cfg/autostart/Qel.desktop"));
+}
+
+// A platform whose program lies in a private PATH folder, beside its help and
+// sound, where scripts stand in for the players and the opener: they note
+// their arguments in a file.
+class LinuxLaunch : public ::testing::Test {
+protected:
+    class TPlacedProgram : public TLinuxPlatform {
+    public:
+        explicit TPlacedProgram(std::string program) : FProgram(std::move(program)) {}
+        std::string ProgramPath() override { return FProgram; }
+
+    private:
+        std::string FProgram;
+    };
+
+    void SetUp() override { ::mkdir(Bin.c_str(), 0755); }
+
+    void AddRecorder(const std::string& name) {
+        Spit(Bin + name, "#!/bin/sh\nprintf '%s %s\\n' \"${0##*/}\" \"$1\" >> '" + Log + "'\n", 0755);
+    }
+
+    // The log once it holds `lines` lines (the programs run detached), or as
+    // it is after five seconds.
+    std::string WaitForLog(size_t lines) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::string text;
+        do {
+            text = FileBytes(Log);
+            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return text;
+    }
+
+    TScratchFolder Scratch;
+    std::string Bin = Scratch.Path() + "bin/";
+    std::string Log = Scratch.Path() + "log";
+    TEnvironmentOverride Path{"PATH", Bin.c_str()};
+    TPlacedProgram Platform{Bin + "qel"};
+};
+
+// paplay goes before aplay; a missing file or player plays nothing; the beep
+// plays the sound beside the program; no child is left behind.
+TEST_F(LinuxLaunch, SoundPlaysThroughTheFirstPlayerFound) {
+    const std::string sound = Scratch.Path() + "new mail.wav";
+    Spit(sound, "RIFF");
+    Platform.PlaySoundFile(sound);
+    AddRecorder("aplay");
+    Platform.PlaySoundFile(Scratch.Path() + "missing.wav");
+    Platform.PlaySoundFile(sound);
+    EXPECT_EQ(WaitForLog(1), "aplay " + sound + "\n");
+    AddRecorder("paplay");
+    Spit(Bin + "qel-message.wav", "RIFF");
+    Platform.Beep();
+    EXPECT_EQ(WaitForLog(2), "aplay " + sound + "\npaplay " + Bin + "qel-message.wav\n");
+    int status = 0;
+    EXPECT_TRUE(::waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD);
+}
+
+// Help opens the file beside the program, else the installed one, at its
+// topic; the program's own opener goes first; a failure says what is missing.
+TEST_F(LinuxLaunch, HelpOpensTheFileBesideTheProgramOrTheInstalledOne) {
+    AddRecorder("xdg-open");
+    const std::string installed = Platform.HelpFile();
+    std::string error;
+    EXPECT_EQ(Platform.OpenHelp("Contents", &error), !installed.empty());
+    EXPECT_TRUE(!installed.empty() || error.find("is neither beside the program nor in /") != std::string::npos)
+        << error;
+    EXPECT_EQ(WaitForLog(installed.empty() ? 0 : 1),
+              installed.empty() ? "" : "xdg-open file://" + installed + "#Contents\n");
+    ::unlink(Log.c_str());
+    Spit(Bin + "qel-help.html", "<html></html>");
+    ASSERT_TRUE(Platform.OpenHelp("Adding_Statuses", nullptr));
+    EXPECT_EQ(WaitForLog(1), "xdg-open file://" + Bin + "qel-help.html#Adding_Statuses\n");
+    std::vector<std::string> urls;
+    Platform.SetUrlOpener([&urls](const std::string& url) { return urls.push_back(url), false; });
+    EXPECT_FALSE(Platform.OpenHelp("Contents", &error));
+    EXPECT_EQ(urls, std::vector<std::string>{"file://" + Bin + "qel-help.html#Contents"});
+    EXPECT_NE(error.find("nothing on this computer can open it. Install xdg-utils"), std::string::npos) << error;
+}
+
+} // namespace
+} // namespace qel::test

@@ -1,0 +1,249 @@
+#include "TestEnvironment.h"
+#include "platform/FakePlatform.h"
+#include "settings/Autostart.h"
+#include "settings/FormState.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsKeys.h"
+#include "tests/support/Recorders.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+
+namespace qel::test {
+namespace {
+
+class Profile : public ::testing::Test {
+protected:
+    void Given(const std::string& text) {
+        ::mkdir(Platform.ConfigFolder().c_str(), 0755);
+        Spit(Path, text);
+    }
+
+    TScratchFolder Scratch;
+    TFakePlatform Platform{Scratch.Path()};
+    TIniFile Ini{Platform, keys::ProfileFileName};
+    TFormStateStore Store{Ini};
+    std::string Path = Platform.ConfigFolder() + "Qel.ini";
+};
+
+// Without a file every read gives its default and creates nothing. Names are
+// found without regard to case, the first of two equal sections and keys
+// wins, values are trimmed, integers are decimal or hex.
+TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
+    EXPECT_EQ(Ini.FileName(), Path);
+    EXPECT_EQ(TIniFile(Platform, "/etc/qel/other.ini").FileName(), "/etc/qel/other.ini");
+    EXPECT_EQ(Ini.ReadInteger("Options", "Interval", 42), 42);
+    EXPECT_TRUE(Ini.ReadBool("Qel", "First_Time_Run", true));
+    EXPECT_FALSE(Ini.ValueExists("Qel", "First_Time_Run"));
+    EXPECT_FALSE(Platform.FileExists(Path));
+    Given("[Locations]\nQel_DBaseLocation=/srv/old/\n"
+          "[Options]\nStay_On_Top =   yes  \nQuoted=\" padded \"\nEmpty=\n"
+          "[Qel]\nFirst_Time_Run=0\nfirst_time_run=1\n[QEL]\nFirst_Time_Run=1\nOnly_Later=x\n"
+          "[N]\nDec=42\nNeg=-7\nPlus=+5\nPadded=  12  \nHex=0x1F\nHexUpper=0XfF\nAllBits=0xFFFFFFFF\n"
+          "Trailing=12abc\nWord=yes\nEmpty=\nHuge=99999999999\nHexHuge=0x100000000\nBareHex=0x\nPlusMinus=+-3\n"
+          "Two=2\nHexZero=0x0\n");
+    const std::array<std::string, 3> strings[] = {{"LOCATIONS", "qel_dbaselocation", "/srv/old/"},
+                                                  {"Options", "Qel_DBaseLocation", "(default)"},
+                                                  {"Locations", "Missing", "(default)"},
+                                                  {"Options", "Stay_On_Top", "yes"},
+                                                  {"Options", "Quoted", " padded "},
+                                                  {"Options", "Empty", ""},
+                                                  {"Qel", "First_Time_Run", "0"},
+                                                  {"Qel", "Only_Later", "(default)"}};
+    for (const auto& [section, key, value] : strings)
+        EXPECT_EQ(Ini.ReadString(section, key, "(default)"), value) << section << "/" << key;
+    const std::pair<const char*, int> integers[] = {
+        {"Dec", 42},       {"Neg", -7},      {"Plus", 5},       {"Padded", 12},    {"Hex", 31},
+        {"HexUpper", 255}, {"AllBits", -1},  {"Trailing", -99}, {"Word", -99},     {"Empty", -99},
+        {"Huge", -99},     {"HexHuge", -99}, {"BareHex", -99},  {"PlusMinus", -99}};
+    for (const auto& [key, value] : integers)
+        EXPECT_EQ(Ini.ReadInteger("N", key, -99), value) << key;
+    EXPECT_TRUE(Ini.ReadBool("N", "Two", false));
+    EXPECT_FALSE(Ini.ReadBool("N", "HexZero", true));
+    EXPECT_TRUE(Ini.ReadBool("N", "Word", true));
+    EXPECT_FALSE(Ini.ReadBool("N", "Word", false));
+    EXPECT_TRUE(Ini.SectionExists("locations"));
+    EXPECT_TRUE(Ini.ValueExists("locations", "QEL_DBASELOCATION"));
+}
+
+// Writes change their own line, add it at the end of the section or a new
+// section at the end, and keep every other line as it was.
+TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
+    struct TCase {
+        const char* Before;                             // nullptr: no file
+        std::vector<std::array<const char*, 3>> Writes; // section, key, value; no key: erase the section
+        const char* After;
+    };
+    const TCase cases[] = {
+        {nullptr,
+         {{"Locations", "Qel_DBaseLocation", "/srv/qel/"}, {"Qel", "First_Time_Run", "0"}},
+         "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\n"},
+        {"[Locations]\nQel_DBaseLocation=/srv/old/\n",
+         {{"locations", "QEL_DBASELOCATION", "/srv/a=b;c/"}},
+         "[Locations]\nQel_DBaseLocation=/srv/a=b;c/\n"},
+        {"; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \n; note\n\n"
+         "[Options]\nStay_On_Top=Yes\nUnknown_Option=3\n",
+         {{"Locations", "Qel_File_Location", "/usr/bin/qel"}, {"Options", "Unknown_Option", "4"}},
+         "; Qel\n\n[Locations]\nQel_DBaseLocation=/srv/qel/\n  Custom_Key = as typed  \nQel_File_Location=/usr/bin/"
+         "qel\n; note\n\n[Options]\nStay_On_Top=Yes\nUnknown_Option=4\n"},
+        {"[Options]\nStay_On_Top=No",
+         {{"Qel", "First_Time_Run", "1"}},
+         "[Options]\nStay_On_Top=No\n[Qel]\nFirst_Time_Run=1\n"},
+        {"[A]\nx=1\n\n[TfrmMain]\nFlags=0\nShowCmd=1\n[B]\ny=2\n",
+         {{"tfrmmain", nullptr, nullptr}},
+         "[A]\nx=1\n\n[B]\ny=2\n"},
+        {"[Options]\r\nStay_On_Top=No\r\n",
+         {{"Options", "Stay_On_Top", "Yes"}, {"Options", "Other", "1"}, {"Qel", "First_Time_Run", "0"}},
+         "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.After);
+        std::filesystem::remove(Path);
+        if (c.Before)
+            Given(c.Before);
+        Platform.WrittenFiles.clear();
+        for (const auto& [section, key, value] : c.Writes)
+            key ? Ini.WriteString(section, key, value) : Ini.EraseSection(section);
+        EXPECT_EQ(FileBytes(Path), c.After);
+        EXPECT_FALSE(Platform.WrittenFiles.empty()) << "every write goes through the platform";
+    }
+    EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
+}
+
+// A file that exists but cannot be read is not replaced by one holding only the new key.
+class TUnreadable : public TPlatformWrapper {
+public:
+    using TPlatformWrapper::TPlatformWrapper;
+    bool ReadFile(const std::string&, std::string*) override { return false; }
+};
+
+// A write that fails, or that could not be read back as written, raises the
+// error and leaves the file as it was.
+TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
+    const std::string before = "[Locations]\nQel_DBaseLocation=/srv/qel/\n";
+    Given(before);
+    TUnreadable unreadable(Platform);
+    TIniFile unreadableIni(unreadable, keys::ProfileFileName);
+    EXPECT_EQ(unreadableIni.ReadString("Locations", "Qel_DBaseLocation", "Not_Entered"), "Not_Entered");
+    Spit(Scratch.Path() + "plain", "x");
+    TIniFile belowFile(Platform, Scratch.Path() + "plain/Qel.ini");
+    const std::pair<std::function<void()>, std::string> writes[] = {
+        // "": any message
+        {[&] { unreadableIni.WriteString("Qel", "First_Time_Run", "0"); }, ""},
+        {[&] { unreadableIni.EraseSection("Locations"); }, ""},
+        {[&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/x/\n[Options]\nA=Yes"); }, ""},
+        {[&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/x/\r"); }, ""},
+        {[&] { Ini.WriteString("Locations", "Key\nStay_On_Top", "Yes"); }, ""},
+        {[&] { Ini.WriteString("Options]\n[Qel", "Key", "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", std::string("A\0B", 3), "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", "", "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", "  ", "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", "a=b", "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", ";comment", "1"); }, ""},
+        {[&] { Ini.WriteString("Locations", "[Section", "1"); }, ""},
+        {[&] { Ini.WriteString("", "Key", "1"); }, ""},
+        {[&] { Ini.WriteString("a]b", "Key", "1"); }, ""},
+        {[&] { belowFile.WriteBool("Qel", "First_Time_Run", false); },
+         "Unable to write to " + Scratch.Path() + "plain/Qel.ini"},
+        {[&] { Platform.FailWrites = true, Ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/other/"); },
+         "Unable to write to " + Path}};
+    for (size_t i = 0; i < std::size(writes); ++i) {
+        std::string what = "no error";
+        try {
+            writes[i].first();
+        } catch (const EIniFileError& error) {
+            what = error.what();
+        }
+        EXPECT_EQ(what, writes[i].second.empty() && what != "no error" ? what : writes[i].second) << "row " << i;
+    }
+    EXPECT_TRUE(Platform.WrittenFiles.empty());
+    EXPECT_EQ(FileBytes(Path), before);
+}
+
+// A placement is four keys and is restored only when whole; one written by
+// hand with blanks, hex and other letter case is.
+TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
+    const TWindowPlacement placement{0, 3, 10, 20, 810, 620, -16777201};
+    Store.WritePlacement(keys::FrmMain, placement);
+    EXPECT_EQ(FileBytes(Path), "[TfrmMain]\nFlags=0\nShowCmd=3\nNormalPos=10,20,810,620\nColor=-16777201\n");
+    EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), placement);
+    EXPECT_EQ(Store.ReadPlacement(keys::FrmSelectStatus), std::nullopt);
+    const std::pair<const char*, const char*> garbled[] = {
+        {"1", "10,20,abc,40"}, {"1", "10,20,30"},         {"1", "10,20,30,40,50"},  {"1", "10,20,30,40,"},
+        {"1", "500,20,30,40"}, {"normal", "10,20,30,40"}, {nullptr, "10,20,30,40"}, {"1", nullptr}};
+    for (const auto& [show, position] : garbled) {
+        Given(std::string("[TfrmMain]\nFlags=0\n") + (show ? "ShowCmd=" + std::string(show) + "\n" : "") +
+              (position ? "NormalPos=" + std::string(position) + "\n" : "") + "Color=0\n");
+        EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), std::nullopt)
+            << (show ? show : "-") << (position ? position : "-");
+    }
+    Given("[tfrmmain]\nflags=0x2\nSHOWCMD= 1\nNormalPos= 10, 20 ,30 ,40\nColor=0\n");
+    EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{2, 1, 10, 20, 30, 40, 0}));
+}
+
+// Window properties keep their own keys and defaults, and share the file
+// with every other settings object.
+TEST_F(Profile, WindowPropertiesKeepTheirOwnKeysAndDefaults) {
+    TIniFile other(Platform, "Qel.ini");
+    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
+    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, "none"), "none");
+    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 150);
+    Store.WriteBool(keys::FrmSettings, keys::PlayWavFileChecked, true);
+    Store.WriteText(keys::FrmSettings, keys::WavFileSelectedText, "/home/ann/sounds/new mail.wav");
+    Store.WriteBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, false);
+    Store.WriteInt(keys::FrmMain, keys::SplitterMainPosition, 212);
+    other.WriteString(keys::Locations, keys::DBaseLocation, "/srv/qel/");
+    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::PlayWavFileChecked, false));
+    EXPECT_FALSE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
+    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, ""), "/home/ann/sounds/new mail.wav");
+    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 212);
+    EXPECT_EQ(FileBytes(Path), "[TfrmSettings]\n"
+                               "chkPlayWavFile.Checked=1\n"
+                               "edtWavFileSelected.Text=/home/ann/sounds/new mail.wav\n"
+                               "chkConfirmStatusExit.Checked=0\n"
+                               "[TfrmMain]\n"
+                               "SplitterMain.Position=212\n"
+                               "[Locations]\n"
+                               "Qel_DBaseLocation=/srv/qel/\n");
+}
+
+// The entry starts the stored program and is confirmed; an unset program or a
+// refused write is an error box and no confirmation.
+TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
+    struct TCase {
+        bool ProgramExists, LocationSet, FailWrites;
+        const char* Error; // "" when the entry is made; "&" stands for the entry
+    };
+    const TCase cases[] = {{true, true, false, ""},
+                           {false, false, false, "Not_Entered does not exist"},
+                           {true, true, true, "&: No space left on device"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Error);
+        TScratchFolder scratch;
+        TFakePlatform platform{scratch.Path()};
+        TIniFile settings{platform, keys::ProfileFileName};
+        TUiRecorder boxes;
+        const std::string entry = platform.AutostartFolder() + "Qel.desktop", program = scratch.Path() + "qel";
+        if (c.ProgramExists)
+            Spit(program, "#!/bin/sh\n", 0755);
+        if (c.LocationSet)
+            settings.WriteString(keys::Locations, keys::FileLocation, program);
+        platform.FailWrites = c.FailWrites;
+        std::string error = c.Error;
+        if (const size_t at = error.find('&'); at != std::string::npos)
+            error.replace(at, 1, entry);
+        EXPECT_EQ(CreateAutostartShortcut(settings, platform, boxes), error.empty());
+        const TShownBox box = error.empty()
+                                  ? TShownBox{TBoxKind::Information, "Qel will now start automatically on startup"}
+                                  : TShownBox{TBoxKind::Error, "Cannot create the autostart entry: " + error};
+        EXPECT_EQ(boxes.Boxes, std::vector<TShownBox>{box});
+        EXPECT_EQ(FileBytes(entry), error.empty() ? "[Desktop Entry]\nType=Application\nName=Qel\nExec=" + program +
+                                                        "\nX-GNOME-Autostart-enabled=true\n"
+                                                  : "");
+    }
+}
+
+} // namespace
+} // namespace qel::test
