@@ -1,9 +1,8 @@
 #pragma once
 
 // A workstation running the board's controller headless on its own fake
-// platform and Qel.ini; several share one database folder. It records what its
-// window, department tree and dialogs are told; the wizard is the real wizard
-// logic with a scripted folder dialog.
+// platform and Qel.ini, recording what its window, tree and dialogs are told;
+// its wizard is the real wizard logic with a scripted folder dialog.
 
 #include "app/DatabaseWizardLogic.h"
 #include "app/MainController.h"
@@ -42,7 +41,6 @@ public:
         Controller->SetDesktop(&Notifier, &Lock);
     }
 
-    // Settings naming `folder`, past the first run.
     void JoinQuietly(const std::string& folder) {
         TIniFile ini(Platform, keys::ProfileFileName);
         ini.WriteString(keys::Locations, keys::DBaseLocation, folder);
@@ -73,7 +71,6 @@ public:
         return Controller->Context().CurrentUser.Status + "|" + Controller->Context().CurrentUser.Comments;
     }
 
-    // The new-mail signals on one line.
     std::string Signals() const {
         std::ostringstream out;
         out << "anim " << Animating << "/" << AnimationStarts << " beep " << Platform.BeepCount << " sound "
@@ -95,31 +92,28 @@ public:
     void HideWindow() override { Hidden = true; }
     void SetStayOnTop(bool onTop) override { StayOnTop = onTop; }
     void ShowColumns(bool ext, bool department, bool comments) override { Columns = {ext, department, comments}; }
-    void SetNewMailAnimation(bool on) override {
-        Animating = on;
-        AnimationStarts += on;
-    }
+    void SetNewMailAnimation(bool on) override { AnimationStarts += (Animating = on); }
     void SetScreenLockTimerEnabled(bool enabled) override { LockTimer = enabled; }
     void RequestAttention() override { ++AttentionRequests; }
     void RestoreWindow() override { ++Restores; }
 
     void Clear() override { Nodes.clear(); }
-    void AddRoot(const std::string& text) override { Nodes.push_back(text); }
-    void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
+    void AddRoot(const std::string& text) override { Nodes += text; }
+    void AddChild(const std::string& text) override { Nodes += "|" + text; }
 
     bool Available(TMainDialog) const override { return AllDialogs; }
     void Show(TMainDialog dialog) override { Shown.push_back(dialog); }
-    void ShowSendMessage(const TMessageWindowFields& fields, const std::string& toComputerName) override {
-        SendFields.push_back(fields);
-        SendAddresses.push_back(toComputerName);
+    void ShowSendMessage(const TMessageWindowFields& fields, const std::string& to) override {
+        Sent +=
+            fields.Caption + "|" + fields.From + "|" + fields.To + "|" + to + (fields.Received.empty() ? "" : "|at");
     }
     bool MessageDialogOnScreen() const override { return MessageOnScreen; }
     IMessageWindow* MessageWindow() override { return AllDialogs ? this : nullptr; }
-    void ShowModal(const TMessageWindowFields& fields) override { ReadWindows.push_back(fields); }
+    void ShowModal(const TMessageWindowFields& fields) override { ReadWindows += fields.Subject + ";"; }
 
     // The folder dialog answers from a queue; an empty queue cancels.
     std::optional<std::string> ChooseFolder(const std::string& title) override {
-        FolderTitles.push_back(title);
+        FolderTitles += title + ";";
         if (Folders.empty())
             return std::nullopt;
         const std::string answer = Folders.front();
@@ -127,15 +121,12 @@ public:
         return answer;
     }
 
-    // The real wizard, creating or joining as WizardCreates says.
+    // The real wizard, creating a database in the folder chosen.
     void Execute() override {
         ++WizardRuns;
         Ui.Log.push_back("wizard");
         TDatabaseWizardLogic wizard = MakeWizard();
-        if (WizardCreates)
-            wizard.SelectCreate();
-        else
-            wizard.SelectJoin();
+        wizard.SelectCreate();
         wizard.Next();
         wizard.Next();
         if (!wizard.Finished())
@@ -148,31 +139,21 @@ public:
     TFakeNotifier Notifier;
     TFakeScreenLock Lock;
     bool RefreshTimer = false, MessageTimer = false, LockTimer = false, Hidden = false, Animating = false;
-    int CloseRequests = 0, AnimationStarts = 0, AttentionRequests = 0, Restores = 0;
-    std::string Caption;
+    bool AllDialogs = true, MessageOnScreen = false;
+    int CloseRequests = 0, AnimationStarts = 0, AttentionRequests = 0, Restores = 0, WizardRuns = 0;
+    std::string Caption, Nodes, Sent, ReadWindows, FolderTitles;
     std::optional<bool> StayOnTop;
     std::vector<bool> Columns;
-    std::vector<std::string> Nodes;
-    bool AllDialogs = true, MessageOnScreen = false;
     std::vector<TMainDialog> Shown;
-    std::vector<TMessageWindowFields> SendFields, ReadWindows;
-    std::vector<std::string> SendAddresses;
     std::deque<std::string> Folders;
-    std::vector<std::string> FolderTitles;
-    bool WizardCreates = true;
-    int WizardRuns = 0;
     std::unique_ptr<TMainController> Controller;
 };
 
-inline TShownBox InfoBox(const std::string& text) {
-    return {TBoxKind::Information, text, TBoxButtons::Ok};
-}
-
-// "user:status" of each board row.
-inline std::vector<std::string> RowStatuses(const std::vector<TBoardRow>& rows) {
-    std::vector<std::string> statuses;
+// "user:status" of each board row, joined by "|".
+inline std::string RowStatuses(const std::vector<TBoardRow>& rows) {
+    std::string statuses;
     for (const TBoardRow& row : rows)
-        statuses.push_back(row.Caption + ":" + row.SubItems.at(0));
+        statuses += (statuses.empty() ? "" : "|") + row.Caption + ":" + row.SubItems.at(0);
     return statuses;
 }
 

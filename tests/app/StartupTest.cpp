@@ -9,15 +9,19 @@
 namespace qel::test {
 namespace {
 
-class StartupTest : public ::testing::Test {
-protected:
-    TScratchFolder Database;
-};
+const TShownBox AutostartQuestion{TBoxKind::Information,
+                                  "Thankyou for using Qel.\r\rWould you like Qel to start automatically on startup?",
+                                  TBoxButtons::YesNo};
+const TShownBox AutostartDone{TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok};
+const TShownBox ExitQuestion{TBoxKind::Information,
+                             "Would you like to retain your current Status?\r\rNote : If you choose \"No\" your status "
+                             "will be changed to \"Offline\"",
+                             TBoxButtons::YesNo};
 
 // First run: the wizard, then the autostart question, asked once whatever the
 // answer; the next start writes "Available", keeps the comments and shows the
-// columns chosen.
-TEST_F(StartupTest, FirstRunThenTheNextStart) {
+// columns chosen. Stay on top only for exactly "Yes".
+TEST(StartupTest, FirstRunThenTheNextStart) {
     for (const bool yes : {true, false}) {
         TScratchFolder database;
         TBoardComputer pc("ALPHA", "ANNA");
@@ -25,14 +29,9 @@ TEST_F(StartupTest, FirstRunThenTheNextStart) {
         pc.Folders.push_back(database.Path());
         pc.Ui.QueueAnswer(yes ? TBoxAnswer::Yes : TBoxAnswer::No);
         ASSERT_TRUE(pc.Start());
-        std::vector<TShownBox> boxes{
-            {TBoxKind::Information, "Thankyou for using Qel.\r\rWould you like Qel to start automatically on startup?",
-             TBoxButtons::YesNo}};
-        if (yes)
-            boxes.push_back(InfoBox("Qel will now start automatically on startup"));
-        EXPECT_EQ(pc.Ui.Boxes, boxes);
+        EXPECT_EQ(pc.Ui.Boxes, (yes ? std::vector{AutostartQuestion, AutostartDone} : std::vector{AutostartQuestion}));
         EXPECT_EQ(pc.Ui.Log.front(), "wizard");
-        EXPECT_EQ(pc.FolderTitles, std::vector<std::string>{"Create DBase"});
+        EXPECT_EQ(pc.FolderTitles, "Create DBase;");
         EXPECT_EQ(pc.Platform.FileExists(pc.Platform.AutostartFolderValue + "Qel.desktop"), yes);
         EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), database.Path());
         EXPECT_EQ(pc.Setting(keys::Locations, keys::FileLocation), pc.Platform.ProgramPathValue);
@@ -54,47 +53,7 @@ TEST_F(StartupTest, FirstRunThenTheNextStart) {
         EXPECT_EQ(pc.Columns, (std::vector<bool>{false, true, true}));
         EXPECT_EQ(pc.Stored(), "Available|back at 3");
     }
-}
-
-TEST_F(StartupTest, SecondCopyIsRefusedAndWritesNothing) {
-    TBoardComputer first("ALPHA");
-    first.JoinQuietly(Database.Path());
-    ASSERT_TRUE(first.Start());
-    first.Controller->SetStatus("In meeting");
-    const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName;
-    std::string before, after;
-    first.Platform.ReadFile(ini, &before);
-    // Same platform, same lock set: a second copy on the same computer.
-    TBoardComputer second("ALPHA");
-    TMainController copy(first.Platform, second.Ui, second, second.Ui, second.Ui, second.Ui, second.Ui, second, second);
-    EXPECT_FALSE(copy.FormCreate());
-    copy.FormShow();
-    copy.FormClose();
-    copy.FormDestroy();
-    EXPECT_EQ(second.Ui.Boxes, std::vector<TShownBox>{InfoBox("Qel is already running!")});
-    EXPECT_TRUE(second.Hidden && copy.AlreadyRunning());
-    EXPECT_EQ(second.Ui.TerminateRequests, 1);
-    first.Platform.ReadFile(ini, &after);
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(first.Stored(), "In meeting|");
-    EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
-}
-
-TEST_F(StartupTest, CancelledWizardEndsTheProgramWithoutWriting) {
-    TBoardComputer pc("ALPHA");
-    ASSERT_TRUE(pc.Start());
-    pc.Exit();
-    EXPECT_EQ(pc.WizardRuns, 1);
-    EXPECT_GE(pc.Ui.TerminateRequests, 1);
-    EXPECT_TRUE(pc.Ui.Boxes.empty());
-    EXPECT_FALSE(pc.RefreshTimer);
-    EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), keys::NotEntered);
-    EXPECT_EQ(pc.Setting(keys::Qel, keys::FirstTimeRun), keys::NotEntered);
-}
-
-TEST_F(StartupTest, StayOnTopOnlyForExactlyYes) {
-    for (const auto& [value, onTop] :
-         std::vector<std::pair<std::string, bool>>{{"Yes", true}, {"yes", false}, {"No", false}}) {
+    for (const auto& [value, onTop] : {std::pair{"Yes", true}, {"yes", false}, {"No", false}}) {
         TBoardComputer pc("ALPHA");
         TIniFile(pc.Platform, keys::ProfileFileName).WriteString(keys::Options, keys::StayOnTop, value);
         ASSERT_TRUE(pc.Controller->FormCreate());
@@ -102,10 +61,46 @@ TEST_F(StartupTest, StayOnTopOnlyForExactlyYes) {
     }
 }
 
+// A second copy on the same computer (same platform, same locks) is refused
+// and writes nothing.
+TEST(StartupTest, SecondCopyIsRefusedAndWritesNothing) {
+    TScratchFolder database;
+    TBoardComputer first("ALPHA"), second("ALPHA");
+    first.JoinQuietly(database.Path());
+    ASSERT_TRUE(first.Start());
+    first.Controller->SetStatus("In meeting");
+    const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName;
+    std::string before, after;
+    first.Platform.ReadFile(ini, &before);
+    TMainController copy(first.Platform, second.Ui, second, second.Ui, second.Ui, second.Ui, second.Ui, second, second);
+    EXPECT_FALSE(copy.FormCreate());
+    copy.FormShow();
+    copy.FormClose();
+    copy.FormDestroy();
+    EXPECT_EQ(second.Ui.Log, (std::vector<std::string>{"box Information: Qel is already running!", "terminate"}));
+    EXPECT_TRUE(second.Hidden && copy.AlreadyRunning());
+    first.Platform.ReadFile(ini, &after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(first.Stored(), "In meeting|");
+    EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
+}
+
 // The pages; a cancelled folder dialog or unwritable settings keep the wizard
 // open and store nothing; Help opens its topic and Cancel ends the program.
-TEST_F(StartupTest, WizardPagesAndChecks) {
+// Cancelled at start, it ends the program without writing.
+TEST(StartupTest, WizardPagesAndChecks) {
+    TScratchFolder database;
     TBoardComputer pc("ALPHA");
+    ASSERT_TRUE(pc.Start());
+    pc.Exit();
+    EXPECT_EQ(pc.WizardRuns, 1);
+    EXPECT_GE(pc.Ui.TerminateRequests, 1);
+    EXPECT_TRUE(pc.Ui.Boxes.empty());
+    EXPECT_FALSE(pc.RefreshTimer);
+    EXPECT_EQ(pc.Setting(keys::Qel, keys::FirstTimeRun), keys::NotEntered);
+    pc.Ui.Reset();
+    pc.FolderTitles.clear();
+    pc.MakeController();
     EXPECT_TRUE(pc.Controller->FormCreate());
     TDatabaseWizardLogic wizard = pc.MakeWizard();
     EXPECT_FALSE(wizard.NextEnabled() || wizard.PreviousEnabled());
@@ -122,14 +117,14 @@ TEST_F(StartupTest, WizardPagesAndChecks) {
     wizard.Next();
     wizard.Next();
     EXPECT_EQ(wizard.Page(), 2);
-    EXPECT_EQ(pc.FolderTitles, std::vector<std::string>{"Create DBase"});
+    EXPECT_EQ(pc.FolderTitles, "Create DBase;");
     pc.Platform.FailWrites = true;
-    pc.Folders = {Database.Path(), Database.Path()};
+    pc.Folders = {database.Path(), database.Path()};
     wizard.Next();
     ASSERT_EQ(pc.Ui.Boxes.size(), 1u);
     EXPECT_EQ(pc.Ui.Boxes[0].Kind, TBoxKind::Error);
     EXPECT_FALSE(wizard.Finished());
-    EXPECT_FALSE(pc.Platform.FileExists(Database.Path() + "QelDBase.isd"));
+    EXPECT_FALSE(pc.Platform.FileExists(database.Path() + "QelDBase.isd"));
     pc.Platform.FailWrites = false;
     EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), keys::NotEntered);
     wizard.Help();
@@ -143,11 +138,7 @@ TEST_F(StartupTest, WizardPagesAndChecks) {
 
 // Exit by the menu or by the shutdown marker: the record is kept or cleared as
 // the question's answer says, and ticks after the close do nothing.
-TEST_F(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
-    const TShownBox question{TBoxKind::Information,
-                             "Would you like to retain your current Status?\r\rNote : If you choose \"No\" your status "
-                             "will be changed to \"Offline\"",
-                             TBoxButtons::YesNo};
+TEST(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
     const struct {
         const char* Name;
         bool Confirm;
@@ -158,11 +149,12 @@ TEST_F(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
                  {"no", true, TBoxAnswer::No, false, "Offline|"},
                  {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
                  {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
-    const std::string marker = Database.Path() + "QelDBase.smd";
+    TScratchFolder database;
+    const std::string marker = database.Path() + "QelDBase.smd";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         TBoardComputer pc(std::string("PC-") + c.Name);
-        pc.JoinQuietly(Database.Path());
+        pc.JoinQuietly(database.Path());
         ASSERT_TRUE(pc.Start());
         pc.Controller->Context().CurrentUser.Comments = "till 4";
         pc.Controller->Users().SaveUser();
@@ -172,8 +164,7 @@ TEST_F(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
         if (c.Marker) {
             std::ofstream(marker) << "";
             pc.Controller->RefreshTick();
-            EXPECT_EQ(pc.CloseRequests, 1);
-            EXPECT_TRUE(pc.Controller->ShutdownSeen());
+            EXPECT_TRUE(pc.CloseRequests == 1 && pc.Controller->ShutdownSeen());
         } else {
             pc.Controller->FileExit();
         }
@@ -184,8 +175,7 @@ TEST_F(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
         EXPECT_EQ(pc.CloseRequests, 1);
         pc.Controller->FormDestroy();
         std::filesystem::remove(marker);
-        const bool asked = c.Confirm && !c.Marker;
-        EXPECT_EQ(pc.Ui.Boxes, asked ? std::vector<TShownBox>{question} : std::vector<TShownBox>{});
+        EXPECT_EQ(pc.Ui.Boxes, c.Confirm && !c.Marker ? std::vector{ExitQuestion} : std::vector<TShownBox>{});
         pc.MakeController();
         pc.Controller->FormCreate();
         pc.Controller->Users().LoadLocation();
