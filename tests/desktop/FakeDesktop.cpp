@@ -58,22 +58,18 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList names = app.arguments();
-    const auto all =
-        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties;
-    QDBusConnection session = QDBusConnection::sessionBus();
     bool ok = true;
-    if (names.contains("notify"))
-        ok &= session.registerObject("/org/freedesktop/Notifications", new TNotifications, all) &&
-              session.registerService("org.freedesktop.Notifications");
-    if (names.contains("screensaver"))
-        ok &= session.registerObject("/org/freedesktop/ScreenSaver", new TScreenSaver, all) &&
-              session.registerService("org.freedesktop.ScreenSaver");
-    if (names.contains("login")) {
-        QDBusConnection system = QDBusConnection::systemBus();
-        ok &= system.registerObject("/org/freedesktop/login1", new TLoginManager, all) &&
-              system.registerObject("/org/freedesktop/login1/session/_31", new TLoginSession, all) &&
-              system.registerService("org.freedesktop.login1");
-    }
+    const auto serve = [&](QDBusConnection bus, const char* name, const char* service, const char* path, auto* object) {
+        if (names.contains(name))
+            ok &= bus.registerObject(path, object, QDBusConnection::ExportAllContents) && bus.registerService(service);
+    };
+    QDBusConnection session = QDBusConnection::sessionBus(), system = QDBusConnection::systemBus();
+    serve(session, "notify", "org.freedesktop.Notifications", "/org/freedesktop/Notifications", new TNotifications);
+    serve(session, "screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", new TScreenSaver);
+    if (names.contains("login"))
+        ok &= system.registerObject("/org/freedesktop/login1/session/_31", new TLoginSession,
+                                    QDBusConnection::ExportAllContents);
+    serve(system, "login", "org.freedesktop.login1", "/org/freedesktop/login1", new TLoginManager);
     std::printf(ok ? "ready\n" : "failed\n");
     std::fflush(stdout);
     return ok ? app.exec() : 1;

@@ -13,7 +13,6 @@
 
 namespace qel {
 
-// Readable failure messages.
 inline void PrintTo(const TBoardRow& row, std::ostream* out) {
     *out << "{\"" << row.Caption << "\" |";
     for (const std::string& item : row.SubItems)
@@ -89,7 +88,6 @@ public:
         Log.push_back("board clear");
     }
     void AddRow(const TBoardRow& row) override {
-        // A row outside the update bracket repaints the list once per row.
         RowsOutsideUpdate += UpdateDepth <= 0;
         Rows.push_back(row);
         Log.push_back("row " + row.Caption);
@@ -99,7 +97,7 @@ public:
         Log.push_back("board end");
     }
 
-    // Forgets what was recorded (queued answers stay).
+    // Forgets what was recorded; queued answers stay.
     void Reset() {
         Boxes.clear();
         PanelTexts.clear();
@@ -111,13 +109,10 @@ public:
     }
 
     std::vector<TShownBox> Boxes;
-    std::vector<std::string> PanelTexts;
+    std::vector<std::string> PanelTexts, Log;
     std::vector<int> TrayImages;
-    int TerminateRequests = 0;
+    int TerminateRequests = 0, UpdateDepth = 0, RowsOutsideUpdate = 0;
     std::vector<TBoardRow> Rows;
-    int UpdateDepth = 0;
-    int RowsOutsideUpdate = 0;
-    std::vector<std::string> Log;
     std::function<void()> OnBox; // called while each box is on screen
 
 private:
