@@ -21,6 +21,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 namespace qel::test {
 namespace {
@@ -290,30 +291,25 @@ TEST(StartupTest, WizardPagesAndChecks) {
 // Exit by the menu or by the shutdown marker: the record is kept or cleared as
 // the question's answer says, and ticks after the close do nothing.
 TEST(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
-    const struct {
-        const char* Name;
-        bool Confirm;
-        TBoxAnswer Answer;
-        bool Marker;
-        const char* Stored;
-    } cases[] = {{"yes", true, TBoxAnswer::Yes, false, "In meeting|till 4"},
-                 {"no", true, TBoxAnswer::No, false, "Offline|"},
-                 {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
-                 {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
+    const std::tuple<const char*, bool, TBoxAnswer, bool, const char*> cases[] = {
+        {"yes", true, TBoxAnswer::Yes, false, "In meeting|till 4"},
+        {"no", true, TBoxAnswer::No, false, "Offline|"},
+        {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
+        {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
     TScratchFolder database;
-    const std::string marker = database.Path() + "QelDBase.smd";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TBoardComputer pc(std::string("PC-") + c.Name);
+    const std::string shutdownFile = database.Path() + "QelDBase.smd";
+    for (const auto& [name, confirm, answer, marker, stored] : cases) {
+        SCOPED_TRACE(name);
+        TBoardComputer pc(std::string("PC-") + name);
         pc.JoinQuietly(database.Path());
         ASSERT_TRUE(pc.Start());
         pc.Controller->Context().CurrentUser.Comments = "till 4";
         pc.Controller->Users().SaveUser();
         pc.Controller->SetStatus("In meeting");
-        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", c.Confirm);
-        pc.Ui.QueueAnswer(c.Answer);
-        if (c.Marker) {
-            std::ofstream(marker) << "";
+        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", confirm);
+        pc.Ui.QueueAnswer(answer);
+        if (marker) {
+            std::ofstream(shutdownFile) << "";
             pc.Controller->RefreshTick();
             EXPECT_TRUE(pc.CloseRequests == 1 && pc.Controller->ShutdownSeen());
         } else {
@@ -321,16 +317,16 @@ TEST(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
         }
         pc.Controller->FormClose();
         EXPECT_FALSE(pc.RefreshTimer || pc.MessageTimer);
-        std::ofstream(marker) << "";
+        std::ofstream(shutdownFile) << "";
         pc.Controller->RefreshTick();
         EXPECT_EQ(pc.CloseRequests, 1);
         pc.Controller->FormDestroy();
-        std::filesystem::remove(marker);
-        EXPECT_EQ(pc.Ui.Boxes, c.Confirm && !c.Marker ? std::vector{ExitQuestion} : std::vector<TShownBox>{});
+        std::filesystem::remove(shutdownFile);
+        EXPECT_EQ(pc.Ui.Boxes, confirm && !marker ? std::vector{ExitQuestion} : std::vector<TShownBox>{});
         pc.MakeController();
         pc.Controller->FormCreate();
         pc.Controller->Users().LoadLocation();
-        EXPECT_EQ(pc.Stored(), c.Stored);
+        EXPECT_EQ(pc.Stored(), stored);
     }
 }
 
@@ -586,11 +582,7 @@ TEST_F(BoardTest, SendHelpAndAbout) {
 TEST_F(BoardTest, ScreenLockTurnsOnlyAvailableIntoAwayAndBackOnce) {
     // Away_When_Locked, the desktop's answer at lock time (none: no service), the
     // status before the lock, one set while locked, the record locked and unlocked.
-    const struct {
-        const char* Option;
-        std::optional<bool> Answers;
-        const char *Chosen, *WhileLocked, *Locked, *Unlocked;
-    } cases[] = {
+    const std::tuple<const char*, std::optional<bool>, const char*, const char*, const char*, const char*> cases[] = {
         {"Yes", true, "Available", nullptr, "Away from desk", "Available"},
         {"Yes", true, "Away from desk", nullptr, "Away from desk", "Away from desk"},
         {"Yes", true, "In meeting", nullptr, "In meeting", "In meeting"},
@@ -598,25 +590,25 @@ TEST_F(BoardTest, ScreenLockTurnsOnlyAvailableIntoAwayAndBackOnce) {
         {"No", true, "Available", nullptr, "Available", "Available"},
         {"Yes", std::nullopt, "Available", nullptr, "Available", "Available"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.Option << c.Answers.has_value() << c.Chosen << (c.WhileLocked != nullptr));
+    for (const auto& [option, answers, chosen, whileLocked, lockedStatus, unlockedStatus] : cases) {
+        SCOPED_TRACE(testing::Message() << option << answers.has_value() << chosen << (whileLocked != nullptr));
         SetUp();
-        A->Controller->Settings().WriteString(keys::Options, keys::AwayWhenLocked, c.Option);
+        A->Controller->Settings().WriteString(keys::Options, keys::AwayWhenLocked, option);
         A->Controller->ShowDialog(TMainDialog::Settings);
-        EXPECT_EQ(A->LockTimer, std::string(c.Option) == "Yes");
-        A->Lock.Locked = c.Answers;
-        EXPECT_EQ(A->Controller->ScreenLockAvailable(), c.Answers.has_value());
-        A->Controller->SetStatus(c.Chosen);
+        EXPECT_EQ(A->LockTimer, std::string(option) == "Yes");
+        A->Lock.Locked = answers;
+        EXPECT_EQ(A->Controller->ScreenLockAvailable(), answers.has_value());
+        A->Controller->SetStatus(chosen);
         // Each state is checked twice: the second check writes nothing.
-        for (const std::optional<bool> locked : {c.Answers, c.Answers ? std::optional(false) : std::nullopt}) {
-            A->Lock.Locked = locked;
+        for (const std::optional<bool> state : {answers, answers ? std::optional(false) : std::nullopt}) {
+            A->Lock.Locked = state;
             A->Controller->ScreenLockTick();
-            if (c.WhileLocked && locked == true)
-                A->Controller->SetStatus(c.WhileLocked);
+            if (whileLocked && state == true)
+                A->Controller->SetStatus(whileLocked);
             const TFileStamp stamp = A->Platform.FileStamp(Path("QelDBase.isd"));
             A->Controller->ScreenLockTick();
             EXPECT_EQ(A->Platform.FileStamp(Path("QelDBase.isd")), stamp);
-            EXPECT_EQ(A->Stored(), std::string(locked == false ? c.Unlocked : c.Locked) + "|");
+            EXPECT_EQ(A->Stored(), std::string(state == false ? unlockedStatus : lockedStatus) + "|");
         }
         EXPECT_TRUE(A->Ui.Boxes.empty());
     }

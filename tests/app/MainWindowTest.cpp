@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qel::test {
 namespace {
 
@@ -166,25 +168,20 @@ TEST_F(MainWindowTest, TrayCloseBoxExitAndTheNextStart) {
 // Boxes show plain text with their lines and the kind's icon, and return the
 // button pressed.
 TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
-    const struct {
-        TBoxKind Kind;
-        TBoxButtons Buttons;
-        QMessageBox::StandardButton Press;
-        TBoxAnswer Answer;
-        QMessageBox::Icon Icon;
-    } cases[] = {{TBoxKind::Information, TBoxButtons::YesNo, QMessageBox::No, TBoxAnswer::No, QMessageBox::Information},
-                 {TBoxKind::Warning, TBoxButtons::YesNo, QMessageBox::Yes, TBoxAnswer::Yes, QMessageBox::Warning},
-                 {TBoxKind::Error, TBoxButtons::Ok, QMessageBox::Ok, TBoxAnswer::Ok, QMessageBox::Critical}};
-    for (const auto& c : cases) {
+    const std::tuple<TBoxKind, TBoxButtons, QMessageBox::StandardButton, TBoxAnswer, QMessageBox::Icon> cases[] = {
+        {TBoxKind::Information, TBoxButtons::YesNo, QMessageBox::No, TBoxAnswer::No, QMessageBox::Information},
+        {TBoxKind::Warning, TBoxButtons::YesNo, QMessageBox::Yes, TBoxAnswer::Yes, QMessageBox::Warning},
+        {TBoxKind::Error, TBoxButtons::Ok, QMessageBox::Ok, TBoxAnswer::Ok, QMessageBox::Critical}};
+    for (const auto& [kind, buttons, press, answer, icon] : cases) {
         QTimer::singleShot(0, [&] {
             auto* seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(seen, nullptr);
             EXPECT_EQ(seen->text().toStdString(), "Keep it?\n\nNote : <b>No</b>");
             EXPECT_EQ(seen->textFormat(), Qt::PlainText);
-            EXPECT_EQ(seen->icon(), c.Icon);
-            seen->button(c.Press)->click();
+            EXPECT_EQ(seen->icon(), icon);
+            seen->button(press)->click();
         });
-        EXPECT_EQ(TQtMessageBoxes().Show(c.Kind, "Keep it?\r\rNote : <b>No</b>", c.Buttons), c.Answer);
+        EXPECT_EQ(TQtMessageBoxes().Show(kind, "Keep it?\r\rNote : <b>No</b>", buttons), answer);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,12 +66,8 @@ TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
     TScratchFolder root;
     TFakePlatform platform(root.Path());
     const std::string usageEnd = ". Try 'qelctl --help'.\n";
-    const struct {
-        std::vector<std::string> Args; // after the global --profile
-        int Code;
-        std::string Out; // the start of standard output
-        std::string Err; // the start of standard error
-    } cases[] = {
+    // Arguments after the global --profile, the exit code, the start of standard output and of standard error.
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
         {{"--version"}, ExitOk, "qelctl (Qel) " QEL_VERSION "\n", ""},
         {{"-h"}, ExitOk, "usage: qelctl [--profile FILE]", ""},
         {{"help", "set-user"}, ExitOk, "usage: qelctl [GLOBAL OPTIONS] set-user COMPUTER [--name T]", ""},
@@ -82,18 +79,18 @@ TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
         {{"help", "frobnicate"}, ExitUsage, "", "qelctl: no command \"frobnicate\"" + usageEnd},
         {{"--colour", "red", "board"}, ExitUsage, "", "qelctl: unknown option --colour" + usageEnd},
     };
-    for (const auto& c : cases) {
+    for (const auto& [arguments, code, output, error] : cases) {
         std::vector<std::string> args{"--profile=" + root.Path() + "Qel.ini"};
-        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        args.insert(args.end(), arguments.begin(), arguments.end());
         std::ostringstream out;
         std::ostringstream err;
         TCliEnvironment environment{platform, out, err, {}, nullptr};
-        SCOPED_TRACE(c.Args[0]);
-        EXPECT_EQ(RunQelCtl(args, environment), c.Code);
-        EXPECT_EQ(out.str().rfind(c.Out, 0), 0u) << out.str();
-        EXPECT_EQ(err.str().rfind(c.Err, 0), 0u) << err.str();
+        SCOPED_TRACE(arguments[0]);
+        EXPECT_EQ(RunQelCtl(args, environment), code);
+        EXPECT_EQ(out.str().rfind(output, 0), 0u) << out.str();
+        EXPECT_EQ(err.str().rfind(error, 0), 0u) << err.str();
         const std::string errors = err.str();
-        EXPECT_TRUE(c.Code != ExitUsage || std::count(errors.begin(), errors.end(), '\n') == 1);
+        EXPECT_TRUE(code != ExitUsage || std::count(errors.begin(), errors.end(), '\n') == 1);
     }
 }
 

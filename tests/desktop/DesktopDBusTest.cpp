@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qel {
 namespace {
 
@@ -53,11 +55,7 @@ TEST_F(DesktopBus, NoticeReachesTheServerEscapedAndItsActionRunsOnlyForItsOwnId)
 }
 
 TEST_F(DesktopBus, LockStateComesFromTheLoginManagerElseTheScreenSaver) {
-    struct {
-        QStringList Services;
-        bool ScreenSaverActive, LockedHint;
-        std::optional<bool> Locked;
-    } const cases[] = {
+    const std::tuple<QStringList, bool, bool, std::optional<bool>> cases[] = {
         {{}, false, false, std::nullopt},
         {{"screensaver"}, true, false, true},
         {{"screensaver"}, false, false, false},
@@ -65,12 +63,12 @@ TEST_F(DesktopBus, LockStateComesFromTheLoginManagerElseTheScreenSaver) {
         {{"screensaver", "login"}, false, true, true},
         {{"login"}, false, true, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.Services.join(",").toStdString() << c.ScreenSaverActive << c.LockedHint);
-        Start(c.Services);
-        Call("org.freedesktop.ScreenSaver", "SetActive", {c.ScreenSaverActive});
-        Call("org.freedesktop.login1", "SetLockedHint", {c.LockedHint});
-        EXPECT_EQ(TDBusDesktop().ScreenLocked(), c.Locked);
+    for (const auto& [services, screenSaverActive, lockedHint, locked] : cases) {
+        SCOPED_TRACE(testing::Message() << services.join(",").toStdString() << screenSaverActive << lockedHint);
+        Start(services);
+        Call("org.freedesktop.ScreenSaver", "SetActive", {screenSaverActive});
+        Call("org.freedesktop.login1", "SetLockedHint", {lockedHint});
+        EXPECT_EQ(TDBusDesktop().ScreenLocked(), locked);
         Fake.kill();
         Fake.waitForFinished();
     }
