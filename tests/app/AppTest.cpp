@@ -213,30 +213,6 @@ TEST(StartupTest, FirstRunThenTheNextStart) {
     }
 }
 
-// A second copy on the same computer (same platform, same locks) is refused
-// and writes nothing.
-TEST(StartupTest, SecondCopyIsRefusedAndWritesNothing) {
-    TScratchFolder database;
-    TBoardComputer first("ALPHA"), second("ALPHA");
-    first.JoinQuietly(database.Path());
-    ASSERT_TRUE(first.Start());
-    first.Controller->SetStatus("In meeting");
-    const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName;
-    std::string before, after;
-    first.Platform.ReadFile(ini, &before);
-    TMainController copy(first.Platform, second.Ui, second, second.Ui, second.Ui, second.Ui, second.Ui, second, second);
-    EXPECT_FALSE(copy.FormCreate());
-    copy.FormShow();
-    copy.FormClose();
-    copy.FormDestroy();
-    EXPECT_EQ(second.Ui.Log, (std::vector<std::string>{"box Information: Qel is already running!", "terminate"}));
-    EXPECT_TRUE(second.Hidden && copy.AlreadyRunning());
-    first.Platform.ReadFile(ini, &after);
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(first.Stored(), "In meeting|");
-    EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
-}
-
 // The pages; a cancelled folder dialog or unwritable settings keep the wizard
 // open and store nothing; Help opens its topic and Cancel ends the program.
 // Cancelled at start, it ends the program without writing.
@@ -288,48 +264,6 @@ TEST(StartupTest, WizardPagesAndChecks) {
     EXPECT_FALSE(wizard.Finished());
 }
 
-// Exit by the menu or by the shutdown marker: the record is kept or cleared as
-// the question's answer says, and ticks after the close do nothing.
-TEST(StartupTest, ExitKeepsOrClearsTheStatusAsAnswered) {
-    const std::tuple<const char*, bool, TBoxAnswer, bool, const char*> cases[] = {
-        {"yes", true, TBoxAnswer::Yes, false, "In meeting|till 4"},
-        {"no", true, TBoxAnswer::No, false, "Offline|"},
-        {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
-        {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
-    TScratchFolder database;
-    const std::string shutdownFile = database.Path() + "QelDBase.smd";
-    for (const auto& [name, confirm, answer, marker, stored] : cases) {
-        SCOPED_TRACE(name);
-        TBoardComputer pc(std::string("PC-") + name);
-        pc.JoinQuietly(database.Path());
-        ASSERT_TRUE(pc.Start());
-        pc.Controller->Context().CurrentUser.Comments = "till 4";
-        pc.Controller->Users().SaveUser();
-        pc.Controller->SetStatus("In meeting");
-        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", confirm);
-        pc.Ui.QueueAnswer(answer);
-        if (marker) {
-            std::ofstream(shutdownFile) << "";
-            pc.Controller->RefreshTick();
-            EXPECT_TRUE(pc.CloseRequests == 1 && pc.Controller->ShutdownSeen());
-        } else {
-            pc.Controller->FileExit();
-        }
-        pc.Controller->FormClose();
-        EXPECT_FALSE(pc.RefreshTimer || pc.MessageTimer);
-        std::ofstream(shutdownFile) << "";
-        pc.Controller->RefreshTick();
-        EXPECT_EQ(pc.CloseRequests, 1);
-        pc.Controller->FormDestroy();
-        std::filesystem::remove(shutdownFile);
-        EXPECT_EQ(pc.Ui.Boxes, confirm && !marker ? std::vector{ExitQuestion} : std::vector<TShownBox>{});
-        pc.MakeController();
-        pc.Controller->FormCreate();
-        pc.Controller->Users().LoadLocation();
-        EXPECT_EQ(pc.Stored(), stored);
-    }
-}
-
 // ALPHA (ANNA, the creator and administrator) and BETA (BEN) on a fresh folder.
 class BoardTest : public ::testing::Test {
 protected:
@@ -363,6 +297,67 @@ protected:
     std::unique_ptr<TScratchFolder> Database;
     std::unique_ptr<TBoardComputer> A, B;
 };
+
+// A second copy on the same computer (same platform, same locks) is refused
+// and writes nothing.
+TEST_F(BoardTest, SecondCopyIsRefusedAndWritesNothing) {
+    TBoardComputer &first = *A, second("ALPHA");
+    first.Controller->SetStatus("In meeting");
+    const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName;
+    std::string before, after;
+    first.Platform.ReadFile(ini, &before);
+    TMainController copy(first.Platform, second.Ui, second, second.Ui, second.Ui, second.Ui, second.Ui, second, second);
+    EXPECT_FALSE(copy.FormCreate());
+    copy.FormShow();
+    copy.FormClose();
+    copy.FormDestroy();
+    EXPECT_EQ(second.Ui.Log, (std::vector<std::string>{"box Information: Qel is already running!", "terminate"}));
+    EXPECT_TRUE(second.Hidden && copy.AlreadyRunning());
+    first.Platform.ReadFile(ini, &after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(first.Stored(), "In meeting|");
+    EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
+}
+
+// Exit by the menu or by the shutdown marker: the record is kept or cleared as
+// the question's answer says, and ticks after the close do nothing.
+TEST_F(BoardTest, ExitKeepsOrClearsTheStatusAsAnswered) {
+    const std::tuple<const char*, bool, TBoxAnswer, bool, const char*> cases[] = {
+        {"yes", true, TBoxAnswer::Yes, false, "In meeting|till 4"},
+        {"no", true, TBoxAnswer::No, false, "Offline|"},
+        {"not asked", false, TBoxAnswer::Yes, false, "Offline|"},
+        {"marker", true, TBoxAnswer::Yes, true, "Offline|"}};
+    for (const auto& [name, confirm, answer, marker, stored] : cases) {
+        SCOPED_TRACE(name);
+        SetUp();
+        TBoardComputer& pc = *A;
+        const std::string shutdownFile = Path("QelDBase.smd");
+        pc.Controller->Context().CurrentUser.Comments = "till 4";
+        pc.Controller->Users().SaveUser();
+        pc.Controller->SetStatus("In meeting");
+        TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "chkConfirmStatusExit.Checked", confirm);
+        pc.Ui.QueueAnswer(answer);
+        if (marker) {
+            std::ofstream(shutdownFile) << "";
+            pc.Controller->RefreshTick();
+            EXPECT_TRUE(pc.CloseRequests == 1 && pc.Controller->ShutdownSeen());
+        } else {
+            pc.Controller->FileExit();
+        }
+        pc.Controller->FormClose();
+        EXPECT_FALSE(pc.RefreshTimer || pc.MessageTimer);
+        std::ofstream(shutdownFile) << "";
+        pc.Controller->RefreshTick();
+        EXPECT_EQ(pc.CloseRequests, 1);
+        pc.Controller->FormDestroy();
+        std::filesystem::remove(shutdownFile);
+        EXPECT_EQ(pc.Ui.Boxes, confirm && !marker ? std::vector{ExitQuestion} : std::vector<TShownBox>{});
+        pc.MakeController();
+        pc.Controller->FormCreate();
+        pc.Controller->Users().LoadLocation();
+        EXPECT_EQ(pc.Stored(), stored);
+    }
+}
 
 // Jobs wait until the test runs them, as on a slow share; Read runs the oldest
 // job's read and returns what it would show.
