@@ -29,11 +29,6 @@ protected:
         call.setArguments(args);
         return (login ? QDBusConnection::systemBus() : QDBusConnection::sessionBus()).call(call).arguments();
     }
-    static bool WaitFor(const std::function<bool()>& done) {
-        for (QDeadlineTimer deadline(20000); !done() && !deadline.hasExpired();)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        return done();
-    }
     QProcess Fake;
 };
 
@@ -50,7 +45,9 @@ TEST_F(DesktopBus, NoticeReachesTheServerEscapedAndItsActionRunsOnlyForItsOwnId)
     Call("org.freedesktop.Notifications", "Invoke", {7u, "default"});
     Call("org.freedesktop.Notifications", "Invoke", {42u, "default"});
     // Signals arrive in order: once the first notice's action ran, the unknown id has been seen.
-    EXPECT_TRUE(WaitFor([&] { return first == 1; }));
+    for (QDeadlineTimer deadline(20000); first == 0 && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
 }
 
