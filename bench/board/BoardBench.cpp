@@ -60,12 +60,10 @@ void MakeUsers(const std::string& folder, int count) {
 // Another computer changes its status; the file's stamp moves past the two-second step of the one seen.
 void PeerChanges(const std::string& folder, const std::string& status) {
     TStation peer(Computer(2), folder);
-    TQelFile users(peer.Context);
     peer.Context.CurrentUser.Status = status;
-    users.SaveStatus();
-    const std::string path = folder + UsersDatasetName + ".isd";
+    TQelFile(peer.Context).SaveStatus();
     const utimbuf times{std::time(nullptr) + 10, std::time(nullptr) + 10};
-    utime(path.c_str(), &times);
+    utime((folder + UsersDatasetName + ".isd").c_str(), &times);
 }
 
 // The real window on `folder` as computer 1, started as the program starts.
@@ -95,8 +93,9 @@ struct TProgram {
     TfrmMain Main{Platform, Dialogs};
 };
 
-// The baseline: a bare tree with the same rows and images.
+// The baseline: a bare tree with the same columns, rows and images.
 void FillBare(QTreeWidget& tree, const std::vector<TBoardRow>& rows) {
+    tree.setColumnCount(6);
     for (const TBoardRow& row : rows) {
         auto* item = new QTreeWidgetItem(&tree);
         item->setText(0, QString::fromStdString(row.Caption));
@@ -115,7 +114,6 @@ std::vector<TBoardRow> Refill(const std::string& folder, int users) {
     const double refill = Median(9, [&](int) { file.ListUsers(board); });
     const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
     QTreeWidget bare;
-    bare.setColumnCount(6);
     bare.show();
     const double bareFill = Median(9, [&](int) {
         bare.setUpdatesEnabled(false);
@@ -153,7 +151,6 @@ void StartUp(const std::string& folder, const std::vector<TBoardRow>& rows) {
         }
         start = Clock::now();
         QTreeWidget window;
-        window.setColumnCount(6);
         FillBare(window, rows);
         window.show();
         QApplication::processEvents();
