@@ -1,14 +1,13 @@
-// The board as an office of many desks feels it, each figure against a
-// baseline of the same run: the refill into the real board widget (vs raw
-// SQLite and a bare QTreeWidget), start-up (vs a bare window), file operations
-// per action counted by the ShareShim preload, the longest GUI stall during
-// ticks at 5 ms per operation, and resident memory (vs 10 users).
-// Usage: board_bench [USERS [MESSAGES]] (default 1000 and 100000; the stall
-// and memory runs use ten times USERS). The sub-modes are run by the main one.
+// The board as an office of many desks feels it, each figure against a baseline of the same run: the refill into the
+// real board widget (vs raw SQLite and a bare QTreeWidget), start-up (vs a bare window), file operations per action
+// counted by the ShareShim preload, the longest GUI stall during ticks at 5 ms per operation, and resident memory (vs
+// 10 users). Usage: board_bench [USERS [MESSAGES]] (default 1000 and 100000; the stall and memory runs use ten times
+// USERS). The sub-modes are run by the main one.
 
 #include "app/Images.h"
 #include "app/Main.h"
 #include "app/MainDialogs.h"
+#include "bench/BenchSupport.h"
 #include "records/QelFile.h"
 #include "records/RecordsCommon.h"
 #include "tests/support/MessageReference.h"
@@ -21,11 +20,7 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <dlfcn.h>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <utime.h>
@@ -33,34 +28,10 @@
 namespace qel::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace qel::test;
 
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-[[noreturn]] void Die(const std::string& what) {
-    std::fprintf(stderr, "board_bench: %s\n", what.c_str());
-    std::exit(1);
-}
-
-// The median of `runs` timings of `action`, in ms.
-double Median(int runs, const std::function<void()>& action) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        action();
-        times.push_back(MsSince(start));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 std::string Computer(int i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "PC%05d", i);
-    return name;
+    return "PC" + std::to_string(100000 + i).substr(1);
 }
 
 // `count` users in a new users dataset in `folder`; computer 1 is this one.
@@ -86,16 +57,13 @@ void MakeUsers(const std::string& folder, int count) {
     isam.CloseDataset();
 }
 
-// Another computer changes its status; the file's stamp moves past the
-// two-second step of the one seen.
+// Another computer changes its status; the file's stamp moves past the two-second step of the one seen.
 void PeerChanges(const std::string& folder, const std::string& status) {
     TStation peer(Computer(2), folder);
-    TQelFile users(peer.Context);
     peer.Context.CurrentUser.Status = status;
-    users.SaveStatus();
-    const std::string path = folder + UsersDatasetName + ".isd";
+    TQelFile(peer.Context).SaveStatus();
     const utimbuf times{std::time(nullptr) + 10, std::time(nullptr) + 10};
-    utime(path.c_str(), &times);
+    utime((folder + UsersDatasetName + ".isd").c_str(), &times);
 }
 
 // The real window on `folder` as computer 1, started as the program starts.
@@ -125,8 +93,9 @@ struct TProgram {
     TfrmMain Main{Platform, Dialogs};
 };
 
-// The baseline: a bare tree with the same rows and images.
+// The baseline: a bare tree with the same columns, rows and images.
 void FillBare(QTreeWidget& tree, const std::vector<TBoardRow>& rows) {
+    tree.setColumnCount(6);
     for (const TBoardRow& row : rows) {
         auto* item = new QTreeWidgetItem(&tree);
         item->setText(0, QString::fromStdString(row.Caption));
@@ -136,24 +105,24 @@ void FillBare(QTreeWidget& tree, const std::vector<TBoardRow>& rows) {
     }
 }
 
-void Refill(const std::string& folder, int users) {
+// Returns the board's rows.
+std::vector<TBoardRow> Refill(const std::string& folder, int users) {
     MakeUsers(folder, users);
     TProgram program(folder);
     TQelFile& file = program.Main.Controller().Users();
     IBoardList& board = program.Main.BoardList();
-    const double refill = Median(9, [&] { file.ListUsers(board); });
+    const double refill = Median(9, [&](int) { file.ListUsers(board); });
     const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
     QTreeWidget bare;
-    bare.setColumnCount(6);
     bare.show();
-    const double bareFill = Median(9, [&] {
+    const double bareFill = Median(9, [&](int) {
         bare.setUpdatesEnabled(false);
         bare.clear();
         FillBare(bare, rows);
         bare.setUpdatesEnabled(true);
     });
     const std::string path = folder + UsersDatasetName + ".isd";
-    const double raw = Median(9, [&] {
+    const double raw = Median(9, [&](int) {
         sqlite3* db = nullptr;
         sqlite3_stmt* select = nullptr;
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -167,14 +136,11 @@ void Refill(const std::string& folder, int users) {
     std::printf("refill of %d users: %.2f ms; raw SQLite %.3f ms (x%.1f, target <= 30); bare QTreeWidget %.2f ms "
                 "(x%.2f, target <= 2)\n",
                 users, refill, raw, refill / raw, bareFill, refill / bareFill);
+    return rows;
 }
 
 // Both sides alternate, nine runs each; the medians are compared.
-void StartUp(const std::string& folder) {
-    TStation station(Computer(1), folder);
-    TQelFile file(station.Context);
-    file.Location = folder;
-    const std::vector<TBoardRow> rows = file.ReadBoard(nullptr).Rows;
+void StartUp(const std::string& folder, const std::vector<TBoardRow>& rows) {
     std::vector<double> real, bare;
     for (int run = 0; run < 9; ++run) {
         auto start = Clock::now();
@@ -185,20 +151,17 @@ void StartUp(const std::string& folder) {
         }
         start = Clock::now();
         QTreeWidget window;
-        window.setColumnCount(6);
         FillBare(window, rows);
         window.show();
         QApplication::processEvents();
         bare.push_back(MsSince(start));
     }
-    std::sort(real.begin(), real.end());
-    std::sort(bare.begin(), bare.end());
     std::printf("start-up to a filled board of %zu users: %.1f ms; bare window %.1f ms (x%.2f, target <= 2)\n",
-                rows.size(), real[4], bare[4], real[4] / bare[4]);
+                rows.size(), MedianOf(real), MedianOf(bare), MedianOf(real) / MedianOf(bare));
 }
 
-// Runs `program` with `args` under the share preload watching `share` (and
-// `extra` in its environment); returns what it printed.
+// Runs `program` with `args` under the share preload watching `share` (and `extra` in its environment); returns what it
+// printed.
 std::string RunUnderShim(const std::string& program, const QStringList& args, const std::string& share,
                          const std::pair<QString, QString>& extra = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -223,23 +186,18 @@ template <typename F> F* Shim(const char* name) {
     return function;
 }
 
-long Ops() {
-    return Shim<long()>("qel_share_ops")();
-}
-
 void PrintOps(const char* action, long ops) {
     std::printf("  %-44s %5ld round trips = %6.0f ms at 1 ms, %6.0f ms at 5 ms\n", action, ops, ops * 1.0, ops * 5.0);
 }
 
 // In the preloaded child: the file operations of each action.
-void CountOps(const std::string& folder, int users, int messages) {
-    MakeUsers(folder, users);
-    TProgram program(folder);
+void CountOps(TProgram& program, const std::string& folder, int users, int messages) {
     TMainController& controller = program.Main.Controller();
-    const auto count = [](const std::string& what, const std::function<void()>& action) {
-        const long before = Ops();
+    const auto count = [ops = Shim<long()>("qel_share_ops")](const std::string& what,
+                                                             const std::function<void()>& action) {
+        const long before = ops();
         action();
-        PrintOps(what.c_str(), Ops() - before);
+        PrintOps(what.c_str(), ops() - before);
     };
     const auto tick = [&] {
         controller.RefreshTick();
@@ -281,9 +239,7 @@ void CountOps(const std::string& folder, int users, int messages) {
 }
 
 // In the preloaded child: the longest event-loop gap while a tick reads.
-void Stall(const std::string& folder, int users) {
-    MakeUsers(folder, users);
-    TProgram program(folder);
+void Stall(TProgram& program, const std::string& folder) {
     TMainController& controller = program.Main.Controller();
     TStation peer(Computer(2), folder);
     TQelMessage(peer.Context, folder).Send(Computer(1), Computer(2), "Subject", "Text");
@@ -328,8 +284,7 @@ long ResidentKb() {
 int main(int argc, char** argv) {
     using namespace qel::bench;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Datasets in memory when the machine offers it: building them is not
-    // bound by the disk's flushes.
+    // Datasets in memory when the machine offers it: building them is not bound by the disk's flushes.
     if (std::filesystem::is_directory("/dev/shm"))
         setenv("TMPDIR", "/dev/shm", 0);
     QApplication application(argc, argv);
@@ -340,21 +295,20 @@ int main(int argc, char** argv) {
     const qel::TScratchFolder scratch;
     // The sub-modes work in the folder the shim watches.
     const std::string folder = mode == "all" ? scratch.Path() : std::getenv("QEL_SHARE");
-    if (mode == "ops")
-        CountOps(folder, users, messages);
-    if (mode == "stall")
-        Stall(folder, users);
-    if (mode == "memory") {
+    if (mode != "all") {
         MakeUsers(folder, users);
         TProgram program(folder);
+        if (mode == "ops")
+            CountOps(program, folder, users, messages);
+        if (mode == "stall")
+            Stall(program, folder);
         QApplication::processEvents();
-        std::printf("%ld\n", ResidentKb());
-    }
-    if (mode != "all")
+        if (mode == "memory")
+            std::printf("%ld\n", ResidentKb());
         return 0;
+    }
     std::filesystem::create_directory(folder + "share");
-    Refill(folder, users);
-    StartUp(folder);
+    StartUp(folder, Refill(folder, users));
     const std::string share = folder + "share/";
     const auto child = [&](const std::string& childMode, int childUsers) {
         std::filesystem::remove_all(share);

@@ -1,24 +1,19 @@
-// The engine, through TIsamFile, against raw SQLite on the same dataset file: a scan of 10,000 records in key
-// order and single-record updates, as ratios of median wall times; then the fcntl lock calls of one 1,000-record
-// scan counted with strace (this program, run as "--scan-locks DATASET", is the traced scanner).
+// The engine, through TIsamFile, against raw SQLite on the same dataset file: a scan of 10,000 records in key order and
+// single-record updates, as ratios of median wall times; then the fcntl lock calls of one 1,000-record scan counted
+// with strace (this program, run as "--scan-locks DATASET", is the traced scanner).
 
+#include "bench/BenchSupport.h"
 #include "isam/IsamFile.h"
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace {
+
+using qel::bench::Median;
+using qel::bench::Verdict;
 
 // The users dataset's layout; field 7 is its secondary index.
 const std::string Layout = "%,$*21,$*31,$*11,$*21,$*41,X$*21";
@@ -26,14 +21,13 @@ constexpr size_t RecordSize = 2 + 21 + 31 + 11 + 21 + 41 + 21, IndexOffset = Rec
 constexpr int ScanRecords = 10000, LockScanRecords = 1000;
 
 std::string Key(int number) {
-    const std::string digits = std::to_string(number);
-    return std::string(10 - digits.size(), '0') + digits;
+    return std::to_string(10000000000LL + number).substr(1);
 }
 
 sqlite3* Raw(const std::string& name) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        std::abort();
+        qel::bench::Die("cannot open " + name);
     sqlite3_busy_timeout(db, 5000);
     sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     return db;
@@ -60,7 +54,7 @@ bool StepWith(sqlite3_stmt* statement, int number, int version) {
 void MakeDataset(const std::string& name, int records) {
     qel::TIsamFile file;
     if (!file.CreateDataset(name, 10, Layout))
-        std::exit(std::fprintf(stderr, "cannot create %s: %s\n", name.c_str(), file.ErrorText().c_str()) > 0);
+        qel::bench::Die("cannot create " + name + ": " + file.ErrorText());
     sqlite3* db = Raw(name);
     sqlite3_stmt* insert = nullptr;
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -82,31 +76,15 @@ int EngineScan(qel::TIsamFile& file) {
     return file.LastError() == 1 ? records : -1;
 }
 
-// The median wall time of `runs` calls of `body`, in milliseconds; 0 when a call failed.
-double Median(int runs, const std::function<bool(int)>& body) {
-    std::vector<double> times;
-    for (int run = 1; run <= runs; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!body(run))
-            return 0;
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-    return times[runs / 2];
-}
-
 void PrintRatio(const char* what, double engine, double raw, double target) {
     const double ratio = engine > 0 && raw > 0 ? engine / raw : 0;
     std::printf("%s: engine %.3f ms, SQLite %.3f ms, ratio %.2fx (target <= %.1fx): %s\n", what, engine, raw, ratio,
-                target,
-                ratio <= 0        ? "not measured"
-                : ratio <= target ? "met"
-                                  : "MISSED");
+                target, Verdict(ratio > 0, ratio, target));
 }
 
 // Counts the F_SETLK/F_SETLKW calls between the traced scanner's markers.
 void PrintScanLocks(const std::string& folder) {
-    const std::string name = folder + "/LockScan", log = folder + "/strace.log";
+    const std::string name = folder + "LockScan", log = folder + "strace.log";
     MakeDataset(name, LockScanRecords);
     const std::string command = "strace -f -e trace=fcntl,write -o '" + log + "' '" +
                                 std::filesystem::read_symlink("/proc/self/exe").string() + "' --scan-locks '" + name +
@@ -120,11 +98,7 @@ void PrintScanLocks(const std::string& folder) {
         inScan += scanning && line.find("F_SETLK") != std::string::npos;
     }
     std::printf("fcntl lock calls of one %d-record scan: %d (target <= 4): %s; whole run with open and close: %d\n",
-                LockScanRecords, inScan,
-                total == 0    ? "not measured"
-                : inScan <= 4 ? "met"
-                              : "MISSED",
-                total);
+                LockScanRecords, inScan, Verdict(total > 0, inScan, 4), total);
 }
 
 } // namespace
@@ -139,10 +113,7 @@ int main(int argc, char** argv) {
         std::fputs("scan-end\n", stderr);
         return records == LockScanRecords && file.CloseDataset() ? 0 : 1;
     }
-    std::string folder = (std::filesystem::temp_directory_path() / "qelbench-XXXXXX").string();
-    if (!mkdtemp(folder.data()))
-        return 1;
-    const std::string name = folder + "/QelDBase";
+    const std::string folder = qel::bench::ScratchFolder(false), name = folder + "QelDBase";
     MakeDataset(name, ScanRecords);
     sqlite3* db = Raw(name);
     sqlite3_stmt *select = nullptr, *update = nullptr;

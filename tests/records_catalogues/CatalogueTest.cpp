@@ -1,6 +1,5 @@
-// The status and department catalogues against a temporary database folder:
-// the built-in statuses, keys and renames, the department tree, the
-// refusals' words, and what happens without the dataset or the folder.
+// The status and department catalogues against a temporary database folder: the built-in statuses, keys and renames,
+// the department tree, the refusals' words, and what happens without the dataset or the folder.
 
 #include "records/QelDepartmentObj.h"
 #include "records/QelStatusesObj.h"
@@ -98,8 +97,7 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     EXPECT_EQ(FileBytes(file), after);
 }
 
-// The department tree; a missing folder (silent at the departments' creation);
-// the folder is read from the settings at every call.
+// The department tree; a missing folder (silent at the departments' creation).
 TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
     struct TTree : IDepartmentTree {
         void Clear() override { Nodes.clear(); }
@@ -107,7 +105,7 @@ TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
         void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
         std::vector<std::string> Nodes{"stale"};
     } tree;
-    TScratchFolder database, elsewhere;
+    TScratchFolder database;
     TCatalogueComputer pc("PC1", database.Path()), lost("PC2", database.Path() + "missing/");
     pc.Departments.CreateDepartmentDataset();
     pc.Departments.FillDepartmentTree(tree);
@@ -137,12 +135,6 @@ TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
     EXPECT_EQ(lost.Ui.Boxes[2],
               ErrorBox("DOS function call failure\rFolder not found: " + database.Path() + "missing"));
     EXPECT_FALSE(std::filesystem::exists(database.Path() + "missing"));
-
-    pc.Settings.WriteString(keys::Locations, keys::DBaseLocation, elsewhere.Path());
-    pc.Statuses.CreateStatusDataset();
-    pc.Statuses.AddStatus("Delta");
-    EXPECT_EQ(Listed(pc).back(), "11 Delta");
-    EXPECT_FALSE(std::filesystem::exists(database.Path() + "QelStats.isd"));
 }
 
 } // namespace

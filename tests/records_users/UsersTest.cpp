@@ -1,6 +1,5 @@
-// The user register with several computers sharing one temporary folder:
-// this computer's record and status, the lists the board and the users
-// dialog are given, and the start-up failures of every record class.
+// The user register with several computers sharing one temporary folder: this computer's record and status, the lists
+// the board and the users dialog are given, and the start-up failures of every record class.
 
 #include "isam/IsamFile.h"
 #include "records/MessageObj.h"
@@ -49,8 +48,8 @@ struct TDetailsRecorder : IUserDetailsView {
     std::vector<std::string> Log;
 };
 
-// The register as every view sees it: a status change keeps the record's other
-// fields, texts that do not fit or lack their NUL, a record deleted meanwhile.
+// The register as every view sees it: a status change keeps the record's other fields, texts that do not fit or lack
+// their NUL, a record deleted meanwhile.
 TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     TScratchFolder database;
     TComputer a("PC-A", "ALICE", database.Path()), b("PC-B", "BOB", database.Path());

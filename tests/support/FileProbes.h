@@ -1,8 +1,7 @@
 #pragma once
 
-// Files seen from outside the code under test: their bytes, and how many
-// descriptors of this process are open on one (an open dataset keeps its file
-// open). Linux only.
+// Files seen from outside the code under test: their bytes, and how many descriptors of this process are open on one
+// (an open dataset keeps its file open). Linux only.
 
 #include <filesystem>
 #include <fstream>

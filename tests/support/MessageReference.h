@@ -1,7 +1,7 @@
 #pragma once
 
-// The messages dataset seen past the message store (a writer, a dump, the plain
-// pass its recipient-index reads must match), and the store's screen recorders.
+// The messages dataset seen past the message store (a writer, a dump, the plain pass its recipient-index reads must
+// match), and the store's screen recorders.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace qel::test {
 
@@ -43,8 +41,8 @@ inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     return all;
 }
 
-// What the message store must show `own`: the in-box newest first with its
-// counters, and the new messages in the order the start-up reader shows them.
+// What the message store must show `own`: the in-box newest first with its counters, and the new messages in the order
+// the start-up reader shows them.
 struct TReferenceInBox {
     std::vector<TInBoxRow> Rows;
     std::vector<TMessageWindowFields> Shown;
@@ -69,21 +67,14 @@ inline TReferenceInBox ReferenceInBox(const std::string& folder, const std::stri
 }
 
 struct TMessageDraft {
-    std::string To;
-    std::string From = "SENDER";
-    std::string State = MessageStateNew;
-    std::string Subject = "Subject";
-    std::string Text = "Text";
-    std::string ToName = "Recipient";
-    std::string FromName = "Sender";
-    std::string Received = "06/12/2026 09:00:00";
+    std::string To, From = "SENDER", State = MessageStateNew, Subject = "Subject", Text = "Text", ToName = "Recipient",
+                    FromName = "Sender", Received = "06/12/2026 09:00:00";
     int16_t Reserved = 0;
 };
 
-// Stores messages through one open handle, creating the dataset when needed;
-// let it die before the code under test runs.
-class TDatasetWriter {
-public:
+// Stores messages through one open handle, creating the dataset when needed; let it die before the code under test
+// runs.
+struct TDatasetWriter {
     explicit TDatasetWriter(const std::string& folder) : FFolder(folder) {}
 
     // The new key, empty on failure.
@@ -98,15 +89,12 @@ public:
         }
         return FMessages.AddRecord(record.Data(), {}) ? FMessages.CurrentKey() : "";
     }
-
-private:
     std::string FFolder;
     TIsamFile FMessages;
 };
 
 // Records what the message window was given; runs `OnShow` while "on screen".
-class TMessageWindowRecorder : public IMessageWindow {
-public:
+struct TMessageWindowRecorder : IMessageWindow {
     void ShowModal(const TMessageWindowFields& fields) override {
         Shown.push_back(fields);
         if (OnShow)
@@ -116,8 +104,7 @@ public:
     std::function<void(const TMessageWindowFields&)> OnShow;
 };
 
-class TInBoxRecorder : public IInBoxList, public IStatusPanels {
-public:
+struct TInBoxRecorder : IInBoxList, IStatusPanels {
     void BeginUpdate() override { ++UpdateDepth; }
     void Clear() override { Rows.clear(); }
     void AddItem(const TInBoxRow& row) override {
@@ -126,7 +113,6 @@ public:
     }
     void EndUpdate() override { --UpdateDepth; }
     void SetPanelText(int panel, const std::string& text) override { Panels.at(static_cast<size_t>(panel)) = text; }
-
     std::vector<TInBoxRow> Rows;
     std::vector<std::string> Panels = std::vector<std::string>(3);
     int UpdateDepth = 0, RowsOutsideUpdate = 0;

@@ -1,15 +1,13 @@
 #pragma once
 
-// One simulated computer: its own folders, platform (computer name), Qel.ini
-// pointing at a database folder, screen recorder and program-wide objects.
+// One simulated computer: its own folders, platform (computer name), Qel.ini pointing at a database folder, screen
+// recorder and program-wide objects.
 
 #include "platform/FakePlatform.h"
 #include "records/QelContext.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "tests/support/Recorders.h"
-
-#include <string>
 
 namespace qel::test {
 
