@@ -66,13 +66,22 @@ void PeerChanges(const std::string& folder, const std::string& status) {
     utime((folder + UsersDatasetName + ".isd").c_str(), &times);
 }
 
-// The real window on `folder` as computer 1, started as the program starts.
-struct TProgram {
-    explicit TProgram(const std::string& folder) {
+// Computer 1 with its profile naming `folder`, made before a start is timed.
+struct TDesk {
+    explicit TDesk(const std::string& folder) {
         Platform.ComputerNameValue = Computer(1);
         TIniFile ini(Platform, keys::ProfileFileName);
         ini.WriteString(keys::Locations, keys::DBaseLocation, folder);
         ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
+    }
+    TScratchFolder Root;
+    TFakePlatform Platform{Root.Path()};
+};
+
+// The real window on that computer, started as the program starts.
+struct TProgram {
+    explicit TProgram(const std::string& folder) : TProgram(std::make_shared<TDesk>(folder)) {}
+    explicit TProgram(std::shared_ptr<TDesk> desk) : Desk(std::move(desk)) {
         if (!Main.FormCreate())
             Die("the window did not start");
         Dialogs.Create(Main);
@@ -87,10 +96,9 @@ struct TProgram {
                 Die("gave up waiting after 10 minutes");
         }
     }
-    TScratchFolder Root;
-    TFakePlatform Platform{Root.Path()};
+    std::shared_ptr<TDesk> Desk;
     TQtMainDialogs Dialogs;
-    TfrmMain Main{Platform, Dialogs};
+    TfrmMain Main{Desk->Platform, Dialogs};
 };
 
 // The baseline: a bare tree with the same columns, rows and images.
@@ -143,9 +151,10 @@ std::vector<TBoardRow> Refill(const std::string& folder, int users) {
 void StartUp(const std::string& folder, const std::vector<TBoardRow>& rows) {
     std::vector<double> real, bare;
     for (int run = 0; run < 9; ++run) {
+        auto desk = std::make_shared<TDesk>(folder);
         auto start = Clock::now();
         {
-            TProgram program(folder);
+            TProgram program(desk);
             QApplication::processEvents();
             real.push_back(MsSince(start));
         }
@@ -221,7 +230,7 @@ void CountOps(TProgram& program, const std::string& folder, int users, int messa
     // qelctl status, a process of its own: the shim reports at its exit.
     const std::string report = folder + "qelctl.ops";
     RunUnderShim(QCoreApplication::applicationDirPath().toStdString() + "/qelctl",
-                 {"--profile", QString::fromStdString(program.Root.Path() + "config/Qel.ini"), "--computer",
+                 {"--profile", QString::fromStdString(program.Desk->Root.Path() + "config/Qel.ini"), "--computer",
                   QString::fromStdString(Computer(1)), "status", "DND"},
                  folder, {"QEL_SHARE_REPORT", QString::fromStdString(report)});
     long qelctlOps = 0, qelctlOpens = 0;
