@@ -1,4 +1,4 @@
-// The C ABI of libqelisam.so: results, codes, index order and positions.
+// The C ABI of libqelisam.so.
 
 #include "EngineSupport.h"
 
@@ -19,7 +19,6 @@ std::string Record(const std::string& a, const std::string& b = "") {
     return record;
 }
 
-// Rows of {code returned, code expected}, numbered in a failure.
 void ExpectCodes(const std::vector<std::pair<int, int>>& rows) {
     for (size_t row = 0; row < rows.size(); ++row)
         EXPECT_EQ(rows[row].first, rows[row].second) << "row " << row;
@@ -32,7 +31,7 @@ protected:
         ASSERT_EQ(Open(Name, &Handle), ISM_OK);
     }
     void TearDown() override { Close(Handle); }
-    // Reads in turn on `index`, 'n' next and 'p' previous: the keys found, or the codes.
+    // 'n' reads next, 'p' previous: the keys found, or the codes.
     std::string Moves(int16_t index, const std::string& moves) {
         std::string keys;
         for (char move : moves) {
@@ -134,7 +133,6 @@ TEST_F(EngineContract, PutsDeletesAndReadsOnThePrimaryIndex) {
     }
     EXPECT_EQ(ScanKeys(Handle, RecordSize), (std::vector<std::string>{"k1", "k2", "k3"}));
     ASSERT_EQ(Eof(Handle), ISM_OK);
-    // A failed next leaves us after the last; a failed previous before the first; an exact read on its record.
     EXPECT_EQ(Moves(0, "ppnnp"), "k3 k2 k3 1 k3");
     ASSERT_EQ(Bof(Handle), ISM_OK);
     EXPECT_EQ(Moves(0, "pnp"), "1 k1 1");
@@ -145,7 +143,6 @@ TEST_F(EngineContract, PutsDeletesAndReadsOnThePrimaryIndex) {
     const TRead last = Get(Handle, 0, ISM_READ_PREV_KEY, 4);
     EXPECT_EQ(std::to_string(last.Code) + last.Key + last.Buffer, "0k3ZZZZ");
 
-    // Bad read arguments; failed reads leave the buffer alone and hand back no texts.
     for (int16_t index : {1, 2, 5, -1, 300})
         EXPECT_EQ(Get(Handle, index, ISM_READ_NEXT, RecordSize).Code, ISM_BAD_PARAMETER) << index;
     ExpectCodes({
@@ -184,7 +181,6 @@ TEST_F(EngineContract, SecondaryIndexes) {
     ASSERT_EQ(Bof(Handle, 0) + Eof(Handle, 3) + Bof(Handle, 4), ISM_OK);
     for (const char* expected : {"k0 k6 k5", "k1 k5 k2", "k2 k1 k3"})
         EXPECT_EQ(Moves(0, "n") + " " + Moves(3, "p") + " " + Moves(4, "n"), expected);
-    // Replacing a record moves it in the index.
     ASSERT_EQ(Put(Handle, "k6", Record("0"), ISM_PUT_REPLACE), ISM_OK);
     EXPECT_EQ(ScanKeys(Handle, RecordSize, 3).at(1), "k6");
 
@@ -202,8 +198,7 @@ TEST_F(EngineContract, SecondaryIndexes) {
     Close(numbers);
 }
 
-// A run of reads sees what other handles wrote meanwhile. (That reads leave the file's time alone is checked by the
-// board's ticks, which must find an unchanged file unchanged.)
+// A run of reads sees what other handles wrote meanwhile.
 TEST_F(EngineContract, ARunOfReadsSeesWhatOtherHandlesWrote) {
     for (const char* key : {"k1", "k3", "k5", "k7"})
         ASSERT_EQ(Put(Handle, key, Record("v")), ISM_OK);

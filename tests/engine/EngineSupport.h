@@ -1,16 +1,14 @@
 #pragma once
 
-// Short std::string wrappers over the engine's C ABI for tests, and a scratch folder.
+// std::string wrappers over the engine's C ABI for tests, and a scratch folder.
 
 #include "engine/qelisam.h"
 
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <sys/stat.h>
@@ -19,7 +17,6 @@
 
 namespace qel::test {
 
-// An IsmStr owned by the test.
 struct TStr {
     explicit TStr(const std::string& text)
         : Text(SysAllocStringByteLen(text.data(), static_cast<uint32_t>(text.size()))) {}
@@ -27,7 +24,7 @@ struct TStr {
     IsmStr Text;
 };
 
-// A fresh temporary folder that others may enter, removed at the end with whatever a test made read-only in it.
+// Others may enter it; removed at the end with whatever a test made read-only in it.
 struct TTempDir {
     TTempDir() { ::chmod(mkdtemp(Path.data()), 0755); }
     ~TTempDir() { std::system(("chmod -R u+rwx " + Path + " && rm -rf " + Path).c_str()); }
@@ -70,20 +67,19 @@ inline int16_t Eof(uint32_t handle, int16_t index = 0) {
     return IsmEOF(&handle, &index);
 }
 
-// The key of record `number`: ten digits.
 inline std::string Key(long number) {
     const std::string digits = std::to_string(number);
     return std::string(10 - digits.size(), '0') + digits;
 }
 
-// How a child process ended: its exit code, or 128 and the signal that killed it.
+// The child's exit code, or 128 and the signal that killed it.
 inline int ExitCode(pid_t pid) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// One read: its code, the returned key and index value ("(null)" when not set) and the buffer after it.
+// Texts that were not set read "(null)"; the buffer starts as 'Z's.
 struct TRead {
     int16_t Code = -1;
     std::string Key, Value, Buffer;
@@ -104,7 +100,7 @@ inline TRead Get(uint32_t handle, int16_t index, int16_t mode, size_t recordSize
     return read;
 }
 
-// Keys of the whole index in order, read with BOF and next; a failure ends the list as "(error N)".
+// The index's keys in order; a failure ends the list as "(error N)".
 inline std::vector<std::string> ScanKeys(uint32_t handle, size_t recordSize, int16_t index = 0) {
     std::vector<std::string> keys;
     int16_t code = IsmBOF(&handle, &index);
@@ -115,7 +111,7 @@ inline std::vector<std::string> ScanKeys(uint32_t handle, size_t recordSize, int
     return keys;
 }
 
-// Every record, key -> bytes, read through a fresh handle; `code` gets the first failure, else 0.
+// Key -> bytes through a fresh handle; `code` gets the first failure, else 0.
 inline std::map<std::string, std::string> Contents(const std::string& name, size_t recordSize, int16_t* code) {
     std::map<std::string, std::string> contents;
     uint32_t handle = 0;
@@ -129,18 +125,17 @@ inline std::map<std::string, std::string> Contents(const std::string& name, size
     return contents;
 }
 
-// SQLite's own verdict on a file: "ok" or the first complaint.
+// SQLite's verdict: "ok" or the first complaint.
 inline std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
-    std::string verdict = "no verdict";
-    auto first = [](void* out, int, char** values, char**) {
-        *static_cast<std::string*>(out) = values[0];
-        return 1;
-    };
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
-        sqlite3_exec(db, "PRAGMA integrity_check", first, &verdict, nullptr);
+    sqlite3_stmt* check = nullptr;
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    const unsigned char* verdict = sqlite3_step(check) == SQLITE_ROW ? sqlite3_column_text(check, 0) : nullptr;
+    const std::string text = verdict ? reinterpret_cast<const char*>(verdict) : "no verdict";
+    sqlite3_finalize(check);
     sqlite3_close(db);
-    return verdict;
+    return text;
 }
 
 inline std::string FileBytes(const std::string& file) {

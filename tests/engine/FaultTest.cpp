@@ -1,6 +1,5 @@
-// I/O faults under the engine: a SQLite VFS wrapping the default one, made the default for this test program,
-// fails the Nth write, sync or lock (once or from then on) or reports a full disk. After each run the dataset
-// must pass the integrity check and hold exactly the writes that returned 0.
+// A VFS wrapping the default one fails the Nth write, sync or lock (once or from then on) or reports a full
+// disk; the dataset must pass the integrity check and hold exactly the writes that returned 0.
 
 #include "EngineSupport.h"
 
@@ -23,7 +22,6 @@ struct TFaultPlan {
     int Calls = 0, Injected = 0;
 } gPlan;
 
-// Whether the armed fault strikes this call, one of `kinds`: the Nth, and every later one when persistent.
 bool Strike(std::initializer_list<TFault> kinds) {
     if (std::find(kinds.begin(), kinds.end(), gPlan.Kind) == kinds.end())
         return false;
@@ -33,7 +31,6 @@ bool Strike(std::initializer_list<TFault> kinds) {
     return strike;
 }
 
-// Files are opened by the default VFS and given a copy of their methods in which write, sync and lock fail first.
 sqlite3_vfs* gRealVfs = nullptr;
 sqlite3_vfs gFaultVfs;
 std::deque<std::pair<const sqlite3_io_methods*, sqlite3_io_methods>> gMethods; // real, with faults
@@ -79,8 +76,7 @@ std::string Record(int version, const std::string& key) {
     return record.replace(2, std::min<size_t>(text.size(), 9), text.substr(0, 9)).replace(12, text.size(), text);
 }
 
-// Runs a fixed mix of adds, replaces, deletes, reads and opens with the fault armed; then checks the dataset
-// against the writes that returned 0. Gives the result codes of the writes, counted.
+// A fixed mix of writes, reads and opens with the fault armed, checked against the writes that returned 0.
 std::map<int, int> RunWithFault(TFault kind, int nth, bool persistent) {
     TTempDir dir;
     const std::string name = dir / "faulty";
@@ -136,7 +132,6 @@ TEST_P(EngineFaults, DatasetHoldsExactlyTheAcknowledgedWrites) {
     }
     const TFault kind = static_cast<TFault>(GetParam() / 2);
     const bool persistent = GetParam() % 2;
-    // A dry run counts the calls a fault can strike; then strike a spread of them.
     ASSERT_EQ(RunWithFault(kind, INT_MAX, false).size(), 1u) << "no fault, no failure";
     const int calls = gPlan.Calls;
     ASSERT_GT(calls, 3);
@@ -147,7 +142,6 @@ TEST_P(EngineFaults, DatasetHoldsExactlyTheAcknowledgedWrites) {
             failed[code] += code ? count : 0;
         EXPECT_GE(gPlan.Injected, 1);
     }
-    // The faults reached the writes, which said I/O error; a full disk (also) as such.
     const int said = kind == Full ? ISM_DISK_FULL : ISM_IO;
     EXPECT_GT(failed[said], 0);
     failed.erase(ISM_IO);

@@ -1,6 +1,4 @@
-// What the engine does with names that are taken, leftovers of killed creates, folders it may not write and hot
-// journals. Files it did not make and damaged ones are crafted in tests/support/CraftedFiles.h; a missing folder is
-// in the contract's argument table.
+// Taken names, leftovers of killed creates, folders the engine may not write, and hot journals.
 
 #include "EngineSupport.h"
 #include "isam/IsamFile.h"
@@ -19,7 +17,6 @@ namespace {
 
 const std::string Layout = "%,$*21,X$*21";
 constexpr size_t RecordSize = 2 + 21 + 21;
-// Records of a few kilobytes, so that a small dataset spans many pages.
 const std::string BigLayout = Layout + ",$*3000";
 constexpr size_t BigRecordSize = RecordSize + 3000;
 
@@ -50,8 +47,7 @@ void WriteFile(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-// Of racing creates exactly one makes the dataset, nothing else is left, and a later create does not touch it. (That
-// a create never replaces an existing file is the message sender's test too.)
+// Of racing creates exactly one makes the dataset, and a later create does not touch it.
 TEST(EngineFiles, CreateIsExclusive) {
     TTempDir dir;
     const std::string name = dir / "users";
@@ -79,8 +75,7 @@ TEST(EngineFiles, CreateIsExclusive) {
     Close(handle);
 }
 
-// A killed create leaves N.isd.new-HOST-PID-COUNT (and its "-journal"); the next create or open of N removes
-// those of this computer whose process is gone, and nothing else.
+// The next create or open removes this computer's leftovers of killed creates, and nothing else.
 TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
     TTempDir dir;
     char name[256] = {};
@@ -108,8 +103,7 @@ TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
     }
 }
 
-// Where permissions forbid writing (as root, switched to "nobody"): 13 for every write, reads still go on, and the
-// wrapper's details say so.
+// Where permissions forbid writing: 13 for every write, reads go on, and the wrapper's details say so.
 TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
     TTempDir dir;
     const std::string locked = dir / "locked", shared = dir / "shared";
@@ -123,7 +117,6 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
                   ::chmod((shared + "/secret.isd").c_str(), 0) + ::chmod(shared.c_str(), 0777),
               0);
     const std::string answer = RunAsNobody([&] {
-        // Through the wrapper: the details name the file or the missing folder.
         qel::TIsamFile isam;
         std::string out = isam.CreateDataset(locked + "/new", 10, Layout) ? "created" : isam.ErrorDetail();
         if (isam.OpenDataset(shared + "/readonly", 3, Layout) && !isam.AddRecord(Record(9).data(), ""))
@@ -138,7 +131,6 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCode) {
             out += std::to_string(code) + " ";
         return out;
     });
-    // Open, scan (records), put, replace, delete, close | open the unreadable | create where others may.
     EXPECT_EQ(answer, "Permission denied: " + locked + "/new.isd|DOS function call failure|Permission denied: " +
                           shared + "/readonly.isd|Folder not found: " + dir / "gone|0 5 13 13 13 0 13 0 ");
     EXPECT_EQ(FileBytes(locked + "/users.isd"), before);

@@ -2,6 +2,7 @@
 
 #include "EngineSupport.h"
 #include "isam/IsamFile.h"
+#include "tests/support/AsNobody.h"
 
 #include <gtest/gtest.h>
 
@@ -14,43 +15,11 @@ using namespace qel::test;
 
 namespace {
 
-// Field 1: the writer's number, field 2 ("X$*12"): a text naming the record.
 const std::string Layout = "%,X$*12";
 constexpr size_t RecordSize = 2 + 12;
 
 std::string Record(int writer, const std::string& text) {
     return (std::string{static_cast<char>(writer), 0} + text.substr(0, 11)).append(12, '\0').substr(0, RecordSize);
-}
-
-void WriteLine(int fd, const std::string& line) {
-    if (write(fd, (line + "\n").data(), line.size() + 1) != static_cast<ssize_t>(line.size() + 1))
-        _exit(3);
-}
-
-// Runs `child(fd)` in a child process that reports to a pipe and exits; gives its pid and the pipe's read end.
-template <typename F> std::pair<pid_t, int> Spawn(F child) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        std::abort();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        child(fds[1]);
-        _exit(0);
-    }
-    ::close(fds[1]);
-    return {pid, fds[0]};
-}
-
-// What the child reported up to its end, the pipe closed; with `line`, only up to its first line.
-std::string ReadReport(int fd, bool line = false) {
-    std::string text;
-    char byte = 0;
-    while ((!line || text.find('\n') == std::string::npos) && read(fd, &byte, 1) == 1)
-        text += byte;
-    if (!line)
-        ::close(fd);
-    return text;
 }
 
 // Writers in four processes add records numbered by TIsamFile, as the record classes do, and read meanwhile.
@@ -69,13 +38,12 @@ TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
             for (int i = 0; i < PerWriter; ++i) {
                 const std::string text = "w" + std::to_string(writer) + "-" + std::to_string(i);
                 const std::string record = Record(writer, text);
-                // An add that lost its number on every try is not acknowledged.
                 if (!file.AddRecord(record.data(), "") && file.LastError() != ISM_DUPLICATE)
                     _exit(11);
                 if (file.LastError() == ISM_DUPLICATE)
                     continue;
                 const std::string key = file.CurrentKey();
-                WriteLine(fd, std::to_string(writer) + " " + key);
+                Report(fd, std::to_string(writer) + " " + key + "\n");
                 if (!file.GetRecord(read.data(), 2, text) || read != record || file.CurrentKey() != key)
                     _exit(12);
                 if (i % 8)
@@ -111,11 +79,10 @@ TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
     TTempDir dir;
     const std::string name = dir / "busy";
     ASSERT_EQ(Create(name, Layout), ISM_OK);
-    // Another program holds the write lock until it is killed.
     const auto [pid, fd] = Spawn([&](int fd) {
         sqlite3* db = nullptr;
         sqlite3_open_v2((name + ".isd").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        WriteLine(fd, sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ? "failed" : "locked");
+        Report(fd, sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) ? "failed\n" : "locked\n");
         pause();
     });
     ASSERT_EQ(ReadReport(fd, true), "locked\n");
@@ -151,14 +118,13 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
             for (long number = next; Open(name, &handle) == ISM_OK; ++number) {
                 if (Put(handle, Key(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
                     _exit(11);
-                WriteLine(fd, "A " + Key(number));
+                Report(fd, "A " + Key(number) + "\n");
                 if (Put(handle, "counter", Record(2, std::to_string(number)), ISM_PUT_REPLACE) != ISM_OK)
                     _exit(12);
-                WriteLine(fd, "C " + std::to_string(number));
+                Report(fd, "C " + std::to_string(number) + "\n");
             }
             _exit(10);
         });
-        // One write acknowledged, then killed at a random instant of the writes that follow.
         std::string reported = ReadReport(fd, true);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
         kill(pid, SIGKILL);
@@ -173,8 +139,7 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
         int16_t code = -1;
         auto contents = Contents(name, RecordSize, &code);
         ASSERT_EQ(code, ISM_OK);
-        // The counter holds at least the last acknowledged value, and at most the number of the last record added
-        // (its rewrite may have been committed without being reported).
+        // At least the last acknowledged count; at most the last record's number (committed, maybe unreported).
         const long stored = std::stol(contents["counter"].substr(2));
         contents.erase("counter");
         next = contents.empty() ? 1 : std::stol(contents.rbegin()->first) + 1;

@@ -13,7 +13,6 @@ namespace {
 TFakeEngine State;
 std::set<char*> Allocated;
 
-// A text argument, counted as malformed when its length prefix is wrong.
 std::string Text(const IsmStr* text) {
     uint32_t length = 0;
     if (text && *text)
@@ -22,7 +21,6 @@ std::string Text(const IsmStr* text) {
     return text && *text ? *text : "";
 }
 
-// Records the call and gives the next scripted code for it.
 int16_t Call(const char* name, const uint32_t* handle, int32_t mode = 0, const IsmStr* text = nullptr,
              const void* buffer = nullptr) {
     State.Calls.push_back({name, handle ? *handle : 0, mode, Text(text), buffer});
@@ -85,7 +83,6 @@ ISMAPI int16_t IsmGet(uint32_t* handle, int16_t*, int16_t* mode, IsmStr* search,
 ISMAPI int16_t IsmInfo(uint32_t* handle, IsmInfoRec* info) {
     State.NoteSlotNotEmpty += info->noteText != nullptr;
     const int16_t code = Call("IsmInfo", handle);
-    // Both text slots come back filled, failure or not: the caller owns them.
     info->infoText = SysAllocStringByteLen("fake engine", 11);
     info->noteText = SysAllocStringByteLen("note", 4);
     info->recordCount = code ? info->recordCount : State.InfoRecordCount;
@@ -93,7 +90,6 @@ ISMAPI int16_t IsmInfo(uint32_t* handle, IsmInfoRec* info) {
     return code;
 }
 
-// The entry points that only record the call and answer the scripted code.
 #define QEL_FAKE_ENTRY(name, parameters, ...)                                                                          \
     ISMAPI int16_t name parameters {                                                                                   \
         return Call(#name, __VA_ARGS__);                                                                               \

@@ -1,7 +1,6 @@
 #pragma once
 
-// A stand-in for libqelisam.so that records every call and answers from a script; the tests reach its state
-// through FakeEngineState(), exported beside the engine's entry points.
+// A stand-in for libqelisam.so that records every call and answers from a script (FakeEngineState()).
 
 #include <cstdint>
 #include <deque>
@@ -17,7 +16,6 @@ struct TFakeCall {
     const void* Buffer = nullptr; // of a read or put
 };
 
-// What the next IsmGet answers; the record is copied with its NUL into the buffer when the code is 0.
 struct TFakeRead {
     int16_t Code = 0;
     std::string Key, IndexValue, Record;
@@ -30,8 +28,7 @@ struct TFakeEngine {
     uint32_t OpenHandle = 42;
     int32_t InfoRecordCount = 0;
     int16_t InfoKeyLength = 10;
-    // Texts allocated here and not freed, frees of texts not allocated here, text arguments whose length prefix
-    // is wrong, and IsmInfo calls whose note slot came in non-empty.
+    // Texts not freed, frees of foreign texts, texts with a wrong length prefix, IsmInfo with a filled note slot.
     int LiveTexts = 0, ForeignFrees = 0, MalformedTexts = 0, NoteSlotNotEmpty = 0;
 };
 

@@ -1,6 +1,4 @@
-// TIsamFile over the real engine, loaded from beside the test program: files that a peer or a damaged disk left in
-// the shared folder, each ending in its exact code, and the result texts. (Numbering, reads and updates through the
-// real engine are the record classes' tests; the wrapper's own logic is the fake engine's.)
+// TIsamFile over the real engine: crafted files end in their exact codes, and the result texts.
 
 #include "isam/IsamFile.h"
 #include "tests/engine/EngineSupport.h"
@@ -14,7 +12,6 @@ using Keys = std::vector<std::string>;
 
 namespace {
 
-// A 16-bit number, an indexed text (index 2) and a plain text.
 const std::string Layout = "%,X$*7,$*40";
 constexpr size_t RecordSize = 2 + 7 + 40;
 
@@ -22,8 +19,7 @@ std::string Record(const std::string& computer) {
     return std::string("\x01\x00", 2) + computer + std::string(RecordSize - 2 - computer.size(), '\0');
 }
 
-// The keys in the order of `index`, then "(error N)" unless the scan ended at the end; no read may touch the
-// guard bytes after the record.
+// A read must not touch the guard bytes after the record.
 Keys Scan(TIsamFile& file, int16_t index) {
     Keys keys;
     std::string buffer(RecordSize + 64, '\x5A');
@@ -61,7 +57,6 @@ TEST(IsamFileEngine, MalformedFilesEndInTheirCodeAndNoReadOverrunsTheRecord) {
                 << index;
         }
         if (crafted.Key) {
-            // The odd key neither blocks numbering nor its own deletion.
             EXPECT_TRUE(file.AddRecord(records[0].data(), "")) << file.ErrorText();
             EXPECT_EQ(file.CurrentKey(), CraftedKey(static_cast<int>(records.size()) + 1));
             std::string buffer(RecordSize, '\0');
@@ -72,7 +67,6 @@ TEST(IsamFileEngine, MalformedFilesEndInTheirCodeAndNoReadOverrunsTheRecord) {
     }
 }
 
-// Result codes as texts (the details that name a file are checked where the engine refuses to write).
 TEST(IsamFileEngine, ResultsTurnIntoTextsThatNameTheFile) {
     TTempDir dir;
     TIsamFile file;

@@ -1,4 +1,4 @@
-// TIsamFile against the recording fake engine: what reaches the engine, and what the wrapper makes of the answers.
+// TIsamFile against the recording fake engine.
 
 #include "FakeEngine.h"
 #include "isam/IsamFile.h"
@@ -15,13 +15,11 @@ using Names = std::vector<std::string>;
 namespace {
 
 TFakeEngine& Fake() {
-    // The wrapper loaded this library first; the same path gives the same module.
     void* library = dlopen(FAKE_ENGINE_DIR "/libqelisam.so", RTLD_NOW);
     EXPECT_NE(library, nullptr) << dlerror();
     return *reinterpret_cast<TFakeEngine* (*)()>(dlsym(library, "FakeEngineState"))();
 }
 
-// The entry points called, with the text argument where there is one.
 Names Calls() {
     Names names;
     for (const TFakeCall& call : Fake().Calls)
@@ -35,7 +33,6 @@ protected:
         ASSERT_TRUE(File.EngineLoaded());
         Fake() = TFakeEngine();
     }
-    // Every text the engine handed out was freed, each once, and every text argument carried its length.
     void TearDown() override {
         EXPECT_EQ(Fake().LiveTexts + Fake().ForeignFrees + Fake().MalformedTexts + Fake().NoteSlotNotEmpty, 0);
     }
@@ -43,7 +40,6 @@ protected:
         ASSERT_TRUE(File.OpenDataset("/db/QelDBase", 3));
         Fake().Calls.clear();
     }
-    // The object's state: open or not, its handle and its dataset's name.
     std::string State() {
         return (File.IsOpen() ? "open " : "closed ") + std::to_string(File.Handle()) + " " + File.DatasetName();
     }
@@ -112,8 +108,7 @@ TEST_F(IsamFileFake, OpenAndCloseKeepTheEnginesHandleOnlyWhileTheEngineAgrees) {
     EXPECT_EQ(Calls(), Names{"IsmClose"}) << "the destructor closes an open dataset";
 }
 
-// Reads take the returned texts, leave the buffer alone on failure and refuse a mode outside sixteen bits; the info
-// record's failures give -1, and NextKey is empty when it cannot read the end.
+// Reads take the returned texts, keep the buffer on failure, refuse modes over 16 bits; info failures give -1.
 TEST_F(IsamFileFake, ReadsInfoAndNextKeyPassOnTheEnginesAnswers) {
     Open();
     Fake().Reads = {{0, "0000000003", "PC3", "rec-3"}, {0, "0000000004", "PC4", "rec-4"}, {1, "", "", "untouched"}};
@@ -147,8 +142,7 @@ TEST_F(IsamFileFake, ReadsInfoAndNextKeyPassOnTheEnginesAnswers) {
     Fake().Reads.clear();
 }
 
-// AddRecord numbers the record one above the highest numeric key of the key length when given none, and tries a
-// fresh number (five tries in all) only when its own number was taken.
+// Numbering from the highest numeric key of the key length; a fresh number (five tries) only for a lost one.
 TEST_F(IsamFileFake, AddNumbersTheRecordAndRetriesOnlyALostNumber) {
     auto keys = [](int from, int to, size_t length = 10) {
         Names keys;

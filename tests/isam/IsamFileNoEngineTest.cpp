@@ -1,5 +1,4 @@
-// A process in which no complete engine library is ever found: the object says so, and every operation fails
-// cleanly instead of calling nowhere.
+// No complete engine library is ever found in this process: every operation fails cleanly.
 
 #include "isam/IsamFile.h"
 

@@ -1,5 +1,4 @@
-// What a stranger's file or a busy peer must not do to the record classes: a damaged dataset is reported by every
-// read loop, never shown as a shorter list, and no box is on screen while a dataset is held open.
+// Damaged datasets through every read loop, and boxes while a peer writes.
 
 #include "records/MessageObj.h"
 #include "records/QelDepartmentObj.h"
@@ -24,7 +23,6 @@ struct TTreeCount : IDepartmentTree {
     size_t Children = 0;
 };
 
-// One computer with every record object on one database folder, and the lists its read loops fill.
 struct TDesk : TStation {
     TDesk(const std::string& name, const std::string& folder) : TStation(name, folder) { Users.Location = folder; }
     TQelFile Users{Context};
@@ -47,7 +45,6 @@ struct TDetailsSink : IUserDetailsView {
     void SetChkboxAdministrator(bool) override {}
 };
 
-// Two records of each dataset, as a crafted file holds them.
 std::vector<std::string> Records(const std::string& dataset, const TFieldLayout& layout) {
     std::vector<std::string> records;
     for (const char* name : {"PC1", "PC2"}) {
@@ -57,7 +54,6 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
             user.UserName = user.ComputerName = name;
             WriteUserRecord(record, user);
         } else if (dataset == MessagesDatasetName)
-            // The record a crafted file damages (the last) is the new one.
             WriteMessageRecord(record, {0, "today", "Hi", name == std::string("PC1") ? "Old" : "New", name, "ONE", name,
                                         "PC1", "PC1"});
         else
@@ -67,8 +63,7 @@ std::vector<std::string> Records(const std::string& dataset, const TFieldLayout&
     return records;
 }
 
-// A read loop of a record class: the entries it listed, and how many it lists from an intact file with one more
-// copy of the first record. The catalogues' lists share one reader; the department tree fills from it.
+// A read loop, and how many it lists from an intact file with one more copy of the first record.
 struct TReader {
     const char* Name;
     const char* Dataset;
@@ -104,7 +99,6 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
             const size_t listed = reader.Read(desk);
             const int16_t code = file.OpenCode ? file.OpenCode : file.ScanCode;
             if (code == IsamNotFound) {
-                // Odd keys are read like any other.
                 EXPECT_EQ(listed, reader.Intact);
                 EXPECT_TRUE(desk.Ui.Boxes.empty());
                 continue;
@@ -121,8 +115,7 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
         }
 }
 
-// Every box a record class shows, with another computer writing the datasets while it is on screen: no write may
-// find a dataset held open.
+// Another computer writes every dataset while each box is up: no write may find a dataset held open.
 TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
     TScratchFolder folder;
     TDesk pc1("PC1", folder.Path());

@@ -1,35 +1,55 @@
 #pragma once
 
-// Runs a piece of a test in a child process that permissions bind: an ordinary user as itself, root as the
-// user "nobody" (uid and gid 65534), since root ignores permissions.
+// Child processes that report to the parent through a pipe. RunAsNobody's child is bound by permissions: an ordinary
+// user runs it as itself, root as the user "nobody" (uid and gid 65534), since root ignores permissions.
 
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace qel::test {
 
-// What `body` returned in the child.
-inline std::string RunAsNobody(const std::function<std::string()>& body) {
+inline void Report(int fd, const std::string& text) {
+    if (write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        _exit(3);
+}
+
+// Runs `child(fd)` in a child process that exits after it; gives its pid and the pipe's read end.
+template <typename F> std::pair<pid_t, int> Spawn(F child) {
     int fds[2];
     if (pipe(fds) != 0)
-        return "pipe failed";
+        std::abort();
     const pid_t pid = fork();
     if (pid == 0) {
-        const bool switched =
-            geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
-        const std::string answer = switched ? body() : "cannot leave root";
-        _exit(write(fds[1], answer.data(), answer.size()) < 0 ? 2 : 0);
+        ::close(fds[0]);
+        child(fds[1]);
+        _exit(0);
     }
     ::close(fds[1]);
-    std::string answer;
-    char chunk[256];
-    for (ssize_t got; (got = read(fds[0], chunk, sizeof chunk)) > 0;)
-        answer.append(chunk, static_cast<size_t>(got));
-    ::close(fds[0]);
+    return {pid, fds[0]};
+}
+
+// What the child reported up to its end, the pipe then closed; with `line`, only its first line.
+inline std::string ReadReport(int fd, bool line = false) {
+    std::string text;
+    char byte = 0;
+    while ((!line || text.find('\n') == std::string::npos) && read(fd, &byte, 1) == 1)
+        text += byte;
+    if (!line)
+        ::close(fd);
+    return text;
+}
+
+template <typename F> std::string RunAsNobody(F body) {
+    const auto [pid, fd] = Spawn([&](int fd) {
+        const bool nobody = geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        Report(fd, nobody ? body() : "cannot leave root");
+    });
+    const std::string answer = ReadReport(fd);
     waitpid(pid, nullptr, 0);
     return answer;
 }

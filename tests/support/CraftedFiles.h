@@ -1,8 +1,6 @@
 #pragma once
 
-// Datasets that a careless peer, a hostile program or a damaged disk could leave in the shared folder: each is
-// made whole through TIsamFile, then altered with SQLite directly, as another program could. The user links
-// qel_isam and SQLite::SQLite3 and has the engine loadable.
+// Datasets a peer, a hostile program or a damaged disk could leave: made through TIsamFile, then altered.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -17,8 +15,7 @@
 
 namespace qel::test {
 
-// A crafted file: what opening it with the program's own layout gives and, when that is 0, the code that ends a
-// scan of every record in index 0 and in the first "X" index (1: every record was read).
+// OpenCode with the program's layout; when 0, the code ending a scan of index 0 and the first X index.
 struct TCraftedFile {
     const char* Name;
     int16_t OpenCode, ScanCode;
@@ -50,13 +47,12 @@ inline const std::vector<TCraftedFile>& CraftedFiles() {
     return files;
 }
 
-// The key of the n-th record a crafted dataset is made with (1-based).
 inline std::string CraftedKey(int n) {
     const std::string digits = std::to_string(n);
     return std::string(10 - digits.size(), '0') + digits;
 }
 
-// Runs `sql` on the file, with `value` set giving the first column of its first row: "" or what went wrong.
+// Runs `sql`; with `value`, gives the first column of its first row. Returns "" or what went wrong.
 inline std::string CraftSql(const std::string& file, const std::string& sql, sqlite3_int64* value = nullptr) {
     sqlite3* db = nullptr;
     sqlite3_stmt* statement = nullptr;
@@ -72,8 +68,7 @@ inline std::string CraftSql(const std::string& file, const std::string& sql, sql
     return error;
 }
 
-// Makes the dataset `name` (a path without ".isd") with `layout` holding `records` (each the layout's record size)
-// under CraftedKey(1), (2)..., then alters it as `craft` says. Returns an empty text, or what went wrong.
+// Makes `name` with `records` under CraftedKey(1), (2)..., then alters it as `craft` says: "" or what went wrong.
 inline std::string Craft(const std::string& name, const std::string& layout, const std::vector<std::string>& records,
                          const TCraftedFile& craft) {
     namespace fs = std::filesystem;
