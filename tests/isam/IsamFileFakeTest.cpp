@@ -57,7 +57,9 @@ TEST(IsamFileLoading, FolderWithOrWithoutSeparatorAndAnIncompleteLibraryDoesNotR
     EXPECT_EQ(Calls(), Names{"IsmOpen /db/QelStats"});
 }
 
-TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngine) {
+// A closed object refuses without calling the engine; the result texts.
+TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngineAndResultsTurnIntoTexts) {
+    EXPECT_EQ(File.ErrorText() + "|" + File.ErrorDetail(), "No error|No error has occured");
     const std::vector<std::function<bool()>> operations = {
         [&] { return File.CloseDataset(); },
         [&] { return File.AddRecord(Record, ""); },
@@ -77,6 +79,15 @@ TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngine) {
         EXPECT_EQ(std::to_string(File.LastError()) + " " + std::to_string(Fake().Calls.size()), "4 0") << i;
     }
     EXPECT_EQ(File.ErrorText() + File.CurrentKey(), "Invalid dataset reference");
+    Fake().Codes["IsmCreate"] = {5, 9};
+    EXPECT_FALSE(File.CreateDataset("/db/Bad", 10, "$21"));
+    EXPECT_EQ(std::to_string(File.LastError()) + File.ErrorText() + "|" + File.ErrorDetail(),
+              "5Invalid format string|");
+    EXPECT_FALSE(File.CreateDataset("/db/Users", 10, "X$*21"));
+    EXPECT_EQ(File.ErrorText(), "Dataset name in use");
+    EXPECT_EQ(qel::IsamErrorText(24) + qel::IsamErrorText(-1), "Unknown errorUnknown error");
+    EXPECT_EQ(qel::IsamErrorDetail(24) + "|" + qel::IsamErrorDetail(23),
+              "There is no further information for this error|");
 }
 
 TEST_F(IsamFileFake, OpenAndCloseKeepTheEnginesHandleOnlyWhileTheEngineAgrees) {

@@ -6,6 +6,7 @@
 #include "records/QelStatusesObj.h"
 #include "records/RecordsCommon.h"
 #include "tests/support/CraftedFiles.h"
+#include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
 #include "tests/support/Station.h"
 
@@ -23,6 +24,16 @@ struct TTreeCount : IDepartmentTree {
     size_t Children = 0;
 };
 
+struct TDetailsSink : IUserDetailsView {
+    void SetTxtName(const std::string&) override {}
+    void SetTxtStatus(const std::string&) override {}
+    void SetTxtComments(const std::string&) override {}
+    void SetTxtExtension(const std::string&) override {}
+    void SetTxtDepartment(const std::string&) override {}
+    void SetTxtComputerName(const std::string&) override {}
+    void SetChkboxAdministrator(bool) override {}
+};
+
 struct TDesk : TStation {
     TDesk(const std::string& name, const std::string& folder) : TStation(name, folder) { Users.Location = folder; }
     TQelFile Users{Context};
@@ -33,16 +44,7 @@ struct TDesk : TStation {
     TTreeCount Tree;
     TInBoxRecorder InBox;
     TMessageWindowRecorder Windows;
-};
-
-struct TDetailsSink : IUserDetailsView {
-    void SetTxtName(const std::string&) override {}
-    void SetTxtStatus(const std::string&) override {}
-    void SetTxtComments(const std::string&) override {}
-    void SetTxtExtension(const std::string&) override {}
-    void SetTxtDepartment(const std::string&) override {}
-    void SetTxtComputerName(const std::string&) override {}
-    void SetChkboxAdministrator(bool) override {}
+    TDetailsSink Details;
 };
 
 std::vector<std::string> Records(const std::string& dataset, const TFieldLayout& layout) {
@@ -115,6 +117,52 @@ TEST(DamagedFileTest, EveryReadLoopReportsTheEnginesErrorInsteadOfAShorterList) 
         }
 }
 
+// Through TIsamFile: each crafted file ends in its code with a detail naming the file, and no read passes the record.
+TEST(DamagedFileTest, TheWrapperEndsEachFileInItsCodeAndNoReadOverrunsTheRecord) {
+    const std::string layout = "%,X$*7,$*40";
+    constexpr size_t size = 2 + 7 + 40;
+    std::vector<std::string> records;
+    for (const std::string computer : {"PC-1", "PC-22", "PC-333", "PC-4444"})
+        records.push_back(std::string("\x01\x00", 2) + computer + std::string(size - 2 - computer.size(), '\0'));
+    for (const TCraftedFile& crafted : CraftedFiles()) {
+        SCOPED_TRACE(crafted.Name);
+        TScratchFolder folder;
+        const std::string name = folder.Path() + "Users", file = name + ".isd";
+        ASSERT_EQ(Craft(name, layout, records, crafted), "");
+        const auto bytes = [&] { return std::filesystem::is_directory(file) ? "(folder)" : FileBytes(file); };
+        const std::string before = bytes();
+        TIsamFile isam;
+        EXPECT_EQ(isam.OpenDataset(name, 3, layout) ? 0 : isam.LastError(), crafted.OpenCode);
+        EXPECT_TRUE(crafted.OpenCode != 8 || bytes() == before) << "a refused file is changed";
+        if (crafted.OpenCode != 0) {
+            EXPECT_FALSE(isam.IsOpen());
+            EXPECT_NE(isam.ErrorDetail().find(file), std::string::npos) << isam.ErrorDetail();
+            continue;
+        }
+        for (int16_t index : {0, 2}) {
+            std::string buffer(size + 64, '\x5A');
+            int count = 0;
+            EXPECT_TRUE(isam.GoTop(index));
+            while (isam.GetNextRecord(buffer.data(), index, "", 16))
+                ++count;
+            const int16_t code = isam.LastError();
+            EXPECT_EQ(code == IsamNotFound ? std::to_string(count) : std::to_string(code) + isam.ErrorDetail(),
+                      crafted.ScanCode == IsamNotFound ? "5" : "15Damaged: " + file)
+                << index;
+            EXPECT_EQ(buffer.substr(size), std::string(64, '\x5A'));
+        }
+        if (crafted.Key) {
+            // The odd key neither blocks numbering nor its own deletion, and sorts last.
+            EXPECT_TRUE(isam.AddRecord(records[0].data(), "")) << isam.ErrorText();
+            EXPECT_EQ(isam.CurrentKey(), CraftedKey(static_cast<int>(records.size()) + 1));
+            std::string buffer(size, '\0');
+            EXPECT_TRUE(isam.GoBottom(0) && isam.GetPriorRecord(buffer.data(), 0, "", 16));
+            EXPECT_EQ(isam.CurrentKey(), crafted.Key);
+            EXPECT_TRUE(isam.DeleteRecord(crafted.Key));
+        }
+    }
+}
+
 // Another computer writes every dataset while each box is up: no write may find a dataset held open.
 TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
     TScratchFolder folder;
@@ -145,11 +193,7 @@ TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
     const std::vector<std::pair<const char*, std::function<void()>>> actions = {
         {"SaveStatus", [&] { ghost.Users.SaveStatus(); }},
         {"SaveUser", [&] { ghost.Context.CurrentUser.ComputerName = "GHOST", ghost.Users.SaveUser(); }},
-        {"ShowUser",
-         [&] {
-             TDetailsSink sink;
-             pc1.Users.ShowUser(missing, sink);
-         }},
+        {"ShowUser", [&] { pc1.Users.ShowUser(missing, pc1.Details); }},
         {"DeleteUser", [&] { pc1.Users.DeleteUser(missing); }},
         {"AddStatus", [&] { pc1.Statuses.AddStatus("Available"); }},
         {"RenameStatus", [&] { pc1.Statuses.RenameStatus("Gone", "Back"); }},
