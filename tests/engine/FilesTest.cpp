@@ -43,10 +43,6 @@ std::set<std::string> Entries(const std::string& folder) {
     return names;
 }
 
-void WriteFile(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
 // Of racing creates exactly one makes the dataset, and a later create does not touch it.
 TEST(EngineFiles, CreateIsExclusive) {
     TTempDir dir;
@@ -91,11 +87,11 @@ TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
     std::set<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + live + "-2",
                                   "users.isd.new-" + host + "x-" + gone + "-3", "users.isd.new-" + gone + "-4"};
     for (const std::string& file : kept)
-        WriteFile(dir / file, "half made");
+        std::ofstream(dir / file) << "half made";
     kept.insert("users.isd");
     for (bool open : {false, true}) {
         for (const char* end : {"-5", "-5-journal"})
-            WriteFile(dir / "users" + mine + gone + end, "half made");
+            std::ofstream(dir / "users" + mine + gone + end) << "half made";
         uint32_t handle = 0;
         EXPECT_EQ(open ? Open(dir / "users", &handle) : Create(dir / "users", Layout), ISM_OK);
         Close(handle);
