@@ -15,24 +15,23 @@ using namespace qel::test;
 
 namespace {
 
-const std::string Layout = "%,$*21,X$*21";
-constexpr size_t RecordSize = 2 + 21 + 21;
-const std::string BigLayout = Layout + ",$*3000";
-constexpr size_t BigRecordSize = RecordSize + 3000;
+// Records of a few kilobytes, so that a small dataset spans many pages.
+const std::string Layout = "%,$*21,X$*21,$*3000";
+constexpr size_t RecordSize = 2 + 21 + 21 + 3000;
 
-std::string Record(int number, bool big = false) {
-    std::string record(big ? BigRecordSize : RecordSize, static_cast<char>('a' + number % 26));
+std::string Record(int number) {
+    std::string record(RecordSize, static_cast<char>('a' + number % 26));
     const std::string name = "name " + std::to_string(number);
     record.replace(0, 2, {static_cast<char>(number), 0});
     return record.replace(2, 21, name + std::string(21 - name.size(), '\0'));
 }
 
-void Fill(const std::string& name, int count, bool big = false) {
-    ASSERT_EQ(Create(name, big ? BigLayout : Layout), ISM_OK);
+void Fill(const std::string& name, int count) {
+    ASSERT_EQ(Create(name, Layout), ISM_OK);
     uint32_t handle = 0;
     ASSERT_EQ(Open(name, &handle), ISM_OK);
     for (int i = 1; i <= count; ++i)
-        ASSERT_EQ(Put(handle, Key(i), Record(i, big)), ISM_OK);
+        ASSERT_EQ(Put(handle, Key(i), Record(i)), ISM_OK);
     ASSERT_EQ(Close(handle), ISM_OK);
 }
 
@@ -109,7 +108,7 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCodeAndHotJournalsIoCode) {
     Fill(locked + "/users", 5);
     Fill(shared + "/readonly", 3);
     Fill(shared + "/secret", 3);
-    Fill(crashed, 40, true);
+    Fill(crashed, 40);
     const std::string before = FileBytes(locked + "/users.isd"), whole = FileBytes(crashed + ".isd");
     const pid_t pid = fork();
     if (pid == 0) {
@@ -146,8 +145,8 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCodeAndHotJournalsIoCode) {
     ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
     uint32_t handle = 0;
     ASSERT_EQ(Open(crashed, &handle), ISM_OK);
-    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, BigRecordSize, Key(1)).Buffer, Record(1, true));
-    EXPECT_EQ(ScanKeys(handle, BigRecordSize).size(), 40u);
+    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, Key(1)).Buffer, Record(1));
+    EXPECT_EQ(ScanKeys(handle, RecordSize).size(), 40u);
     Close(handle);
     EXPECT_EQ(IntegrityCheck(crashed + ".isd"), "ok");
 }
