@@ -157,6 +157,15 @@ TEST_F(EngineContract, PutsDeletesAndReadsOnThePrimaryIndex) {
     for (const TRead& read : {missing, Get(Handle, 0, ISM_READ_NEXT, RecordSize)})
         EXPECT_EQ(std::to_string(read.Code) + read.Key + read.Value + read.Buffer,
                   "1(null)(null)" + std::string(RecordSize, '\x5A'));
+
+    // A run of reads sees what other handles wrote meanwhile.
+    uint32_t other = 0;
+    ASSERT_EQ(Open(Name, &other) + Bof(Handle), ISM_OK);
+    EXPECT_EQ(Moves(0, "n"), "k1");
+    ExpectCodes({{Put(other, "k15", Record("v")), ISM_OK}, {Delete(other, "k2"), ISM_OK}, {Delete(other, "k1"), 0}});
+    EXPECT_EQ(Moves(0, "nnpp"), "k15 k3 k15 1");
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(Close(other), ISM_OK);
 }
 
 // Secondary indexes order bytewise, then by key, and each index keeps its own position.
@@ -196,20 +205,6 @@ TEST_F(EngineContract, SecondaryIndexes) {
         EXPECT_EQ(read.Code ? "=" + std::to_string(read.Code) : read.Key + "=" + read.Value, found) << text;
     }
     Close(numbers);
-}
-
-// A run of reads sees what other handles wrote meanwhile.
-TEST_F(EngineContract, ARunOfReadsSeesWhatOtherHandlesWrote) {
-    for (const char* key : {"k1", "k3", "k5", "k7"})
-        ASSERT_EQ(Put(Handle, key, Record("v")), ISM_OK);
-    uint32_t other = 0;
-    ASSERT_EQ(Open(Name, &other), ISM_OK);
-    ASSERT_EQ(Bof(Handle), ISM_OK);
-    EXPECT_EQ(Moves(0, "nn"), "k1 k3");
-    ExpectCodes({{Put(other, "k4", Record("v")), ISM_OK}, {Delete(other, "k5"), ISM_OK}, {Delete(other, "k3"), 0}});
-    EXPECT_EQ(Moves(0, "nnpp"), "k4 k7 k4 k1");
-    EXPECT_EQ(Count(), 3);
-    EXPECT_EQ(Close(other), ISM_OK);
 }
 
 } // namespace
