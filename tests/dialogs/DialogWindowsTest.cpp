@@ -1,6 +1,4 @@
-// The dialog windows, offscreen, over one shared database folder: each
-// window's behaviour is driven through its controls, so one check covers the
-// rule and its wiring; data from the shared folder is shown as plain text.
+// The dialog windows driven through their controls, over one shared database folder.
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
@@ -14,15 +12,12 @@
 #include "dialogs/SelectStatus.h"
 #include "dialogs/Settings.h"
 #include "dialogs/WidgetAdapters.h"
-#include "platform/FakePlatform.h"
 #include "records/MessageObj.h"
 #include "records/QelDepartmentObj.h"
 #include "records/QelFile.h"
 #include "records/QelStatusesObj.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsKeys.h"
 #include "tests/support/MessageReference.h"
-#include "tests/support/Recorders.h"
+#include "tests/support/Station.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,14 +38,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 namespace qel::test {
 
 // Records what the dialogs ask of the main window.
-class THooksRecorder : public IMainWindowHooks {
-public:
+struct THooksRecorder : IMainWindowHooks {
     explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
     void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
     void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
@@ -65,35 +58,18 @@ public:
     void WidenByOnePixel() override { Log += "widen"; }
     void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
 
+    IBoardList& FBoard;
     bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
     int NewMailCleared = 0;
     std::string Caption, Log;
     std::vector<bool> Columns;
     std::vector<TMainShape> Shapes;
-
-private:
-    IBoardList& FBoard;
 };
 
-// A computer's platform, named before the record classes read its names.
-struct TNamedPlatform : TFakePlatform {
-    TNamedPlatform(const std::string& root, const std::string& computerName, const std::string& userName)
-        : TFakePlatform(root) {
-        ComputerNameValue = computerName;
-        UserNameValue = userName;
-    }
-};
-
-// One workstation running the program, started as start-up does: located,
-// registered, "Available".
-class TDialogComputer {
-public:
+// One workstation started as start-up does: located, registered, "Available".
+struct TDialogComputer : TStation {
     TDialogComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder)
-        : Platform(Root.Path(), computerName, userName),
-          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
-                                                             Ui,       nullptr,  {}, {}, false},
-          Hooks(Ui) {
-        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
+        : TStation(computerName, databaseFolder), UserName(Platform.UserNameValue = userName) {
         Users.LoadLocation();
         Users.RegisterComputer();
         Context.CurrentUser.Status = "Available";
@@ -105,17 +81,12 @@ public:
     TQelUser Record() {
         const TQelUser saved = Context.CurrentUser;
         Users.LoadCurrentUser();
-        TQelUser record = Context.CurrentUser;
-        Context.CurrentUser = saved;
+        const TQelUser record = std::exchange(Context.CurrentUser, saved);
         return record;
     }
 
-    TScratchFolder Root;
-    TNamedPlatform Platform;
-    TIniFile Settings;
-    TUiRecorder Ui;
-    TQelContext Context;
-    THooksRecorder Hooks;
+    std::string UserName; // set before the record classes read it
+    THooksRecorder Hooks{Ui};
     TQelFile Users{Context};
     TQelStatus Statuses{Context};
     TQelDepartment Departments{Context};
@@ -137,7 +108,6 @@ protected:
         return *Computers.emplace_back(std::make_unique<TDialogComputer>(computerName, userName, Database.Path()));
     }
 
-    // Selects the row with `text` in `list` and, unless told not to, clicks it.
     static void Pick(QListWidget* list, const QString& text, bool click = true) {
         const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
@@ -153,7 +123,6 @@ protected:
         return texts;
     }
 
-    // "1" for each control whose `property` ("enabled", "checked") is set, else "0".
     static std::string Flags(const char* property, std::initializer_list<const QObject*> controls) {
         std::string flags;
         for (const QObject* control : controls)
@@ -196,14 +165,11 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
         dialog->reject();
         EXPECT_FALSE(dialog->isVisible());
     }
-    // Every window that stopped a timer started it again on close.
     EXPECT_TRUE(Me->Hooks.RefreshTimer && Me->Hooks.MessageTimer && Me->Hooks.SendMessage);
     EXPECT_TRUE(Me->Ui.Boxes.empty());
 }
 
-// Blank names cannot be added; built-in statuses can be neither deleted nor
-// renamed; No still refills the list; a rename to an existing name is not
-// checked.
+// Blank names cannot be added; built-in statuses are neither deleted nor renamed; renames are not checked.
 TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
     std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(Me->Services));
     const auto buttons = [&statuses] {
@@ -259,10 +225,7 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Departments"});
 }
 
-// Selecting shows the record, choosing its status and department by exact
-// text; Update stores what the catalogues hold; Delete asks about the name
-// box as it is; the last user can never be deleted. The name box keeps its
-// limit and the text behind the cursor.
+// Update stores what the catalogues hold; Delete asks about the name box as it is; the last user stays.
 TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     Me->Departments.AddDepartment("Sales");
     TDialogComputer& two = Join("PC-TWO", "TWO");
@@ -294,7 +257,6 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     EXPECT_EQ((std::vector<std::string>{record.Status, record.Department, record.Comments}),
               (std::vector<std::string>{"", "", "back monday"}));
     EXPECT_EQ(record.Administrator, 1);
-    // The shared working user now holds the edited user, and the board was refilled.
     EXPECT_EQ(Me->Context.CurrentUser.ComputerName, "PC-TWO");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
     EXPECT_EQ(buttons(), "00");
@@ -326,9 +288,7 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     EXPECT_EQ(users.txtName->text(), "xabcdefghijklmnopqrs");
 }
 
-// Show fills the page from the record and the catalogue (a department is
-// found by its exact text); Ok stores the page with the status read on show,
-// the chosen folder and columns, and refills the board.
+// Ok stores the page with the status read on show, the chosen folder and columns, and refills the board.
 TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     Me->Departments.AddDepartment("Sales");
     Me->Departments.AddDepartment("Accounts");
@@ -341,7 +301,6 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     EXPECT_EQ((QStringList{settings.txtName->text(), settings.txtExtension->text(),
                            settings.cboDepartments->currentText(), settings.txtLocationOfQelDBase->text()}),
               (QStringList{"ME", "214", "Sales", Q(Database.Path())}));
-    // Meanwhile the status changes elsewhere (another copy, a tray command).
     TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
     admin.Context.CurrentUser = Me->Record();
     admin.Context.CurrentUser.Status = "DND";
@@ -372,10 +331,7 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     EXPECT_EQ(Me->Record().Department, "");
 }
 
-// Every close stores the check boxes, Cancel too; the sound button follows
-// its box; Mini View reshapes the main window at once and is not stored;
-// Browse opens in the folder the box names; an unwritable settings file is
-// reported.
+// Every close stores the boxes; Mini View reshapes at once; Browse opens where the box says.
 TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     const TMainShape mini{false, false, false, false, {1, 2, 3}, 50, 50};
     {
@@ -424,10 +380,7 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
                                 {TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok},
                                 {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
 }
-// Send mode offers only Send and holds the poll while open; read mode shows
-// the texts exactly as stored; deleting removes a message without marking
-// it (that would fail with a box), reading marks it old on close, and the
-// tray stops after the last one. The texts keep their limits.
+// Send mode holds the poll; read mode shows the texts as stored; a deleted message is not marked read.
 TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     TfrmQelMessages window(Me->Services);
@@ -487,8 +440,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     EXPECT_EQ(window.txtSubject->text().size(), 30);
 }
 
-// Opening a new message stops the tray at once, even with another new one
-// left; an old one leaves the tray alone. Delete asks first and reloads on Yes.
+// Opening a new message ends the new-mail state, an old one does not; Delete asks first.
 TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     Me->Messages.Send("PC-ME", "PC-ME", "First", "one");
     Me->Messages.Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
@@ -510,7 +462,6 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>two?</b>");
     EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
     EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
-    // The list still says "New"; opening it again marks it again, harmlessly.
     click();
     EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
     inBox.reject();
@@ -531,8 +482,7 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{question, question}));
 }
 
-// Nothing without a selection; a click sets the status alone, keeping what
-// an administrator changed meanwhile; the placement is kept.
+// A click sets the status alone, keeping what an administrator changed meanwhile.
 TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
     TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
     TfrmSelectStatus picker(Me->Services);
@@ -551,8 +501,7 @@ TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
     EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
 }
 
-// A click filters the board to one department; Close with a selection
-// leaves the filter alone, without one it clears it.
+// Close with a selection keeps the department filter, without one clears it.
 TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Departments.AddDepartment("Sales");
@@ -578,9 +527,7 @@ TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
 }
 
-// Read afresh although the shared working user may hold another user's
-// values (user maintenance); an empty comment is saved. The banner grows
-// from ten to twenty-four points, again on each show.
+// Read afresh although the shared working user may hold another user; an empty comment is saved.
 TEST_F(DialogWindows, CommentsAreReadAfreshAndAnEmptyCommentIsSaved) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Context.CurrentUser.Comments = "Back at 3";

@@ -29,9 +29,7 @@ protected:
     std::string Path = Platform.ConfigFolder() + "Qel.ini";
 };
 
-// Without a file every read gives its default and creates nothing. Names are
-// found without regard to case, the first of two equal sections and keys
-// wins, values are trimmed, integers are decimal or hex.
+// Defaults without a file; names without regard to case; the first match wins; integers decimal or hex.
 TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
     EXPECT_EQ(Ini.FileName(), Path);
     EXPECT_EQ(TIniFile(Platform, "/etc/qel/other.ini").FileName(), "/etc/qel/other.ini");
@@ -69,8 +67,7 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
     EXPECT_TRUE(Ini.ValueExists("locations", "QEL_DBASELOCATION"));
 }
 
-// Writes change their own line, add it at the end of the section or a new
-// section at the end, and keep every other line as it was.
+// Writes change their own line or append, and keep every other line as it was.
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     struct TCase {
         const char* Before;                             // nullptr: no file
@@ -112,15 +109,13 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
 }
 
-// A file that exists but cannot be read is not replaced by one holding only the new key.
 class TUnreadable : public TPlatformWrapper {
 public:
     using TPlatformWrapper::TPlatformWrapper;
     bool ReadFile(const std::string&, std::string*) override { return false; }
 };
 
-// A write that fails, or that could not be read back as written, raises the
-// error and leaves the file as it was.
+// A refused write (unreadable file, line break, bad name, failed write) raises and keeps the file.
 TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
     const std::string before = "[Locations]\nQel_DBaseLocation=/srv/qel/\n";
     Given(before);
@@ -162,8 +157,7 @@ TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
     EXPECT_EQ(FileBytes(Path), before);
 }
 
-// A placement is four keys and is restored only when whole; one written by
-// hand with blanks, hex and other letter case is.
+// A placement is restored only when whole; one written by hand with blanks, hex and other case is.
 TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
     const TWindowPlacement placement{0, 3, 10, 20, 810, 620, -16777201};
     Store.WritePlacement(keys::FrmMain, placement);
@@ -183,34 +177,27 @@ TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
     EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{2, 1, 10, 20, 30, 40, 0}));
 }
 
-// Window properties keep their own keys and defaults, and share the file
-// with every other settings object.
+// Window properties keep their own keys and defaults and share the file.
 TEST_F(Profile, WindowPropertiesKeepTheirOwnKeysAndDefaults) {
     TIniFile other(Platform, "Qel.ini");
     EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
     EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, "none"), "none");
     EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 150);
     Store.WriteBool(keys::FrmSettings, keys::PlayWavFileChecked, true);
-    Store.WriteText(keys::FrmSettings, keys::WavFileSelectedText, "/home/ann/sounds/new mail.wav");
+    Store.WriteText(keys::FrmSettings, keys::WavFileSelectedText, "/s/new mail.wav");
     Store.WriteBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, false);
     Store.WriteInt(keys::FrmMain, keys::SplitterMainPosition, 212);
     other.WriteString(keys::Locations, keys::DBaseLocation, "/srv/qel/");
     EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::PlayWavFileChecked, false));
     EXPECT_FALSE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
-    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, ""), "/home/ann/sounds/new mail.wav");
+    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, ""), "/s/new mail.wav");
     EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 212);
-    EXPECT_EQ(FileBytes(Path), "[TfrmSettings]\n"
-                               "chkPlayWavFile.Checked=1\n"
-                               "edtWavFileSelected.Text=/home/ann/sounds/new mail.wav\n"
-                               "chkConfirmStatusExit.Checked=0\n"
-                               "[TfrmMain]\n"
-                               "SplitterMain.Position=212\n"
-                               "[Locations]\n"
-                               "Qel_DBaseLocation=/srv/qel/\n");
+    EXPECT_EQ(FileBytes(Path),
+              "[TfrmSettings]\nchkPlayWavFile.Checked=1\nedtWavFileSelected.Text=/s/new mail.wav\nchkConfirmStatusExit."
+              "Checked=0\n[TfrmMain]\nSplitterMain.Position=212\n[Locations]\nQel_DBaseLocation=/srv/qel/\n");
 }
 
-// The entry starts the stored program and is confirmed; an unset program or a
-// refused write is an error box and no confirmation.
+// The entry starts the stored program and is confirmed; otherwise an error box and no confirmation.
 TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
     struct TCase {
         bool ProgramExists, LocationSet, FailWrites;
