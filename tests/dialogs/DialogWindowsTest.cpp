@@ -16,6 +16,7 @@
 #include "records/QelDepartmentObj.h"
 #include "records/QelFile.h"
 #include "records/QelStatusesObj.h"
+#include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
 #include "tests/support/Station.h"
 
@@ -81,8 +82,7 @@ struct TDialogComputer : TStation {
     TQelUser Record() {
         const TQelUser saved = Context.CurrentUser;
         Users.LoadCurrentUser();
-        const TQelUser record = std::exchange(Context.CurrentUser, saved);
-        return record;
+        return std::exchange(Context.CurrentUser, saved);
     }
 
     std::string UserName; // set before the record classes read it
@@ -369,16 +369,23 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     });
     again.BitBtnBrowse->click();
     EXPECT_EQ(opened, again.txtLocationOfQelDBase->text());
-    Me->Settings.WriteString(keys::Locations, keys::FileLocation, Me->Platform.ProgramPathValue);
-    Me->Platform.WriteFileAtomic(Me->Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
+    const std::string program = Me->Platform.ProgramPathValue,
+                      entry = Me->Platform.AutostartFolderValue + "Qel.desktop";
     again.SpeedBtnLaunch->click();
+    Me->Settings.WriteString(keys::Locations, keys::FileLocation, program);
+    Me->Platform.WriteFileAtomic(program, "#!/bin/sh\n", nullptr);
+    again.SpeedBtnLaunch->click();
+    EXPECT_NE(FileBytes(entry).find("\nExec=" + program + "\n"), std::string::npos);
     again.btnHelp->click();
     EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Settings"});
     Me->Platform.FailWrites = true;
+    again.SpeedBtnLaunch->click();
     again.reject();
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{
+                                ErrorBox("Cannot create the autostart entry: Not_Entered does not exist"),
                                 {TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok},
-                                {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
+                                ErrorBox("Cannot create the autostart entry: " + entry + ": No space left on device"),
+                                ErrorBox("Unable to write to " + Me->Settings.FileName())}));
 }
 // Send mode holds the poll; read mode shows the texts as stored; a deleted message is not marked read.
 TEST_F(DialogWindows, MessageWindowSendsAndReads) {

@@ -75,19 +75,12 @@ TEST(PlatformHelpers, NamesAreMadeSafeForTheirUse) {
 
 // A backslash in a quoted argument becomes four; line breaks cannot start a new key.
 TEST(PlatformHelpers, AutostartEntryKeepsEachValueOnItsLine) {
-    std::string text = AutostartEntryText("Qel", "/opt/a b\\c");
-    EXPECT_NE(text.find("\nExec=\"/opt/a b\\\\\\\\c\"\n"), std::string::npos) << text;
-    text = AutostartEntryText("Q\nel", "/opt/x\nHidden=true");
+    EXPECT_EQ(AutostartEntryText("Qel", "/opt/a b\\c"), "[Desktop Entry]\nType=Application\nName=Qel\nExec=\"/opt/a "
+                                                        "b\\\\\\\\c\"\nX-GNOME-Autostart-enabled=true\n");
+    const std::string text = AutostartEntryText("Q\nel", "/opt/x\nHidden=true");
     EXPECT_EQ(text.find("\nHidden=true"), std::string::npos) << text;
     EXPECT_NE(text.find("Name=Q\\nel\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Exec=\"/opt/x\\nHidden=true\"\n"), std::string::npos) << text;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    return names;
 }
 
 TFileStamp StampAt(TPlatform& platform, const std::string& path) {
@@ -128,7 +121,7 @@ TEST(Files, AtomicWriteReplacesTheWholeFileAndStampsTellEveryChange) {
     EXPECT_FALSE(written);
     EXPECT_EQ(error, path + ": " + std::strerror(EFBIG));
     EXPECT_EQ(FileBytes(path), "short\n");
-    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"Qel.ini"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file";
     EXPECT_FALSE(platform.WriteFileAtomic(path + "/Qel.ini", "x", &error));
     EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
 
