@@ -489,31 +489,27 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{question, question}));
 }
 
-// A click sets the status alone, keeping what an administrator changed meanwhile.
-TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
-    TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
-    TfrmSelectStatus picker(Me->Services);
-    picker.show();
-    picker.ListBoxSelectStatusClick();
-    EXPECT_TRUE(Me->Ui.Rows.empty());
-    admin.Context.CurrentUser = Me->Record();
-    admin.Context.CurrentUser.Extension = "77";
-    admin.Users.SaveUser();
-    Pick(picker.ListBoxSelectStatus, "DND");
-    EXPECT_FALSE(picker.isVisible());
-    const TQelUser record = Me->Record();
-    EXPECT_EQ(record.Status, "DND");
-    EXPECT_EQ(record.Extension, "77");
-    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-    EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
-}
-
-// Close with a selection keeps the department filter, without one clears it.
-TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
+// The status picker writes the status alone; Close with a department selected keeps the filter, without one
+// clears it; comments are read afresh although the shared working user may hold another user, and may be emptied.
+TEST_F(DialogWindows, PickersAndCommentsChangeTheirOwnFieldAlone) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Departments.AddDepartment("Sales");
     you.Context.CurrentUser.Department = "Sales";
     you.Users.SaveUser();
+    TfrmSelectStatus status(Me->Services);
+    status.show();
+    status.ListBoxSelectStatusClick();
+    EXPECT_TRUE(Me->Ui.Rows.empty());
+    Me->Context.CurrentUser.Extension = "77";
+    Me->Users.SaveUser();
+    Me->Context.CurrentUser.Extension = "";
+    Pick(status.ListBoxSelectStatus, "DND");
+    EXPECT_FALSE(status.isVisible());
+    const TQelUser record = Me->Record();
+    EXPECT_EQ(record.Status + "|" + record.Extension, "DND|77");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+    EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
+
     TfrmSelectDepartment picker(Me->Services);
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales");
@@ -532,11 +528,7 @@ TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     EXPECT_EQ(Me->Departments.FilterName, "");
     EXPECT_EQ(Me->Hooks.Caption, "Qel - All Departments");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-}
 
-// Read afresh although the shared working user may hold another user; an empty comment is saved.
-TEST_F(DialogWindows, CommentsAreReadAfreshAndAnEmptyCommentIsSaved) {
-    TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Context.CurrentUser.Comments = "Back at 3";
     Me->Users.SaveUser();
     Me->Context.CurrentUser = you.Record();

@@ -175,25 +175,5 @@ TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
     EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{2, 1, 10, 20, 30, 40, 0}));
 }
 
-// Window properties keep their own keys and defaults and share the file.
-TEST_F(Profile, WindowPropertiesKeepTheirOwnKeysAndDefaults) {
-    TIniFile other(Platform, "Qel.ini");
-    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
-    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, "none"), "none");
-    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 150);
-    Store.WriteBool(keys::FrmSettings, keys::PlayWavFileChecked, true);
-    Store.WriteText(keys::FrmSettings, keys::WavFileSelectedText, "/s/new mail.wav");
-    Store.WriteBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, false);
-    Store.WriteInt(keys::FrmMain, keys::SplitterMainPosition, 212);
-    other.WriteString(keys::Locations, keys::DBaseLocation, "/srv/qel/");
-    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::PlayWavFileChecked, false));
-    EXPECT_FALSE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
-    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, ""), "/s/new mail.wav");
-    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 212);
-    EXPECT_EQ(FileBytes(Path),
-              "[TfrmSettings]\nchkPlayWavFile.Checked=1\nedtWavFileSelected.Text=/s/new mail.wav\nchkConfirmStatusExit."
-              "Checked=0\n[TfrmMain]\nSplitterMain.Position=212\n[Locations]\nQel_DBaseLocation=/srv/qel/\n");
-}
-
 } // namespace
 } // namespace qel::test
