@@ -169,8 +169,9 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
     EXPECT_TRUE(Me->Ui.Boxes.empty());
 }
 
-// Blank names cannot be added; built-in statuses are neither deleted nor renamed; renames are not checked.
-TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
+// Blank names cannot be added; built-in statuses are neither deleted nor renamed; renames are not checked;
+// each refill shows the shared catalogue with other computers' changes.
+TEST_F(DialogWindows, CatalogueWindowsKeepTheBuiltInStatusesAndShowOtherComputersChanges) {
     std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(Me->Services));
     const auto buttons = [&statuses] {
         return Flags("enabled", {statuses->btnAdd, statuses->btnDelete, statuses->btnUpdate});
@@ -199,13 +200,7 @@ TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
     statuses->btnUpdate->click();
     EXPECT_EQ(statuses->List->findItems("DND", Qt::MatchExactly).size(), 2);
     statuses->btnHelp->click();
-    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Statuses"});
-    EXPECT_EQ(Me->Ui.Boxes,
-              std::vector<TShownBox>{Question("Are you sure you want to delete the Status \"Training\"")});
-}
 
-// Each refill shows the shared catalogue with other computers' changes.
-TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     TDialogComputer& other = Join("PC-OTHER", "OTHER");
     std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(Me->Services));
     departments->show();
@@ -220,9 +215,12 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     departments->btnDelete->click();
     EXPECT_EQ(Items(departments->List), std::vector<std::string>{"Sales"});
-    EXPECT_EQ(Me->Ui.Boxes.back(), Question("Are you sure you want to delete the Department \"R&D\""));
     departments->btnHelp->click();
-    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Departments"});
+    EXPECT_EQ(Me->Platform.HelpTopics, (std::vector<std::string>{"Adding_Statuses", "Adding_Departments"}));
+    EXPECT_EQ(Me->Ui.Boxes,
+              (std::vector<TShownBox>{Question("Are you sure you want to delete the Status \"Training\""),
+                                      TShownBox{TBoxKind::Warning, "Department \"Sales\" already exists"},
+                                      Question("Are you sure you want to delete the Department \"R&D\"")}));
 }
 
 // Update stores what the catalogues hold; Delete asks about the name box as it is; the last user stays.
@@ -409,6 +407,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     EXPECT_EQ(Me->Hooks.NewMailCleared, 0);
 
     struct TWindowReader : IMessageWindow {
+        TWindowReader(TfrmQelMessages* window, THooksRecorder* hooks) : Window(window), Hooks(hooks) {}
         TfrmQelMessages* Window;
         THooksRecorder* Hooks;
         std::vector<std::string> Shown;
@@ -425,9 +424,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
         }
     };
     TfrmQelMessages yours(you.Services);
-    TWindowReader reader;
-    reader.Window = &yours;
-    reader.Hooks = &you.Hooks;
+    TWindowReader reader(&yours, &you.Hooks);
     you.Messages.ShowNewMessages(reader);
     EXPECT_EQ(reader.Shown, (std::vector<std::string>{"||Received:", "Later|<i>not italic</i>|Received:"}));
     EXPECT_EQ(reader.ClearedAfter, (std::vector<int>{0, 1}));
@@ -481,9 +478,9 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     inBox.actDeleteMessage->trigger();
     ASSERT_EQ(list->topLevelItemCount(), 1);
-    EXPECT_EQ(list->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject), "First");
-    EXPECT_EQ(inBox.StatusBarMain.Panels[2]->text(), "Total messages = 1");
-    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
+    EXPECT_EQ((QStringList{list->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject),
+                           inBox.StatusBarMain.Panels[2]->text(), inBox.memoMessageConntent->toPlainText()}),
+              (QStringList{"First", "Total messages = 1", ""}));
     EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
     const TShownBox question = Question("Are you sure you want to delete the selected message?");
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{question, question}));
