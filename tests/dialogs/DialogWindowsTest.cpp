@@ -1,6 +1,4 @@
-// The dialog windows, offscreen, over one shared database folder: each
-// window's behaviour is driven through its controls, so one check covers the
-// rule and its wiring; data from the shared folder is shown as plain text.
+// The dialog windows driven through their controls, over one shared database folder.
 
 #include "dialogs/MainWindowHooks.h"
 #include "dialogs/PickerLogic.h"
@@ -14,15 +12,13 @@
 #include "dialogs/SelectStatus.h"
 #include "dialogs/Settings.h"
 #include "dialogs/WidgetAdapters.h"
-#include "platform/FakePlatform.h"
 #include "records/MessageObj.h"
 #include "records/QelDepartmentObj.h"
 #include "records/QelFile.h"
 #include "records/QelStatusesObj.h"
-#include "settings/IniFile.h"
-#include "settings/SettingsKeys.h"
+#include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
-#include "tests/support/Recorders.h"
+#include "tests/support/Station.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,14 +39,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 namespace qel::test {
 
 // Records what the dialogs ask of the main window.
-class THooksRecorder : public IMainWindowHooks {
-public:
+struct THooksRecorder : IMainWindowHooks {
     explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
     void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
     void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
@@ -65,35 +59,18 @@ public:
     void WidenByOnePixel() override { Log += "widen"; }
     void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
 
+    IBoardList& FBoard;
     bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
     int NewMailCleared = 0;
     std::string Caption, Log;
     std::vector<bool> Columns;
     std::vector<TMainShape> Shapes;
-
-private:
-    IBoardList& FBoard;
 };
 
-// A computer's platform, named before the record classes read its names.
-struct TNamedPlatform : TFakePlatform {
-    TNamedPlatform(const std::string& root, const std::string& computerName, const std::string& userName)
-        : TFakePlatform(root) {
-        ComputerNameValue = computerName;
-        UserNameValue = userName;
-    }
-};
-
-// One workstation running the program, started as start-up does: located,
-// registered, "Available".
-class TDialogComputer {
-public:
+// One workstation started as start-up does: located, registered, "Available".
+struct TDialogComputer : TStation {
     TDialogComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder)
-        : Platform(Root.Path(), computerName, userName),
-          Settings(Platform, keys::ProfileFileName), Context{Platform, Settings, Ui, Ui, Ui,
-                                                             Ui,       nullptr,  {}, {}, false},
-          Hooks(Ui) {
-        Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
+        : TStation(computerName, databaseFolder), UserName(Platform.UserNameValue = userName) {
         Users.LoadLocation();
         Users.RegisterComputer();
         Context.CurrentUser.Status = "Available";
@@ -105,17 +82,11 @@ public:
     TQelUser Record() {
         const TQelUser saved = Context.CurrentUser;
         Users.LoadCurrentUser();
-        TQelUser record = Context.CurrentUser;
-        Context.CurrentUser = saved;
-        return record;
+        return std::exchange(Context.CurrentUser, saved);
     }
 
-    TScratchFolder Root;
-    TNamedPlatform Platform;
-    TIniFile Settings;
-    TUiRecorder Ui;
-    TQelContext Context;
-    THooksRecorder Hooks;
+    std::string UserName; // set before the record classes read it
+    THooksRecorder Hooks{Ui};
     TQelFile Users{Context};
     TQelStatus Statuses{Context};
     TQelDepartment Departments{Context};
@@ -137,7 +108,6 @@ protected:
         return *Computers.emplace_back(std::make_unique<TDialogComputer>(computerName, userName, Database.Path()));
     }
 
-    // Selects the row with `text` in `list` and, unless told not to, clicks it.
     static void Pick(QListWidget* list, const QString& text, bool click = true) {
         const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
@@ -153,7 +123,6 @@ protected:
         return texts;
     }
 
-    // "1" for each control whose `property` ("enabled", "checked") is set, else "0".
     static std::string Flags(const char* property, std::initializer_list<const QObject*> controls) {
         std::string flags;
         for (const QObject* control : controls)
@@ -196,15 +165,13 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
         dialog->reject();
         EXPECT_FALSE(dialog->isVisible());
     }
-    // Every window that stopped a timer started it again on close.
     EXPECT_TRUE(Me->Hooks.RefreshTimer && Me->Hooks.MessageTimer && Me->Hooks.SendMessage);
     EXPECT_TRUE(Me->Ui.Boxes.empty());
 }
 
-// Blank names cannot be added; built-in statuses can be neither deleted nor
-// renamed; No still refills the list; a rename to an existing name is not
-// checked.
-TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
+// Blank names cannot be added; built-in statuses are neither deleted nor renamed; renames are not checked;
+// each refill shows the shared catalogue with other computers' changes.
+TEST_F(DialogWindows, CatalogueWindowsKeepTheBuiltInStatusesAndShowOtherComputersChanges) {
     std::unique_ptr<TfrmQelCatalogue> statuses(NewQelStatuses(Me->Services));
     const auto buttons = [&statuses] {
         return Flags("enabled", {statuses->btnAdd, statuses->btnDelete, statuses->btnUpdate});
@@ -233,13 +200,7 @@ TEST_F(DialogWindows, StatusesWindowKeepsTheBuiltInOnes) {
     statuses->btnUpdate->click();
     EXPECT_EQ(statuses->List->findItems("DND", Qt::MatchExactly).size(), 2);
     statuses->btnHelp->click();
-    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Statuses"});
-    EXPECT_EQ(Me->Ui.Boxes,
-              std::vector<TShownBox>{Question("Are you sure you want to delete the Status \"Training\"")});
-}
 
-// Each refill shows the shared catalogue with other computers' changes.
-TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     TDialogComputer& other = Join("PC-OTHER", "OTHER");
     std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(Me->Services));
     departments->show();
@@ -254,15 +215,15 @@ TEST_F(DialogWindows, DepartmentsWindowShowsTheSharedCatalogue) {
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     departments->btnDelete->click();
     EXPECT_EQ(Items(departments->List), std::vector<std::string>{"Sales"});
-    EXPECT_EQ(Me->Ui.Boxes.back(), Question("Are you sure you want to delete the Department \"R&D\""));
     departments->btnHelp->click();
-    EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Adding_Departments"});
+    EXPECT_EQ(Me->Platform.HelpTopics, (std::vector<std::string>{"Adding_Statuses", "Adding_Departments"}));
+    EXPECT_EQ(Me->Ui.Boxes,
+              (std::vector<TShownBox>{Question("Are you sure you want to delete the Status \"Training\""),
+                                      TShownBox{TBoxKind::Warning, "Department \"Sales\" already exists"},
+                                      Question("Are you sure you want to delete the Department \"R&D\"")}));
 }
 
-// Selecting shows the record, choosing its status and department by exact
-// text; Update stores what the catalogues hold; Delete asks about the name
-// box as it is; the last user can never be deleted. The name box keeps its
-// limit and the text behind the cursor.
+// Update stores what the catalogues hold; Delete asks about the name box as it is; the last user stays.
 TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     Me->Departments.AddDepartment("Sales");
     TDialogComputer& two = Join("PC-TWO", "TWO");
@@ -294,7 +255,6 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     EXPECT_EQ((std::vector<std::string>{record.Status, record.Department, record.Comments}),
               (std::vector<std::string>{"", "", "back monday"}));
     EXPECT_EQ(record.Administrator, 1);
-    // The shared working user now holds the edited user, and the board was refilled.
     EXPECT_EQ(Me->Context.CurrentUser.ComputerName, "PC-TWO");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
     EXPECT_EQ(buttons(), "00");
@@ -326,9 +286,7 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     EXPECT_EQ(users.txtName->text(), "xabcdefghijklmnopqrs");
 }
 
-// Show fills the page from the record and the catalogue (a department is
-// found by its exact text); Ok stores the page with the status read on show,
-// the chosen folder and columns, and refills the board.
+// Ok stores the page with the status read on show, the chosen folder and columns, and refills the board.
 TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     Me->Departments.AddDepartment("Sales");
     Me->Departments.AddDepartment("Accounts");
@@ -341,7 +299,6 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     EXPECT_EQ((QStringList{settings.txtName->text(), settings.txtExtension->text(),
                            settings.cboDepartments->currentText(), settings.txtLocationOfQelDBase->text()}),
               (QStringList{"ME", "214", "Sales", Q(Database.Path())}));
-    // Meanwhile the status changes elsewhere (another copy, a tray command).
     TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
     admin.Context.CurrentUser = Me->Record();
     admin.Context.CurrentUser.Status = "DND";
@@ -372,10 +329,7 @@ TEST_F(DialogWindows, SettingsWindowShowsAndStoresThePage) {
     EXPECT_EQ(Me->Record().Department, "");
 }
 
-// Every close stores the check boxes, Cancel too; the sound button follows
-// its box; Mini View reshapes the main window at once and is not stored;
-// Browse opens in the folder the box names; an unwritable settings file is
-// reported.
+// Every close stores the boxes; Mini View reshapes at once; Browse opens where the box says.
 TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     const TMainShape mini{false, false, false, false, {1, 2, 3}, 50, 50};
     {
@@ -413,21 +367,25 @@ TEST_F(DialogWindows, SettingsWindowKeepsItsBoxesOnCancel) {
     });
     again.BitBtnBrowse->click();
     EXPECT_EQ(opened, again.txtLocationOfQelDBase->text());
-    Me->Settings.WriteString(keys::Locations, keys::FileLocation, Me->Platform.ProgramPathValue);
-    Me->Platform.WriteFileAtomic(Me->Platform.ProgramPathValue, "#!/bin/sh\n", nullptr);
+    const std::string program = Me->Platform.ProgramPathValue,
+                      entry = Me->Platform.AutostartFolderValue + "Qel.desktop";
     again.SpeedBtnLaunch->click();
+    Me->Settings.WriteString(keys::Locations, keys::FileLocation, program);
+    Me->Platform.WriteFileAtomic(program, "#!/bin/sh\n", nullptr);
+    again.SpeedBtnLaunch->click();
+    EXPECT_NE(FileBytes(entry).find("\nExec=" + program + "\n"), std::string::npos);
     again.btnHelp->click();
     EXPECT_EQ(Me->Platform.HelpTopics, std::vector<std::string>{"Settings"});
     Me->Platform.FailWrites = true;
+    again.SpeedBtnLaunch->click();
     again.reject();
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{
+                                ErrorBox("Cannot create the autostart entry: Not_Entered does not exist"),
                                 {TBoxKind::Information, "Qel will now start automatically on startup", TBoxButtons::Ok},
-                                {TBoxKind::Error, "Unable to write to " + Me->Settings.FileName(), TBoxButtons::Ok}}));
+                                ErrorBox("Cannot create the autostart entry: " + entry + ": No space left on device"),
+                                ErrorBox("Unable to write to " + Me->Settings.FileName())}));
 }
-// Send mode offers only Send and holds the poll while open; read mode shows
-// the texts exactly as stored; deleting removes a message without marking
-// it (that would fail with a box), reading marks it old on close, and the
-// tray stops after the last one. The texts keep their limits.
+// Send mode holds the poll; read mode shows the texts as stored; a deleted message is not marked read.
 TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     TfrmQelMessages window(Me->Services);
@@ -449,6 +407,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     EXPECT_EQ(Me->Hooks.NewMailCleared, 0);
 
     struct TWindowReader : IMessageWindow {
+        TWindowReader(TfrmQelMessages* window, THooksRecorder* hooks) : Window(window), Hooks(hooks) {}
         TfrmQelMessages* Window;
         THooksRecorder* Hooks;
         std::vector<std::string> Shown;
@@ -465,9 +424,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
         }
     };
     TfrmQelMessages yours(you.Services);
-    TWindowReader reader;
-    reader.Window = &yours;
-    reader.Hooks = &you.Hooks;
+    TWindowReader reader(&yours, &you.Hooks);
     you.Messages.ShowNewMessages(reader);
     EXPECT_EQ(reader.Shown, (std::vector<std::string>{"||Received:", "Later|<i>not italic</i>|Received:"}));
     EXPECT_EQ(reader.ClearedAfter, (std::vector<int>{0, 1}));
@@ -487,8 +444,7 @@ TEST_F(DialogWindows, MessageWindowSendsAndReads) {
     EXPECT_EQ(window.txtSubject->text().size(), 30);
 }
 
-// Opening a new message stops the tray at once, even with another new one
-// left; an old one leaves the tray alone. Delete asks first and reloads on Yes.
+// Opening a new message ends the new-mail state, an old one does not; Delete asks first.
 TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     Me->Messages.Send("PC-ME", "PC-ME", "First", "one");
     Me->Messages.Send("PC-ME", "PC-ME", "Second", "<b>two?</b>");
@@ -510,7 +466,6 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>two?</b>");
     EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
     EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
-    // The list still says "New"; opening it again marks it again, harmlessly.
     click();
     EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
     inBox.reject();
@@ -523,41 +478,35 @@ TEST_F(DialogWindows, InBoxOpensMarksAndDeletes) {
     Me->Ui.QueueAnswer(TBoxAnswer::Yes);
     inBox.actDeleteMessage->trigger();
     ASSERT_EQ(list->topLevelItemCount(), 1);
-    EXPECT_EQ(list->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject), "First");
-    EXPECT_EQ(inBox.StatusBarMain.Panels[2]->text(), "Total messages = 1");
-    EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
+    EXPECT_EQ((QStringList{list->topLevelItem(0)->text(TfrmQelMessageInBox::ColSubject),
+                           inBox.StatusBarMain.Panels[2]->text(), inBox.memoMessageConntent->toPlainText()}),
+              (QStringList{"First", "Total messages = 1", ""}));
     EXPECT_FALSE(inBox.actDeleteMessage->isEnabled());
     const TShownBox question = Question("Are you sure you want to delete the selected message?");
     EXPECT_EQ(Me->Ui.Boxes, (std::vector<TShownBox>{question, question}));
 }
 
-// Nothing without a selection; a click sets the status alone, keeping what
-// an administrator changed meanwhile; the placement is kept.
-TEST_F(DialogWindows, StatusPickerSetsTheStatusAlone) {
-    TDialogComputer& admin = Join("PC-ADMIN", "ADMIN");
-    TfrmSelectStatus picker(Me->Services);
-    picker.show();
-    picker.ListBoxSelectStatusClick();
-    EXPECT_TRUE(Me->Ui.Rows.empty());
-    admin.Context.CurrentUser = Me->Record();
-    admin.Context.CurrentUser.Extension = "77";
-    admin.Users.SaveUser();
-    Pick(picker.ListBoxSelectStatus, "DND");
-    EXPECT_FALSE(picker.isVisible());
-    const TQelUser record = Me->Record();
-    EXPECT_EQ(record.Status, "DND");
-    EXPECT_EQ(record.Extension, "77");
-    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-    EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
-}
-
-// A click filters the board to one department; Close with a selection
-// leaves the filter alone, without one it clears it.
-TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
+// The status picker writes the status alone; Close with a department selected keeps the filter, without one
+// clears it; comments are read afresh although the shared working user may hold another user, and may be emptied.
+TEST_F(DialogWindows, PickersAndCommentsChangeTheirOwnFieldAlone) {
     TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Departments.AddDepartment("Sales");
     you.Context.CurrentUser.Department = "Sales";
     you.Users.SaveUser();
+    TfrmSelectStatus status(Me->Services);
+    status.show();
+    status.ListBoxSelectStatusClick();
+    EXPECT_TRUE(Me->Ui.Rows.empty());
+    Me->Context.CurrentUser.Extension = "77";
+    Me->Users.SaveUser();
+    Me->Context.CurrentUser.Extension = "";
+    Pick(status.ListBoxSelectStatus, "DND");
+    EXPECT_FALSE(status.isVisible());
+    const TQelUser record = Me->Record();
+    EXPECT_EQ(record.Status + "|" + record.Extension, "DND|77");
+    EXPECT_EQ(Me->Ui.Rows.size(), 2u);
+    EXPECT_TRUE(Me->Settings.ValueExists(keys::FrmSelectStatus, keys::PlacementNormalPos));
+
     TfrmSelectDepartment picker(Me->Services);
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales");
@@ -576,13 +525,7 @@ TEST_F(DialogWindows, DepartmentPickerFiltersTheBoardAndCloseClearsTheFilter) {
     EXPECT_EQ(Me->Departments.FilterName, "");
     EXPECT_EQ(Me->Hooks.Caption, "Qel - All Departments");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-}
 
-// Read afresh although the shared working user may hold another user's
-// values (user maintenance); an empty comment is saved. The banner grows
-// from ten to twenty-four points, again on each show.
-TEST_F(DialogWindows, CommentsAreReadAfreshAndAnEmptyCommentIsSaved) {
-    TDialogComputer& you = Join("PC-YOU", "YOU");
     Me->Context.CurrentUser.Comments = "Back at 3";
     Me->Users.SaveUser();
     Me->Context.CurrentUser = you.Record();

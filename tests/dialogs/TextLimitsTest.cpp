@@ -9,10 +9,7 @@ namespace qel {
 namespace {
 
 std::string Times(int count, const std::string& text) {
-    std::string result;
-    for (int i = 0; i < count; ++i)
-        result += text;
-    return result;
+    return count == 0 ? "" : text + Times(count - 1, text);
 }
 
 TEST(TextLimits, TextIsCutToItsFieldAtACharacterBoundary) {

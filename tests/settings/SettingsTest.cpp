@@ -1,10 +1,8 @@
 #include "TestEnvironment.h"
 #include "platform/FakePlatform.h"
-#include "settings/Autostart.h"
 #include "settings/FormState.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
-#include "tests/support/Recorders.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +27,7 @@ protected:
     std::string Path = Platform.ConfigFolder() + "Qel.ini";
 };
 
-// Without a file every read gives its default and creates nothing. Names are
-// found without regard to case, the first of two equal sections and keys
-// wins, values are trimmed, integers are decimal or hex.
+// Defaults without a file; names without regard to case; the first match wins; integers decimal or hex.
 TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
     EXPECT_EQ(Ini.FileName(), Path);
     EXPECT_EQ(TIniFile(Platform, "/etc/qel/other.ini").FileName(), "/etc/qel/other.ini");
@@ -69,8 +65,7 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
     EXPECT_TRUE(Ini.ValueExists("locations", "QEL_DBASELOCATION"));
 }
 
-// Writes change their own line, add it at the end of the section or a new
-// section at the end, and keep every other line as it was.
+// Writes change their own line or append, and keep every other line as it was.
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     struct TCase {
         const char* Before;                             // nullptr: no file
@@ -112,15 +107,13 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
     EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
 }
 
-// A file that exists but cannot be read is not replaced by one holding only the new key.
 class TUnreadable : public TPlatformWrapper {
 public:
     using TPlatformWrapper::TPlatformWrapper;
     bool ReadFile(const std::string&, std::string*) override { return false; }
 };
 
-// A write that fails, or that could not be read back as written, raises the
-// error and leaves the file as it was.
+// A refused write (unreadable file, line break, bad name, failed write) raises and keeps the file.
 TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
     const std::string before = "[Locations]\nQel_DBaseLocation=/srv/qel/\n";
     Given(before);
@@ -162,8 +155,7 @@ TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
     EXPECT_EQ(FileBytes(Path), before);
 }
 
-// A placement is four keys and is restored only when whole; one written by
-// hand with blanks, hex and other letter case is.
+// A placement is restored only when whole; one written by hand with blanks, hex and other case is.
 TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
     const TWindowPlacement placement{0, 3, 10, 20, 810, 620, -16777201};
     Store.WritePlacement(keys::FrmMain, placement);
@@ -181,68 +173,6 @@ TEST_F(Profile, WindowPlacementIsRestoredOnlyWhenWhole) {
     }
     Given("[tfrmmain]\nflags=0x2\nSHOWCMD= 1\nNormalPos= 10, 20 ,30 ,40\nColor=0\n");
     EXPECT_EQ(Store.ReadPlacement(keys::FrmMain), (TWindowPlacement{2, 1, 10, 20, 30, 40, 0}));
-}
-
-// Window properties keep their own keys and defaults, and share the file
-// with every other settings object.
-TEST_F(Profile, WindowPropertiesKeepTheirOwnKeysAndDefaults) {
-    TIniFile other(Platform, "Qel.ini");
-    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
-    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, "none"), "none");
-    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 150);
-    Store.WriteBool(keys::FrmSettings, keys::PlayWavFileChecked, true);
-    Store.WriteText(keys::FrmSettings, keys::WavFileSelectedText, "/home/ann/sounds/new mail.wav");
-    Store.WriteBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, false);
-    Store.WriteInt(keys::FrmMain, keys::SplitterMainPosition, 212);
-    other.WriteString(keys::Locations, keys::DBaseLocation, "/srv/qel/");
-    EXPECT_TRUE(Store.ReadBool(keys::FrmSettings, keys::PlayWavFileChecked, false));
-    EXPECT_FALSE(Store.ReadBool(keys::FrmSettings, keys::ConfirmStatusExitChecked, true));
-    EXPECT_EQ(Store.ReadText(keys::FrmSettings, keys::WavFileSelectedText, ""), "/home/ann/sounds/new mail.wav");
-    EXPECT_EQ(Store.ReadInt(keys::FrmMain, keys::SplitterMainPosition, 150), 212);
-    EXPECT_EQ(FileBytes(Path), "[TfrmSettings]\n"
-                               "chkPlayWavFile.Checked=1\n"
-                               "edtWavFileSelected.Text=/home/ann/sounds/new mail.wav\n"
-                               "chkConfirmStatusExit.Checked=0\n"
-                               "[TfrmMain]\n"
-                               "SplitterMain.Position=212\n"
-                               "[Locations]\n"
-                               "Qel_DBaseLocation=/srv/qel/\n");
-}
-
-// The entry starts the stored program and is confirmed; an unset program or a
-// refused write is an error box and no confirmation.
-TEST(Autostart, EntryStartsTheStoredProgramOrTheReasonIsShown) {
-    struct TCase {
-        bool ProgramExists, LocationSet, FailWrites;
-        const char* Error; // "" when the entry is made; "&" stands for the entry
-    };
-    const TCase cases[] = {{true, true, false, ""},
-                           {false, false, false, "Not_Entered does not exist"},
-                           {true, true, true, "&: No space left on device"}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Error);
-        TScratchFolder scratch;
-        TFakePlatform platform{scratch.Path()};
-        TIniFile settings{platform, keys::ProfileFileName};
-        TUiRecorder boxes;
-        const std::string entry = platform.AutostartFolder() + "Qel.desktop", program = scratch.Path() + "qel";
-        if (c.ProgramExists)
-            Spit(program, "#!/bin/sh\n", 0755);
-        if (c.LocationSet)
-            settings.WriteString(keys::Locations, keys::FileLocation, program);
-        platform.FailWrites = c.FailWrites;
-        std::string error = c.Error;
-        if (const size_t at = error.find('&'); at != std::string::npos)
-            error.replace(at, 1, entry);
-        EXPECT_EQ(CreateAutostartShortcut(settings, platform, boxes), error.empty());
-        const TShownBox box = error.empty()
-                                  ? TShownBox{TBoxKind::Information, "Qel will now start automatically on startup"}
-                                  : TShownBox{TBoxKind::Error, "Cannot create the autostart entry: " + error};
-        EXPECT_EQ(boxes.Boxes, std::vector<TShownBox>{box});
-        EXPECT_EQ(FileBytes(entry), error.empty() ? "[Desktop Entry]\nType=Application\nName=Qel\nExec=" + program +
-                                                        "\nX-GNOME-Autostart-enabled=true\n"
-                                                  : "");
-    }
 }
 
 } // namespace
