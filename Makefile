@@ -5,7 +5,7 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= RelWithDebInfo
 PACKAGES   := build-essential cmake ninja-build pkg-config \
               qt6-base-dev qt6-svg-dev libqt6svg6 libsqlite3-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev strace python3 dbus \
+              libgtest-dev libgmock-dev strace python3 dbus \
               libcpp-httplib-dev python3-selenium chromium chromium-driver
 
 # What `make package` needs besides: the package tools and lintian, which
