@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -33,6 +35,23 @@ namespace {
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// A button of the window's menu bar: its menu opens on a click, and no
+// drop-down arrow is drawn (a style sheet would do the same at a cost of a
+// millisecond and more at every start).
+class TMenuBarButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.features &= ~QStyleOptionToolButton::HasMenu;
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    }
+};
 
 constexpr int ColumnPcName = 5;
 constexpr const char* MainSection = "TfrmMain";
@@ -281,14 +300,12 @@ void TfrmMain::CreateMenusAndBars() {
     tbrMenu->setMovable(false);
     tbrMenu->setFloatable(false);
     for (QMenu* menu : {mnuFile, mnuStatus, mnuView, mnuTools, mnuHelp}) {
-        auto* button = new QToolButton(tbrMenu);
+        auto* button = new TMenuBarButton(tbrMenu);
         button->setText(menu->title());
         button->setMenu(menu);
         button->setPopupMode(QToolButton::InstantPopup);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setAutoRaise(true);
-        // Hide the drop-down arrow: these buttons are the window's menu bar.
-        button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
         button->setObjectName(QStringLiteral("tbrMenu_") + menu->title().remove(QLatin1Char('&')));
         tbrMenu->addWidget(button);
     }
