@@ -1,6 +1,7 @@
 #include "app/Presence.h"
 
 #include "settings/SettingsKeys.h"
+#include "util/StringUtils.h"
 
 namespace qel {
 
@@ -48,17 +49,11 @@ bool TScreenLockCheck::Check(bool locked) {
 
 TWatchList::TWatchList(TIniFile& settings) : FSettings(settings) {
     const std::string list = settings.ReadString(keys::Watch, keys::WatchComputers, "");
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        std::string name = list.substr(start, end - start);
+    for (std::string name : SplitList(list, ',')) {
         name.erase(0, name.find_first_not_of(' '));
         name.erase(name.find_last_not_of(' ') + 1);
         if (!name.empty())
             FComputers.insert(name);
-        start = end + 1;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "cli/WebBoard.h"
 
 #include "cli/CliText.h"
-#include "util/StringUtils.h"
 #include "records/QelFile.h"
+#include "util/StringUtils.h"
 
 #include <cstdio>
 #include <ctime>
@@ -12,23 +12,6 @@ namespace qel::cli {
 
 std::string HtmlEscape(std::string_view text) {
     return EscapeMarkup(text, true);
-}
-
-std::string UrlEncode(std::string_view text) {
-    static const char* const hex = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-            c == '-' || c == '.' || c == '_' || c == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        }
-    }
-    return out;
 }
 
 std::string FormatLocalTime(int64_t ns) {
@@ -65,7 +48,7 @@ std::string DepartmentLinks(const std::vector<TUserRow>& rows, const std::option
     };
     std::string html = "<nav id=\"departments\">\n" + link("/", "All Departments", !current);
     for (const std::string& name : names)
-        html += link("/?department=" + UrlEncode(name), name, current == name);
+        html += link("/?department=" + PercentEncode(name), name, current == name);
     return html + "</nav>\n";
 }
 

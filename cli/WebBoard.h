@@ -43,8 +43,6 @@ struct TPageOptions {
 
 // `text` for HTML text and quoted attribute values: & < > " ' as references.
 std::string HtmlEscape(std::string_view text);
-// `text` for a query value: every byte but A-Z a-z 0-9 - . _ ~ as %XX.
-std::string UrlEncode(std::string_view text);
 // Local time "YYYY-MM-DD HH:MM:SS" of a time in nanoseconds since the epoch;
 // empty for a negative time.
 std::string FormatLocalTime(int64_t ns);

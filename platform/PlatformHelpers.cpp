@@ -81,26 +81,9 @@ std::string AutostartEntryText(std::string_view description, std::string_view ta
 }
 
 std::string FileUrl(std::string_view absolutePath, std::string_view fragment) {
-    auto encode = [](std::string_view text, bool keepSlash) {
-        static constexpr char Hex[] = "0123456789ABCDEF";
-        std::string result;
-        for (char c : text) {
-            const auto b = static_cast<unsigned char>(c);
-            const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
-                               b == '.' || b == '_' || b == '~' || (keepSlash && b == '/');
-            if (plain) {
-                result += c;
-            } else {
-                result += '%';
-                result += Hex[b >> 4];
-                result += Hex[b & 0xF];
-            }
-        }
-        return result;
-    };
-    std::string url = "file://" + encode(absolutePath, true);
+    std::string url = "file://" + PercentEncode(absolutePath, true);
     if (!fragment.empty())
-        url += "#" + encode(fragment, false);
+        url += "#" + PercentEncode(fragment);
     return url;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/PosixFiles.h"
+#include "util/StringUtils.h"
 
 #include <atomic>
 #include <cctype>
@@ -221,13 +222,7 @@ std::string FindOnPath(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos)
         return {};
     const char* path = std::getenv("PATH");
-    std::string list = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(':', start);
-        if (end == std::string::npos)
-            end = list.size();
-        std::string folder = list.substr(start, end - start);
+    for (const std::string& folder : SplitList(path ? path : "/usr/local/bin:/usr/bin:/bin", ':')) {
         if (!folder.empty() && folder[0] == '/') {
             const std::string candidate = (folder.back() == '/' ? folder : folder + "/") + name;
             struct stat info {};
@@ -235,7 +230,6 @@ std::string FindOnPath(const std::string& name) {
                 ::access(candidate.c_str(), X_OK) == 0)
                 return candidate;
         }
-        start = end + 1;
     }
     return {};
 }

@@ -91,4 +91,34 @@ std::string EscapeMarkup(std::string_view text, bool quotes) {
     return out;
 }
 
+std::string PercentEncode(std::string_view text, bool keepSlash) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
+                           b == '.' || b == '_' || b == '~' || (keepSlash && b == '/');
+        if (plain) {
+            out += c;
+        } else {
+            out += '%';
+            out += Hex[b >> 4];
+            out += Hex[b & 0xF];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> SplitList(std::string_view text, char separator) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (true) {
+        const size_t end = text.find(separator, start);
+        items.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            return items;
+        start = end + 1;
+    }
+}
+
 } // namespace qel

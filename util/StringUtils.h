@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -30,5 +31,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // `text` with "&", "<" and ">" (and, with `quotes`, '"' and "'") written as
 // entities, so that markup readers show it as text.
 std::string EscapeMarkup(std::string_view text, bool quotes = false);
+
+// `text` for a URL: every byte but A-Z a-z 0-9 - . _ ~ (and, with
+// `keepSlash`, "/") as %XX.
+std::string PercentEncode(std::string_view text, bool keepSlash = false);
+
+// The items of `text` between `separator`s, empty ones included ("a,,b" ->
+// "a", "", "b"; "" -> one empty item).
+std::vector<std::string> SplitList(std::string_view text, char separator);
 
 } // namespace qel

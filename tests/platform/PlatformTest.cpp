@@ -2,6 +2,7 @@
 #include "platform/FakePlatform.h"
 #include "platform/PlatformHelpers.h"
 #include "platform/PlatformLinux.h"
+#include "util/StringUtils.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -70,6 +71,7 @@ TEST(PlatformHelpers, NamesAreMadeSafeForTheirUse) {
         {FileUrl("/a#b?c%/x.html", "x y/z"), "file:///a%23b%3Fc%25/x.html#x%20y%2Fz"}};
     for (const auto& [made, expected] : cases)
         EXPECT_EQ(made, expected);
+    EXPECT_EQ(SplitList(":/usr/bin::/bin", ':'), (std::vector<std::string>{"", "/usr/bin", "", "/bin"}));
 }
 
 // A backslash in a quoted argument becomes four; line breaks cannot start a new key.
