@@ -368,40 +368,44 @@ void TMainController::MessageTick() {
         return;
     }
     FMessageReadOut = true;
-    Post([this]() -> std::function<void()> {
+    // The notes for the notice are read with the check, so the GUI never
+    // waits on the share for them.
+    const bool announce = FSettings.ReadYesNo(keys::Options, keys::DesktopNotifications, true);
+    Post([this, announce]() -> std::function<void()> {
         // Worker thread: only the worker's objects.
-        bool found = false;
-        bool failed = false;
-        std::vector<std::string> texts;
+        TMessageCheck check;
         try {
             FWorker->Ports.PanelTexts.clear();
-            found = FWorker->Messages.HasNewMessages();
-            texts = FWorker->Ports.PanelTexts;
+            check.Found = FWorker->Messages.HasNewMessages();
+            check.PanelTexts = FWorker->Ports.PanelTexts;
+            if (check.Found && announce)
+                check.NotesRead = FWorker->Messages.ReadNewMessages(&check.Notes);
         } catch (const std::exception&) {
-            failed = true;
+            check.Failed = true;
         }
-        return [this, found, failed, texts] {
+        return [this, check = std::move(check)] {
             FMessageReadOut = false;
-            if (failed)
+            if (check.Failed)
                 FPanel.SetStatusText(MessageCheckErrorText);
             else if (!FClosed)
-                ShowMessageCheck(found, texts);
+                ShowMessageCheck(check);
         };
     });
 }
 
-void TMainController::ShowMessageCheck(bool found, const std::vector<std::string>& panelTexts) {
+void TMainController::ShowMessageCheck(const TMessageCheck& check) {
     try {
-        for (const std::string& text : panelTexts)
+        for (const std::string& text : check.PanelTexts)
             FFaults.SetStatusText(text);
-        if (found) {
+        if (check.Found) {
             // The sound marks the start of the new-mail state only.
             if (!FNewMail)
                 FMessages->PlayNewMessageSound(Options());
             StartNewMailState();
             FView.SetMessageTimerEnabled(false);
             FPanel.SetStatusText("");
-            AnnounceNewMessages();
+            if (check.NotesRead)
+                AnnounceNewMessages(check.Notes);
             return;
         }
         FFaults.SetStatusText("");
@@ -517,12 +521,7 @@ void TMainController::BoardFilled(const std::vector<TBoardRow>& rows) {
     }
 }
 
-void TMainController::AnnounceNewMessages() {
-    if (!FSettings.ReadYesNo(keys::Options, keys::DesktopNotifications, true))
-        return;
-    std::vector<TNewMessageNote> notes;
-    if (!FMessages->ReadNewMessages(&notes))
-        return;
+void TMainController::AnnounceNewMessages(const std::vector<TNewMessageNote>& notes) {
     std::vector<TNewMessageNote> fresh;
     for (const TNewMessageNote& note : notes)
         if (FAnnouncedMessages.insert(note.Key).second)

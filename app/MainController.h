@@ -275,14 +275,24 @@ private:
     void Post(std::function<std::function<void()>()> work);
     void StartBoardRead();
     void ShowTickBoard(const TBoardSnapshot& snapshot);
-    void ShowMessageCheck(bool found, const std::vector<std::string>& panelTexts);
+    // What a message tick's read found: whether a new message waits, the
+    // panel texts of the check, and the new messages' notes (NotesRead is
+    // false when notices are off or the notes could not be read).
+    struct TMessageCheck {
+        bool Found = false;
+        bool Failed = false;
+        bool NotesRead = false;
+        std::vector<std::string> PanelTexts;
+        std::vector<TNewMessageNote> Notes;
+    };
+    void ShowMessageCheck(const TMessageCheck& check);
     // Marks the users file as seen right after this computer wrote it.
     void NoteOwnWrite();
     void GoOffline();
     // Starts or stops the screen-lock check as the settings say.
     void ApplyScreenLockOption();
-    // One notice for the new messages not yet announced in this run.
-    void AnnounceNewMessages();
+    // One notice for those of `notes` not yet announced in this run.
+    void AnnounceNewMessages(const std::vector<TNewMessageNote>& notes);
     void BoardFilled(const std::vector<TBoardRow>& rows);
     // Shows `notice`; without a notification service the window asks for
     // attention and panel 0 shows the summary.
