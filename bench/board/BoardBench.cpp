@@ -147,26 +147,31 @@ std::vector<TBoardRow> Refill(const std::string& folder, int users) {
     return rows;
 }
 
-// Both sides alternate, nine runs each; the medians are compared.
+// Both sides alternate, nine runs each; the medians are compared. The bare window takes the real one's size, so both
+// paint as many rows.
 void StartUp(const std::string& folder, const std::vector<TBoardRow>& rows) {
     std::vector<double> real, bare;
     for (int run = 0; run < 9; ++run) {
         auto desk = std::make_shared<TDesk>(folder);
         auto start = Clock::now();
+        QSize size;
         {
             TProgram program(desk);
             QApplication::processEvents();
             real.push_back(MsSince(start));
+            size = program.Main.size();
         }
         start = Clock::now();
         QTreeWidget window;
         FillBare(window, rows);
+        window.resize(size);
         window.show();
         QApplication::processEvents();
         bare.push_back(MsSince(start));
     }
-    std::printf("start-up to a filled board of %zu users: %.1f ms; bare window %.1f ms (x%.2f, target <= 2)\n",
-                rows.size(), MedianOf(real), MedianOf(bare), MedianOf(real) / MedianOf(bare));
+    std::printf(
+        "start-up to a filled board of %zu users: %.1f ms; bare window of that size %.1f ms (x%.2f, target <= 2)\n",
+        rows.size(), MedianOf(real), MedianOf(bare), MedianOf(real) / MedianOf(bare));
 }
 
 // Runs `program` with `args` under the share preload watching `share` (and `extra` in its environment); returns what it
