@@ -644,8 +644,9 @@ int16_t TDataset::Fetch(sqlite3_stmt* statement, int index, TRecord* record) {
     if (static_cast<size_t>(sqlite3_column_bytes(statement, 1)) != FLayout.RecordSize() || !data)
         return ISM_CORRUPT;
     int column = 2, valueColumn = -1;
-    for (int position = 1; position <= FLayout.FieldCount(); ++position)
-        if (FLayout.IsIndex(position)) {
+    const std::vector<TFieldDesc>& fields = FLayout.Fields();
+    for (int position = 1; position <= static_cast<int>(fields.size()); ++position)
+        if (fields[static_cast<size_t>(position - 1)].Indexed) {
             if (!IndexValueMatches(position, data, statement, column))
                 return ISM_CORRUPT;
             if (position == index)

@@ -173,13 +173,21 @@ private:
     IsmStr FText = nullptr;
 };
 
-// Copies a text the engine returned and frees it with the engine's SysFreeString.
-std::string TakeText(const TEngineTable& engine, IsmStr& text) {
-    if (!text)
-        return {};
-    std::string copy(text);
+// Copies a text the engine returned into `into`, reusing its storage, and frees
+// it with the engine's SysFreeString.
+void TakeText(const TEngineTable& engine, IsmStr& text, std::string& into) {
+    if (!text) {
+        into.clear();
+        return;
+    }
+    into.assign(text);
     engine.FreeString(text);
     text = nullptr;
+}
+
+std::string TakeText(const TEngineTable& engine, IsmStr& text) {
+    std::string copy;
+    TakeText(engine, text, copy);
     return copy;
 }
 
@@ -304,7 +312,11 @@ std::string IsamErrorDetail(int16_t code) {
 bool TIsamFile::Result(int16_t Code, const std::string& Name) {
     FLastError = Code;
     FFileDetailCode = Code;
-    FFileDetail = FileDetail(Code, Name);
+    // A scan succeeds once per record: no detail text is made for that.
+    if (Code == 0)
+        FFileDetail.clear();
+    else
+        FFileDetail = FileDetail(Code, Name);
     return Code == 0;
 }
 
@@ -447,8 +459,8 @@ bool TIsamFile::Read(void* Buffer, int16_t Index, int ReadMode, const std::strin
     IsmStr indexValue = nullptr;
     IsmStr key = nullptr;
     Result(engine.Get(&handle, &Index, &mode, search.Ref(), &indexValue, &key, Buffer), FDatasetName);
-    FCurrentKey = TakeText(engine, key);
-    FIndexValue = TakeText(engine, indexValue);
+    TakeText(engine, key, FCurrentKey);
+    TakeText(engine, indexValue, FIndexValue);
     return FLastError == 0;
 }
 
