@@ -233,11 +233,12 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
         }
     }
 
+    bool windowShown = false;
     for (const TMessageWindowFields& fields : pending) {
-        // Another copy may have deleted or read the message since the pass;
-        // when the check itself cannot be made, the message is shown as read.
+        // While a window was on screen, another copy may have deleted or read
+        // the message; when the check itself cannot be made, it is shown.
         bool gone = false;
-        {
+        if (windowShown) {
             FMessages.OpenDataset(MessagesPath(), DatasetOpenMode, MessagesLayoutText);
             TCloseOnExit closer{FMessages};
             TRecordBuffer record(MessagesLayout());
@@ -246,8 +247,10 @@ void TQelMessage::ShowNewMessages(IMessageWindow& Window) {
             else
                 gone = FMessages.LastError() == IsamNotFound;
         }
-        if (!gone)
+        if (!gone) {
             Window.ShowModal(fields);
+            windowShown = true;
+        }
     }
 }
 
