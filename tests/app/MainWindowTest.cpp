@@ -25,19 +25,6 @@ protected:
         ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
         ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
     }
-    static void Start(TfrmMain& window) {
-        ASSERT_TRUE(window.Start());
-        QApplication::processEvents();
-        TIdleUpdates::Instance().RunNow();
-    }
-    // '1' for each enabled action.
-    static std::string Enabled(std::initializer_list<QAction*> actions) {
-        TIdleUpdates::Instance().RunNow();
-        std::string states;
-        for (const QAction* action : actions)
-            states += action->isEnabled() ? '1' : '0';
-        return states;
-    }
 
     TScratchFolder Root, Database;
     TFakePlatform Platform;
@@ -62,12 +49,18 @@ TEST_F(MainWindowTest, CommandsTheFirstShowAndTheDialogs) {
     ASSERT_TRUE(window.FormCreate());
     window.Controller().Departments().CreateDepartmentDataset();
     window.Controller().Departments().AddDepartment("Customer Services");
-    Start(window);
+    ASSERT_TRUE(window.Start());
+    QApplication::processEvents();
     EXPECT_EQ(window.windowTitle().toStdString(), "Qel - All Departments");
     const auto enabled = [&] {
-        return Enabled({window.actAvailable, window.actGoneHome, window.actFileExit, window.actCustomStatus,
-                        window.actComments, window.actSettings, window.actUsers, window.actDepartments,
-                        window.actStatuses, window.actVeiwInBox, window.actFilterOnDepartment, window.actSendMessage});
+        TIdleUpdates::Instance().RunNow();
+        std::string states;
+        for (const QAction* action :
+             {window.actAvailable, window.actGoneHome, window.actFileExit, window.actCustomStatus, window.actComments,
+              window.actSettings, window.actUsers, window.actDepartments, window.actStatuses, window.actVeiwInBox,
+              window.actFilterOnDepartment, window.actSendMessage})
+            states += action->isEnabled() ? '1' : '0';
+        return states;
     };
     EXPECT_EQ(enabled(), "111000000000");
     ASSERT_EQ(window.ListViewMain->topLevelItemCount(), 1);
