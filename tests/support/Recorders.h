@@ -54,13 +54,7 @@ struct TUiRecord {
 };
 
 // Yes/No boxes take their answers from QueueAnswer; none queued answers No.
-class TUiRecorder : public TUiRecord,
-                    public IMessageBoxes,
-                    public IStatusPanel,
-                    public ITrayImage,
-                    public IAppControl,
-                    public IBoardList {
-public:
+struct TUiRecorder : TUiRecord, IMessageBoxes, IStatusPanel, ITrayImage, IAppControl, IBoardList {
     TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
         Boxes.push_back({kind, text, buttons});
         Log.push_back(std::string("box ") + KindName(kind) + ": " + text);
