@@ -1,48 +1,28 @@
-// The board window on the offscreen platform, with no dialogs or with the real
-// ones, started on settings that name an empty database folder.
+// The board window on the offscreen platform, started on settings that name an empty database folder.
 
 #include "app/IdleUpdates.h"
 #include "app/Images.h"
 #include "app/Main.h"
-#include "app/MainController.h"
 #include "app/MainDialogs.h"
 #include "app/QtMessageBoxes.h"
 #include "dialogs/Settings.h"
 #include "platform/FakePlatform.h"
 #include "settings/FormState.h"
-#include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
 #include <QtWidgets>
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace qel::test {
 namespace {
 
-// Settings past the first run naming an empty database folder; dialogs not
-// created (none available) unless a test creates them.
-class MainWindowTest : public ::testing::Test {
-protected:
+// Dialogs are not created (none available) unless a test creates them.
+struct MainWindowTest : ::testing::Test {
     MainWindowTest() : Platform(Root.Path()) {
         TIniFile ini(Platform, keys::ProfileFileName);
         ini.WriteString(keys::Locations, keys::DBaseLocation, Database.Path());
         ini.WriteBool(keys::Qel, keys::FirstTimeRun, false);
-    }
-    static void Start(TfrmMain& window) {
-        ASSERT_TRUE(window.Start());
-        QApplication::processEvents();
-        TIdleUpdates::Instance().RunNow();
-    }
-    // '1' for each enabled action.
-    static std::string Enabled(std::initializer_list<QAction*> actions) {
-        TIdleUpdates::Instance().RunNow();
-        std::string states;
-        for (const QAction* action : actions)
-            states += action->isEnabled() ? '1' : '0';
-        return states;
     }
 
     TScratchFolder Root, Database;
@@ -50,11 +30,9 @@ protected:
     TQtMainDialogs Dialogs;
 };
 
-// Every command but About has an image, and no two share a shortcut; the
-// columns and the tray menu; nothing enabled before the first show, which fills
-// the board, enables the status commands (not those that need a dialog) and
-// fits the tree and the tool bar.
-TEST_F(MainWindowTest, CommandsAndTheFirstShow) {
+// Every command but About has an image, no two share a shortcut; nothing is enabled before the first show,
+// then the status commands; the dialogs' commands with the dialogs (the creator is administrator).
+TEST_F(MainWindowTest, CommandsTheFirstShowAndTheDialogs) {
     TfrmMain window(Platform, Dialogs);
     QStringList keys;
     for (QAction* action : window.actions()) {
@@ -64,32 +42,60 @@ TEST_F(MainWindowTest, CommandsAndTheFirstShow) {
     }
     EXPECT_GE(keys.size(), 13);
     EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << keys.join(' ').toStdString();
-    QStringList headers;
-    for (int i = 0; i < window.ListViewMain->columnCount(); ++i)
-        headers << window.ListViewMain->headerItem()->text(i);
-    EXPECT_EQ(headers.join('|').toStdString(), "User|Status|Ext|Department|Comments...|PC Name");
-    EXPECT_TRUE(window.ListViewMain->isColumnHidden(5));
-    EXPECT_EQ(window.ListViewMain->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_FALSE(window.ListViewMain->isSortingEnabled());
-    EXPECT_EQ(window.popMnuTrayIcon->actions().size(), 10);
-    EXPECT_EQ(window.popMnuTrayIcon->actions().last(), window.actCustomStatus);
     window.UpdateActions();
     EXPECT_FALSE(window.actAvailable->isEnabled());
 
     ASSERT_TRUE(window.FormCreate());
     window.Controller().Departments().CreateDepartmentDataset();
     window.Controller().Departments().AddDepartment("Customer Services");
-    Start(window);
+    ASSERT_TRUE(window.Start());
+    QApplication::processEvents();
     EXPECT_EQ(window.windowTitle().toStdString(), "Qel - All Departments");
-    EXPECT_EQ(Enabled({window.actAvailable, window.actGoneHome, window.actFileExit, window.actCustomStatus,
-                       window.actComments, window.actSettings, window.actUsers, window.actSendMessage}),
-              "11100000");
+    const auto enabled = [&] {
+        TIdleUpdates::Instance().RunNow();
+        std::string states;
+        for (const QAction* action :
+             {window.actAvailable, window.actGoneHome, window.actFileExit, window.actCustomStatus, window.actComments,
+              window.actSettings, window.actUsers, window.actDepartments, window.actStatuses, window.actVeiwInBox,
+              window.actFilterOnDepartment, window.actSendMessage})
+            states += action->isEnabled() ? '1' : '0';
+        return states;
+    };
+    EXPECT_EQ(enabled(), "111000000000");
     ASSERT_EQ(window.ListViewMain->topLevelItemCount(), 1);
     EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(5).toStdString(), Platform.ComputerNameValue);
     EXPECT_TRUE(window.RefreshTimerEnabled());
     EXPECT_EQ(window.TreeViewMain->horizontalScrollBar()->maximum(), 0);
     window.actGoneHome->trigger();
     EXPECT_EQ(window.ListViewMain->topLevelItem(0)->text(1).toStdString(), "Gone home");
+
+    Dialogs.Create(window);
+    EXPECT_EQ(enabled(), "111111111110");
+    window.ListViewMain->setCurrentItem(window.ListViewMain->topLevelItem(0));
+    EXPECT_EQ(enabled(), "111111111111");
+    IMainWindowHooks& hooks = Dialogs;
+    hooks.SetSendMessageEnabled(false);
+    hooks.SetMessageTimerEnabled(false);
+    EXPECT_EQ(enabled(), "111111111110");
+    EXPECT_FALSE(window.MessageTimerEnabled());
+    hooks.SetSendMessageEnabled(true);
+    EXPECT_EQ(enabled(), "111111111111");
+    hooks.SetCaption("Qel - Filtered on Sales");
+    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - Filtered on Sales");
+    EXPECT_NE(Dialogs.MessageWindow(), nullptr);
+
+    // Mini View hides the status and folds the tree; unticked, both come back at once.
+    QTimer::singleShot(0, [] {
+        auto* settings = qobject_cast<TfrmSettings*>(QApplication::activeModalWidget());
+        ASSERT_NE(settings, nullptr);
+        settings->CheckBoxMiniView->click();
+        settings->btnUpdate->click();
+    });
+    window.actSettings->trigger();
+    EXPECT_EQ(window.ListViewMain->columnWidth(1) + window.SplitterMain->sizes().value(0), 0);
+    window.findChild<TfrmSettings*>()->CheckBoxMiniView->click();
+    EXPECT_GT(window.ListViewMain->columnWidth(1), 0);
+    EXPECT_GT(window.SplitterMain->sizes().value(0), 0);
     window.resize(window.minimumSize());
     QApplication::processEvents();
     for (QAction* action : window.tbrTools->actions()) {
@@ -119,10 +125,7 @@ bool SamePicture(const QIcon& a, const QIcon& b) {
     return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
 }
 
-// The tray shows the status image, or the new-mail frames while they run, and
-// its double-click restores the window. Without a notification area the close
-// box only minimises; File > Exit closes, and the next start brings back the
-// splitter and the placement, but not a place off every screen.
+// Without a notification area the close box only minimises; a place off every screen is not taken back.
 TEST_F(MainWindowTest, TrayCloseBoxExitAndTheNextStart) {
     {
         TfrmMain window(Platform, Dialogs);
@@ -165,8 +168,6 @@ TEST_F(MainWindowTest, TrayCloseBoxExitAndTheNextStart) {
     EXPECT_LT(window.geometry().left(), 9000);
 }
 
-// Boxes show plain text with their lines and the kind's icon, and return the
-// button pressed.
 TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
     const std::tuple<TBoxKind, TBoxButtons, QMessageBox::StandardButton, TBoxAnswer, QMessageBox::Icon> cases[] = {
         {TBoxKind::Information, TBoxButtons::YesNo, QMessageBox::No, TBoxAnswer::No, QMessageBox::Information},
@@ -183,46 +184,6 @@ TEST(QtMessageBoxesTest, ShowsPlainTextWithItsLinesAndReturnsTheAnswer) {
         });
         EXPECT_EQ(TQtMessageBoxes().Show(kind, "Keep it?\r\rNote : <b>No</b>", buttons), answer);
     }
-}
-
-// With the dialogs, their commands come alive (the creator is administrator),
-// Send needs a selected row, and the dialogs act on the window through its hooks.
-TEST_F(MainWindowTest, CommandsFollowTheDialogsAndTheirHooks) {
-    TfrmMain window(Platform, Dialogs);
-    ASSERT_TRUE(window.FormCreate());
-    Dialogs.Create(window);
-    Start(window);
-    const auto enabled = [&] {
-        return Enabled({window.actCustomStatus, window.actComments, window.actSettings, window.actUsers,
-                        window.actDepartments, window.actStatuses, window.actVeiwInBox, window.actFilterOnDepartment,
-                        window.actSendMessage});
-    };
-    EXPECT_EQ(enabled(), "111111110");
-    window.ListViewMain->setCurrentItem(window.ListViewMain->topLevelItem(0));
-    EXPECT_EQ(enabled(), "111111111");
-    IMainWindowHooks& hooks = Dialogs;
-    hooks.SetSendMessageEnabled(false);
-    hooks.SetMessageTimerEnabled(false);
-    EXPECT_EQ(enabled(), "111111110");
-    EXPECT_FALSE(window.MessageTimerEnabled());
-    hooks.SetSendMessageEnabled(true);
-    EXPECT_EQ(enabled(), "111111111");
-    hooks.SetCaption("Qel - Filtered on Sales");
-    EXPECT_EQ(window.windowTitle().toStdString(), "Qel - Filtered on Sales");
-    EXPECT_NE(Dialogs.MessageWindow(), nullptr);
-
-    // Mini View stays after Update, hides the status and folds the tree; unticked, both come back at once.
-    QTimer::singleShot(0, [] {
-        auto* settings = qobject_cast<TfrmSettings*>(QApplication::activeModalWidget());
-        ASSERT_NE(settings, nullptr);
-        settings->CheckBoxMiniView->click();
-        settings->btnUpdate->click();
-    });
-    window.actSettings->trigger();
-    EXPECT_EQ(window.ListViewMain->columnWidth(1) + window.SplitterMain->sizes().value(0), 0);
-    window.findChild<TfrmSettings*>()->CheckBoxMiniView->click();
-    EXPECT_GT(window.ListViewMain->columnWidth(1), 0);
-    EXPECT_GT(window.SplitterMain->sizes().value(0), 0);
 }
 
 } // namespace

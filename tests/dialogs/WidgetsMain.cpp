@@ -1,6 +1,4 @@
-// Test programs that open windows (the board, the dialogs) need an
-// application object; they run on the offscreen platform, so no display is
-// needed.
+// The main of test programs that open windows, on the offscreen platform.
 
 #include <QApplication>
 

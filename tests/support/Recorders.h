@@ -1,7 +1,6 @@
 #pragma once
 
-// A recorder for the small screen interfaces of the record classes. Every call
-// also goes to one log, in order, so a test can check texts and their order.
+// A recorder for the screen interfaces of the record classes; every call also goes to one log, in order.
 
 #include "records/UiPorts.h"
 
@@ -45,14 +44,17 @@ inline void PrintTo(const TShownBox& box, std::ostream* out) {
          << "\"}";
 }
 
-// Boxes, panel 0, the tray image, termination requests and the board list.
+// What TUiRecorder saw: boxes, panel 0, the tray image, termination requests and the board list.
+struct TUiRecord {
+    std::vector<TShownBox> Boxes;
+    std::vector<std::string> PanelTexts, Log;
+    std::vector<int> TrayImages;
+    int TerminateRequests = 0, RowsOutsideUpdate = 0;
+    std::vector<TBoardRow> Rows;
+};
+
 // Yes/No boxes take their answers from QueueAnswer; none queued answers No.
-class TUiRecorder : public IMessageBoxes,
-                    public IStatusPanel,
-                    public ITrayImage,
-                    public IAppControl,
-                    public IBoardList {
-public:
+struct TUiRecorder : TUiRecord, IMessageBoxes, IStatusPanel, ITrayImage, IAppControl, IBoardList {
     TBoxAnswer Show(TBoxKind kind, const std::string& text, TBoxButtons buttons) override {
         Boxes.push_back({kind, text, buttons});
         Log.push_back(std::string("box ") + KindName(kind) + ": " + text);
@@ -98,21 +100,9 @@ public:
     }
 
     // Forgets what was recorded; queued answers stay.
-    void Reset() {
-        Boxes.clear();
-        PanelTexts.clear();
-        TrayImages.clear();
-        TerminateRequests = 0;
-        Rows.clear();
-        RowsOutsideUpdate = 0;
-        Log.clear();
-    }
+    void Reset() { static_cast<TUiRecord&>(*this) = {}; }
 
-    std::vector<TShownBox> Boxes;
-    std::vector<std::string> PanelTexts, Log;
-    std::vector<int> TrayImages;
-    int TerminateRequests = 0, UpdateDepth = 0, RowsOutsideUpdate = 0;
-    std::vector<TBoardRow> Rows;
+    int UpdateDepth = 0;
     std::function<void()> OnBox; // called while each box is on screen
 
 private:

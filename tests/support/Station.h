@@ -1,7 +1,6 @@
 #pragma once
 
-// One simulated computer: its own folders, platform (computer name), Qel.ini pointing at a database folder, screen
-// recorder and program-wide objects.
+// One simulated computer: its own folders, platform, Qel.ini naming a database folder, screen recorder and context.
 
 #include "platform/FakePlatform.h"
 #include "records/QelContext.h"
@@ -19,7 +18,6 @@ struct TStation {
         Settings.WriteString(keys::Locations, keys::DBaseLocation, databaseFolder);
     }
 
-    // Its own folders; Qel.ini lies in Root/config/.
     TScratchFolder Root;
     TFakePlatform Platform{Root.Path()};
     TIniFile Settings{Platform, keys::ProfileFileName};
