@@ -1,14 +1,20 @@
 #pragma once
 
-// Files seen from outside the code under test: their bytes, and how many descriptors of this process are open on one
-// (an open dataset keeps its file open). Linux only.
+// Files seen from outside the code under test: written by hand, their bytes, and how many descriptors of this
+// process are open on one (an open dataset keeps its file open). Linux only.
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 
 namespace qel::test {
+
+inline void Spit(const std::string& path, const std::string& text, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    ::chmod(path.c_str(), mode);
+}
 
 inline std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
