@@ -1,17 +1,21 @@
-#include "TestEnvironment.h"
 #include "platform/FakePlatform.h"
 #include "settings/FormState.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "tests/support/FileProbes.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <filesystem>
-#include <functional>
+#include <tuple>
 
 namespace qel::test {
 namespace {
+
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 class Profile : public ::testing::Test {
 protected:
@@ -41,22 +45,23 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
           "[N]\nDec=42\nNeg=-7\nPlus=+5\nPadded=  12  \nHex=0x1F\nHexUpper=0XfF\nAllBits=0xFFFFFFFF\n"
           "Trailing=12abc\nWord=yes\nEmpty=\nHuge=99999999999\nHexHuge=0x100000000\nBareHex=0x\nPlusMinus=+-3\n"
           "Two=2\nHexZero=0x0\n");
-    const std::array<std::string, 3> strings[] = {{"LOCATIONS", "qel_dbaselocation", "/srv/old/"},
-                                                  {"Options", "Qel_DBaseLocation", "(default)"},
-                                                  {"Locations", "Missing", "(default)"},
-                                                  {"Options", "Stay_On_Top", "yes"},
-                                                  {"Options", "Quoted", " padded "},
-                                                  {"Options", "Empty", ""},
-                                                  {"Qel", "First_Time_Run", "0"},
-                                                  {"Qel", "Only_Later", "(default)"}};
-    for (const auto& [section, key, value] : strings)
-        EXPECT_EQ(Ini.ReadString(section, key, "(default)"), value) << section << "/" << key;
-    const std::pair<const char*, int> integers[] = {
-        {"Dec", 42},       {"Neg", -7},      {"Plus", 5},       {"Padded", 12},    {"Hex", 31},
-        {"HexUpper", 255}, {"AllBits", -1},  {"Trailing", -99}, {"Word", -99},     {"Empty", -99},
-        {"Huge", -99},     {"HexHuge", -99}, {"BareHex", -99},  {"PlusMinus", -99}};
-    for (const auto& [key, value] : integers)
-        EXPECT_EQ(Ini.ReadInteger("N", key, -99), value) << key;
+    const std::pair<const char*, const char*> strings[] = {{"LOCATIONS", "qel_dbaselocation"},
+                                                           {"Options", "Qel_DBaseLocation"},
+                                                           {"Locations", "Missing"},
+                                                           {"Options", "Stay_On_Top"},
+                                                           {"Options", "Quoted"},
+                                                           {"Options", "Empty"},
+                                                           {"Qel", "First_Time_Run"},
+                                                           {"Qel", "Only_Later"}};
+    std::string read;
+    for (const auto& [section, key] : strings)
+        read += Ini.ReadString(section, key, "-") + "|";
+    EXPECT_EQ(read, "/srv/old/|-|-|yes| padded ||0|-|");
+    std::string numbers;
+    for (const char* key : {"Dec", "Neg", "Plus", "Padded", "Hex", "HexUpper", "AllBits", "Trailing", "Word", "Empty",
+                            "Huge", "HexHuge", "BareHex", "PlusMinus"})
+        numbers += std::to_string(Ini.ReadInteger("N", key, -99)) + " ";
+    EXPECT_EQ(numbers, "42 -7 5 12 31 255 -1 -99 -99 -99 -99 -99 -99 -99 ");
     EXPECT_TRUE(Ini.ReadBool("N", "Two", false));
     EXPECT_FALSE(Ini.ReadBool("N", "HexZero", true));
     EXPECT_TRUE(Ini.ReadBool("N", "Word", true));
@@ -67,12 +72,8 @@ TEST_F(Profile, ReadsFindTheFirstMatchAndFallBackToTheDefault) {
 
 // Writes change their own line or append, and keep every other line as it was.
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
-    struct TCase {
-        const char* Before;                             // nullptr: no file
-        std::vector<std::array<const char*, 3>> Writes; // section, key, value; no key: erase the section
-        const char* After;
-    };
-    const TCase cases[] = {
+    // Before (nullptr: no file), the writes (section, key, value; no key: erase the section), after.
+    const std::tuple<const char*, std::vector<std::array<const char*, 3>>, const char*> cases[] = {
         {nullptr,
          {{"Locations", "Qel_DBaseLocation", "/srv/qel/"}, {"Qel", "First_Time_Run", "0"}},
          "[Locations]\nQel_DBaseLocation=/srv/qel/\n[Qel]\nFirst_Time_Run=0\n"},
@@ -93,15 +94,15 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
         {"[Options]\r\nStay_On_Top=No\r\n",
          {{"Options", "Stay_On_Top", "Yes"}, {"Options", "Other", "1"}, {"Qel", "First_Time_Run", "0"}},
          "[Options]\r\nStay_On_Top=Yes\r\nOther=1\r\n[Qel]\r\nFirst_Time_Run=0\r\n"}};
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.After);
+    for (const auto& [before, writes, after] : cases) {
+        SCOPED_TRACE(after);
         std::filesystem::remove(Path);
-        if (c.Before)
-            Given(c.Before);
+        if (before)
+            Given(before);
         Platform.WrittenFiles.clear();
-        for (const auto& [section, key, value] : c.Writes)
+        for (const auto& [section, key, value] : writes)
             key ? Ini.WriteString(section, key, value) : Ini.EraseSection(section);
-        EXPECT_EQ(FileBytes(Path), c.After);
+        EXPECT_EQ(FileBytes(Path), after);
         EXPECT_FALSE(Platform.WrittenFiles.empty()) << "every write goes through the platform";
     }
     EXPECT_EQ(Ini.ReadString("Options", "Stay_On_Top", ""), "Yes") << "read from the CR LF file";
@@ -120,37 +121,23 @@ TEST_F(Profile, RefusedWritesRaiseTheErrorAndKeepTheOldFile) {
     TUnreadable unreadable(Platform);
     TIniFile unreadableIni(unreadable, keys::ProfileFileName);
     EXPECT_EQ(unreadableIni.ReadString("Locations", "Qel_DBaseLocation", "Not_Entered"), "Not_Entered");
+    EXPECT_THROW(unreadableIni.WriteString("Qel", "First_Time_Run", "0"), EIniFileError);
+    EXPECT_THROW(unreadableIni.EraseSection("Locations"), EIniFileError);
+    using TTexts = std::initializer_list<std::string>;
+    for (const std::string& key :
+         TTexts{"Key\nStay_On_Top", std::string("A\0B", 3), "", "  ", "a=b", ";comment", "[Section"})
+        EXPECT_THROW(Ini.WriteString("Locations", key, "1"), EIniFileError) << key;
+    for (const std::string& section : TTexts{"Options]\n[Qel", "", "a]b"})
+        EXPECT_THROW(Ini.WriteString(section, "Key", "1"), EIniFileError) << section;
+    for (const std::string& value : TTexts{"/x/\n[Options]\nA=Yes", "/x/\r"})
+        EXPECT_THROW(Ini.WriteString("Locations", "Qel_DBaseLocation", value), EIniFileError) << value;
     Spit(Scratch.Path() + "plain", "x");
     TIniFile belowFile(Platform, Scratch.Path() + "plain/Qel.ini");
-    const std::pair<std::function<void()>, std::string> writes[] = {
-        // "": any message
-        {[&] { unreadableIni.WriteString("Qel", "First_Time_Run", "0"); }, ""},
-        {[&] { unreadableIni.EraseSection("Locations"); }, ""},
-        {[&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/x/\n[Options]\nA=Yes"); }, ""},
-        {[&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/x/\r"); }, ""},
-        {[&] { Ini.WriteString("Locations", "Key\nStay_On_Top", "Yes"); }, ""},
-        {[&] { Ini.WriteString("Options]\n[Qel", "Key", "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", std::string("A\0B", 3), "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", "", "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", "  ", "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", "a=b", "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", ";comment", "1"); }, ""},
-        {[&] { Ini.WriteString("Locations", "[Section", "1"); }, ""},
-        {[&] { Ini.WriteString("", "Key", "1"); }, ""},
-        {[&] { Ini.WriteString("a]b", "Key", "1"); }, ""},
-        {[&] { belowFile.WriteBool("Qel", "First_Time_Run", false); },
-         "Unable to write to " + Scratch.Path() + "plain/Qel.ini"},
-        {[&] { Platform.FailWrites = true, Ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/other/"); },
-         "Unable to write to " + Path}};
-    for (size_t i = 0; i < std::size(writes); ++i) {
-        std::string what = "no error";
-        try {
-            writes[i].first();
-        } catch (const EIniFileError& error) {
-            what = error.what();
-        }
-        EXPECT_EQ(what, writes[i].second.empty() && what != "no error" ? what : writes[i].second) << "row " << i;
-    }
+    EXPECT_THAT([&] { belowFile.WriteBool("Qel", "First_Time_Run", false); },
+                ThrowsMessage<EIniFileError>(StrEq("Unable to write to " + Scratch.Path() + "plain/Qel.ini")));
+    Platform.FailWrites = true;
+    EXPECT_THAT([&] { Ini.WriteString("Locations", "Qel_DBaseLocation", "/srv/other/"); },
+                ThrowsMessage<EIniFileError>(StrEq("Unable to write to " + Path)));
     EXPECT_TRUE(Platform.WrittenFiles.empty());
     EXPECT_EQ(FileBytes(Path), before);
 }
