@@ -1,6 +1,6 @@
-// Stand-ins for the desktop's D-Bus services: fake_desktop [notify] [screensaver] [login]
-// (login on the system bus). Notify calls are kept for Recorded(); Invoke, SetActive and
-// SetLockedHint let a test act as the user. Prints "ready" once serving.
+// Stand-ins for the desktop's D-Bus services: fake_desktop [notify] [screensaver [active]] [login [locked]]
+// (login on the system bus). Notify calls are kept for Recorded(); Invoke and SetActive let a test act as the
+// user. Prints "ready" once serving.
 
 #include <QtCore>
 #include <QtDBus>
@@ -34,7 +34,7 @@ public slots:
     void SetActive(bool active) { FActive = active; }
 
 private:
-    bool FActive = false;
+    bool FActive = QCoreApplication::arguments().contains("active");
 };
 
 class TLoginManager : public QObject {
@@ -48,11 +48,9 @@ class TLoginSession : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
     Q_PROPERTY(bool LockedHint MEMBER FLocked)
-public slots:
-    void SetLockedHint(bool locked) { FLocked = locked; }
 
 private:
-    bool FLocked = false;
+    bool FLocked = QCoreApplication::arguments().contains("locked");
 };
 
 int main(int argc, char** argv) {
