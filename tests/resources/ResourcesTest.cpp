@@ -1,5 +1,4 @@
-// The images of the board, the tool bars and the tray as the program loads them, and the help file that every Help
-// button opens at a topic.
+// The images of the board, the tool bars and the tray, and the help file every Help button opens.
 
 #include "tests/support/FileProbes.h"
 
@@ -8,15 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <regex>
 #include <set>
 
 namespace {
 
-// Each of the program's images is a plain drawing (no embedded file, text, style or link) that Qt draws showing a
-// symbol: a fifth of the square at least, not all of it.
+// A plain drawing (nothing embedded or linked) that shows a symbol: a fifth of the square at least, not all.
 TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
     QStringList paths{":/icons/mail-0.svg", ":/icons/mail-1.svg", ":/icons/qel.svg"};
     for (int i = 0; i < 23; ++i)
@@ -42,9 +38,8 @@ TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
     }
 }
 
-// Every topic the windows open is anchored once, links inside the file lead to an anchor, and the file is
-// self-contained markup without scripts.
-TEST(HelpFile, AnchorsEveryTopicAndIsSelfContained) {
+// Every topic the windows open is anchored once, and every link inside the file leads to an anchor.
+TEST(HelpFile, AnchorsEveryTopicOnceAndEveryLink) {
     std::string help = qel::test::FileBytes(QEL_HELP_FILE);
     ASSERT_FALSE(help.empty()) << QEL_HELP_FILE;
     std::multiset<std::string> ids;
@@ -57,10 +52,6 @@ TEST(HelpFile, AnchorsEveryTopicAndIsSelfContained) {
         EXPECT_EQ(ids.count(topic), 1u) << topic;
     for (auto it = std::sregex_iterator(help.begin(), help.end(), link); it != std::sregex_iterator(); ++it)
         EXPECT_TRUE(ids.count((*it)[1])) << "link to missing #" << (*it)[1];
-    std::transform(help.begin(), help.end(), help.begin(), [](unsigned char c) { return std::tolower(c); });
-    for (const char* banned : {"<script", "javascript:", "src=", "<link", "<iframe", "<object", "url(", "@import"})
-        EXPECT_EQ(help.find(banned), std::string::npos) << "contains " << banned;
-    EXPECT_FALSE(std::regex_search(help, std::regex(R"re(<[^>]*\son[a-z]+\s*=)re"))) << "an event handler";
 }
 
 } // namespace
