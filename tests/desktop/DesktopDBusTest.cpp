@@ -20,7 +20,6 @@ protected:
         ASSERT_TRUE(Fake.waitForReadyRead(30000));
         ASSERT_EQ(Fake.readLine().trimmed(), "ready");
     }
-    // Calls `method` of the notification stand-in.
     static QVariantList Call(const QString& method, const QVariantList& args = {}) {
         const QString service = "org.freedesktop.Notifications";
         QDBusMessage call = QDBusMessage::createMethodCall(service, "/org/freedesktop/Notifications", service, method);
@@ -30,8 +29,7 @@ protected:
     QProcess Fake;
 };
 
-// A notice reaches the server escaped and its action runs only for its own id. The lock state comes from the login
-// manager, else the screen saver (the stand-ins named, "active" and "locked" their answers).
+// Notices go out escaped and act for their own id; the login manager's lock answer wins over the screen saver's.
 TEST_F(DesktopBus, NoticesAndTheLockStateComeFromTheirServices) {
     TDBusDesktop desktop;
     int first = 0, second = 0;
