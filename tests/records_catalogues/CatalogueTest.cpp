@@ -1,10 +1,8 @@
 // The status and department catalogues against a temporary database folder: the built-in statuses, keys and renames,
 // the department tree, the refusals' words, and what happens without the dataset or the folder.
 
-#include "records/QelDepartmentObj.h"
-#include "records/QelStatusesObj.h"
 #include "tests/support/FileProbes.h"
-#include "tests/support/Station.h"
+#include "tests/support/MessageReference.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +11,8 @@
 namespace qel::test {
 namespace {
 
-struct TCatalogueComputer : TStation {
-    using TStation::TStation;
-    TQelStatus Statuses{Context};
-    TQelDepartment Departments{Context};
-};
-
 // Every entry as "number name", through the list the dialogs are given.
-std::vector<std::string> Listed(TCatalogueComputer& pc, bool departments = false, bool selectable = false) {
+std::vector<std::string> Listed(TDesk& pc, bool departments = false, bool selectable = false) {
     TNumberedItems list;
     list.Add("stale", 99);
     departments  ? pc.Departments.LoadDepartments(list)
@@ -40,7 +32,7 @@ const std::vector<std::string> BuiltIns{"At lunch",   "Available", "Away from de
 TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     TScratchFolder database;
     const std::string file = database.Path() + "QelStats.isd";
-    TCatalogueComputer pc("PC1", database.Path()), other("PC2", database.Path());
+    TDesk pc("PC1", database.Path()), other("PC2", database.Path());
     // Without the dataset every call says so and the lists stay empty.
     pc.Statuses.AddStatus("Alpha");
     pc.Departments.RenameDepartment("Alpha", "Beta");
@@ -99,24 +91,18 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
 
 // The department tree; a missing folder (silent at the departments' creation).
 TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
-    struct TTree : IDepartmentTree {
-        void Clear() override { Nodes.clear(); }
-        void AddRoot(const std::string& text) override { Nodes.push_back(text); }
-        void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
-        std::vector<std::string> Nodes{"stale"};
-    } tree;
     TScratchFolder database;
-    TCatalogueComputer pc("PC1", database.Path()), lost("PC2", database.Path() + "missing/");
+    TDesk pc("PC1", database.Path()), lost("PC2", database.Path() + "missing/");
     pc.Departments.CreateDepartmentDataset();
-    pc.Departments.FillDepartmentTree(tree);
-    EXPECT_EQ(tree.Nodes, std::vector<std::string>{"Departments"});
+    pc.Departments.FillDepartmentTree(pc.Tree);
+    EXPECT_EQ(pc.Tree.Nodes, std::vector<std::string>{"Departments"});
     EXPECT_TRUE(pc.Ui.Log.empty());
     for (const char* name : {"Sales", "Accounts", "Warehouse", "Sales", "Twenty-one characters"})
         pc.Departments.AddDepartment(name);
     pc.Departments.DeleteDepartment(2);
     pc.Departments.AddDepartment("Board");
-    pc.Departments.FillDepartmentTree(tree);
-    EXPECT_EQ(tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  Warehouse", "  Board"}));
+    pc.Departments.FillDepartmentTree(pc.Tree);
+    EXPECT_EQ(pc.Tree.Nodes, (std::vector<std::string>{"Departments", "  Sales", "  Warehouse", "  Board"}));
     EXPECT_EQ(pc.Ui.Boxes, (std::vector<TShownBox>{
                                {TBoxKind::Warning, "Department \"Sales\" already exists", TBoxButtons::Ok},
                                ErrorBox("Department \"Twenty-one characters\" is too long: at most 20 characters")}));

@@ -3,7 +3,6 @@
 
 #include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
-#include "tests/support/Station.h"
 #include "util/StringUtils.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +14,6 @@
 namespace qel::test {
 namespace {
 
-struct TMessageComputer : TStation {
-    TMessageComputer(const std::string& computerName, const std::string& folder)
-        : TStation(computerName, folder), Location(folder) {}
-    std::vector<TInBoxRow> InBox() {
-        Messages.LoadInBox(InBoxView, InBoxView);
-        return InBoxView.Rows;
-    }
-    std::string Location; // stands for the users object's
-    TQelMessage Messages{Context, Location};
-    TInBoxRecorder InBoxView;
-};
-
 std::vector<std::string> Counters(int newCount, int oldCount) {
     return {"New messages = " + std::to_string(newCount), "Old messages = " + std::to_string(oldCount),
             "Total messages = " + std::to_string(newCount + oldCount)};
@@ -36,10 +23,9 @@ std::vector<std::string> Counters(int newCount, int oldCount) {
 TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
     TScratchFolder database, first;
     const std::string junkFile = first.Path() + "QelMesg.isd";
-    TMessageComputer pc2("PC2", first.Path());
-    TMessageWindowRecorder window;
+    TDesk pc2("PC2", first.Path());
     EXPECT_FALSE(pc2.Messages.HasNewMessages());
-    pc2.Messages.ShowNewMessages(window);
+    pc2.Messages.ShowNewMessages(pc2.Windows);
     EXPECT_TRUE(pc2.InBox().empty());
     EXPECT_TRUE(pc2.Ui.Log.empty());
     EXPECT_FALSE(std::filesystem::exists(junkFile));
@@ -56,7 +42,7 @@ TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
         TQelFile(station.Context).RegisterComputer();
     }
     // The database wizard moves the users object's folder after start-up.
-    pc2.Location = database.Path();
+    pc2.Users.Location = database.Path();
     pc2.Ui.Reset();
     pc2.Messages.Send("PC9", "PC2", "s", "t");
     pc2.Messages.Send("PC1", "pc2", "s", "t");
@@ -80,13 +66,13 @@ TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
 
     // Junk is named and kept; a folder that cannot hold the dataset ends the program.
     std::ofstream(junkFile, std::ios::binary | std::ios::trunc) << "garbage" << std::flush;
-    pc2.Location = first.Path();
+    pc2.Users.Location = first.Path();
     pc2.Ui.Reset();
     pc2.Messages.Send("PC1", "PC2", "Hello", "Text");
     EXPECT_FALSE(pc2.Messages.HasNewMessages());
-    pc2.Messages.ShowNewMessages(window);
+    pc2.Messages.ShowNewMessages(pc2.Windows);
     EXPECT_TRUE(pc2.InBox().empty());
-    pc2.Location = first.Path() + "missing/";
+    pc2.Users.Location = first.Path() + "missing/";
     pc2.Messages.Send("PC1", "PC2", "Hello", "Text");
     TIsamFile probe;
     ASSERT_FALSE(probe.OpenDataset(first.Path() + "QelMesg", 3));
@@ -96,7 +82,7 @@ TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
                               "panel: Attempting to check for new messages",
                               "box Error: Unable to open Qel Messages database!\r" + engine, "box Error: " + engine,
                               "box Error: Unable to create Qel Messages database!", "terminate"}));
-    EXPECT_TRUE(window.Shown.empty());
+    EXPECT_TRUE(pc2.Windows.Shown.empty());
     EXPECT_EQ(FileBytes(junkFile), "garbage");
     EXPECT_FALSE(std::filesystem::exists(first.Path() + "missing"));
 }
@@ -114,7 +100,7 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
         writer.AddMessage({.To = "PC1"});
         ASSERT_EQ(writer.AddMessage({.To = "PC1"}), "0000000006");
     }
-    TMessageComputer pc1("PC1", folder), pc2("PC2", folder), other("PC1", folder);
+    TDesk pc1("PC1", folder), pc2("PC2", folder), other("PC1", folder);
     EXPECT_FALSE(pc2.Messages.HasNewMessages());
     EXPECT_TRUE(pc1.Messages.HasNewMessages());
     EXPECT_EQ(pc1.Ui.PanelTexts, std::vector<std::string>{""});
@@ -126,9 +112,8 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
 
     // The window marks the first message old and deletes the second; meanwhile another copy deletes the third and reads
     // the fourth, so neither comes up.
-    TMessageWindowRecorder window;
     std::vector<int> openWhileShown;
-    window.OnShow = [&](const TMessageWindowFields& fields) {
+    pc1.Windows.OnShow = [&](const TMessageWindowFields& fields) {
         openWhileShown.push_back(OpenDescriptors(file));
         if (fields.PrimaryKey == "0000000003")
             return pc1.Messages.MarkMessageOld(fields.PrimaryKey);
@@ -136,10 +121,10 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
         other.Messages.DeleteMessage("0000000005");
         other.Messages.MarkMessageOld("0000000006");
     };
-    pc1.Messages.ShowNewMessages(window);
-    EXPECT_EQ(window.Shown, (std::vector<TMessageWindowFields>{
-                                {"Read Message...", "0000000003", "B", "Recipient", "r2", "two", "Text"},
-                                {"Read Message...", "0000000004", "C", "Recipient", "r3", "three", "t3"}}));
+    pc1.Messages.ShowNewMessages(pc1.Windows);
+    EXPECT_EQ(pc1.Windows.Shown, (std::vector<TMessageWindowFields>{
+                                     {"Read Message...", "0000000003", "B", "Recipient", "r2", "two", "Text"},
+                                     {"Read Message...", "0000000004", "C", "Recipient", "r3", "three", "t3"}}));
     EXPECT_EQ(openWhileShown, (std::vector<int>{0, 0}));
     EXPECT_FALSE(pc1.Messages.HasNewMessages());
 
@@ -170,14 +155,13 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
 
 void ExpectSameAsPlainPass(const std::string& folder, const std::string& computer) {
     SCOPED_TRACE("computer " + computer);
-    TMessageComputer pc(computer, folder);
+    TDesk pc(computer, folder);
     const TReferenceInBox reference = ReferenceInBox(folder, computer);
     EXPECT_EQ(pc.Messages.HasNewMessages(), reference.NewCount > 0);
     EXPECT_EQ(pc.InBox(), reference.Rows);
     EXPECT_EQ(pc.InBoxView.Panels, Counters(reference.NewCount, reference.OldCount));
-    TMessageWindowRecorder window;
-    pc.Messages.ShowNewMessages(window);
-    EXPECT_EQ(window.Shown, reference.Shown);
+    pc.Messages.ShowNewMessages(pc.Windows);
+    EXPECT_EQ(pc.Windows.Shown, reference.Shown);
     EXPECT_TRUE(pc.Ui.Boxes.empty());
 }
 
@@ -197,7 +181,7 @@ TEST(FastReadTest, FindsExactlyWhatThePlainPassFinds) {
             ASSERT_FALSE(writer.AddMessage(draft).empty());
         }
     }
-    TMessageComputer cleaner("PC2", database.Path());
+    TDesk cleaner("PC2", database.Path());
     for (int key = 1; key <= 400; key += 1 + static_cast<int>(random() % 9))
         cleaner.Messages.DeleteMessage(FormatKey(key));
     ASSERT_TRUE(cleaner.Ui.Boxes.empty());

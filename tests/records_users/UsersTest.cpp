@@ -1,12 +1,7 @@
 // The user register with several computers sharing one temporary folder: this computer's record and status, the lists
 // the board and the users dialog are given, and the start-up failures of every record class.
 
-#include "isam/IsamFile.h"
-#include "records/MessageObj.h"
-#include "records/QelDepartmentObj.h"
-#include "records/QelFile.h"
-#include "records/QelStatusesObj.h"
-#include "tests/support/Station.h"
+#include "tests/support/MessageReference.h"
 
 #include <gtest/gtest.h>
 
@@ -16,44 +11,12 @@
 namespace qel::test {
 namespace {
 
-struct TComputer : TStation {
-    TComputer(const std::string& computerName, const std::string& userName, const std::string& folder)
-        : TStation(computerName, folder) {
-        Users.User.UserName = userName;
-    }
-    // What start-up does: locate the folder, register, announce "Available".
-    void Start() {
-        Users.LoadLocation();
-        Users.RegisterComputer();
-        Context.CurrentUser.Status = "Available";
-        Users.SaveStatus();
-    }
-    std::vector<TBoardRow> Board() {
-        Users.ListUsers(Ui);
-        return Ui.Rows;
-    }
-    TQelUser& Current() { return Context.CurrentUser; }
-    TQelFile Users{Context};
-};
-
-// The users dialog's edit boxes, one line per filled record.
-struct TDetailsRecorder : IUserDetailsView {
-    void SetTxtName(const std::string& text) override { Log.push_back(text); }
-    void SetTxtStatus(const std::string& text) override { Log.back() += "|" + text; }
-    void SetTxtComments(const std::string& text) override { Log.back() += "|" + text; }
-    void SetTxtExtension(const std::string& text) override { Log.back() += "|" + text; }
-    void SetTxtDepartment(const std::string& text) override { Log.back() += "|" + text; }
-    void SetTxtComputerName(const std::string& text) override { Log.back() += "|" + text; }
-    void SetChkboxAdministrator(bool checked) override { Log.back() += checked ? "|admin" : "|user"; }
-    std::vector<std::string> Log;
-};
-
 // The register as every view sees it: a status change keeps the record's other fields, texts that do not fit or lack
 // their NUL, a record deleted meanwhile.
 TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     TScratchFolder database;
-    TComputer a("PC-A", "ALICE", database.Path()), b("PC-B", "BOB", database.Path());
-    TComputer c("PC-C", "CAROL", database.Path()), d("PC-D", "DAVE", database.Path());
+    TDesk a("PC-A", database.Path(), "ALICE"), b("PC-B", database.Path(), "BOB");
+    TDesk c("PC-C", database.Path(), "CAROL"), d("PC-D", database.Path(), "DAVE");
     a.Start();
     for (auto& [computer, department] : {std::pair{&b, "Sales"}, {&c, "Sales Support"}, {&d, "sales"}}) {
         computer->Start();
@@ -110,27 +73,25 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     EXPECT_EQ(a.Ui.RowsOutsideUpdate + a.Ui.UpdateDepth, 0);
 
     // The users dialog: nothing selected does nothing; deleting leaves a gap in the numbers.
-    TNumberedItems list;
-    TDetailsRecorder details;
-    a.Users.FillUserList(list);
-    a.Users.ShowUser(list, details);
-    a.Users.DeleteUser(list);
-    list.Selected = 1;
-    a.Users.DeleteUser(list);
-    a.Users.FillUserList(list);
-    EXPECT_EQ(list.Items, (std::vector<TNumberedItems::TItem>{{"ALICE", 1}, {n, 3}, {"DAVE", 4}, {w, 5}}));
+    a.Users.FillUserList(a.List);
+    a.Users.ShowUser(a.List, a.Details);
+    a.Users.DeleteUser(a.List);
+    a.List.Selected = 1;
+    a.Users.DeleteUser(a.List);
+    a.Users.FillUserList(a.List);
+    EXPECT_EQ(a.List.Items, (std::vector<TNumberedItems::TItem>{{"ALICE", 1}, {n, 3}, {"DAVE", 4}, {w, 5}}));
     for (int selected : {0, 2}) {
-        list.Selected = selected;
-        a.Users.ShowUser(list, details);
+        a.List.Selected = selected;
+        a.Users.ShowUser(a.List, a.Details);
     }
-    EXPECT_EQ(details.Log,
+    EXPECT_EQ(a.Details.Log,
               (std::vector<std::string>{"ALICE|Available||||PC-A|admin", "DAVE|Available|||sales|PC-D|user"}));
     // Its stale entry, and BOB's own reads and writes, each report the record gone and write nothing.
-    list.Items = {{"BOB", 2}};
-    list.Selected = 0;
-    a.Users.ShowUser(list, details);
-    a.Users.DeleteUser(list);
-    EXPECT_EQ(details.Log.size(), 2u);
+    a.List.Items = {{"BOB", 2}};
+    a.List.Selected = 0;
+    a.Users.ShowUser(a.List, a.Details);
+    a.Users.DeleteUser(a.List);
+    EXPECT_EQ(a.Details.Log.size(), 2u);
     EXPECT_EQ(a.Ui.Boxes, std::vector<TShownBox>(2, ErrorBox("Object not found\r")));
     const TQelUser before = b.Current();
     b.Ui.Reset();
@@ -165,7 +126,7 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
     EXPECT_EQ(station.Ui.Log, expected);
 
     const std::string missing = database.Path() + "not-there/";
-    TComputer a("PC-A", "ALICE", missing);
+    TDesk a("PC-A", missing, "ALICE");
     a.Start();
     ASSERT_GE(a.Ui.Log.size(), 2u);
     EXPECT_EQ(a.Ui.Log[0].rfind("box Error: Unable to create QelDBase!\r" + IsamErrorText(13) + "\r", 0), 0u);
@@ -174,7 +135,7 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
 
     TIsamFile isam;
     ASSERT_TRUE(isam.CreateDataset(database.Path() + "QelDBase", 10, "X$*21"));
-    TComputer b("PC-B", "BOB", database.Path());
+    TDesk b("PC-B", database.Path(), "BOB");
     b.Users.LoadLocation();
     b.Users.RegisterComputer();
     ASSERT_EQ(b.Ui.Log.size(), 2u);
@@ -185,7 +146,7 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
         void Execute() override { ++Runs; }
         int Runs = 0;
     } wizard;
-    TComputer c("PC-C", "CAROL", "Not_Entered");
+    TDesk c("PC-C", "Not_Entered", "CAROL");
     c.Context.Wizard = &wizard;
     c.Users.LoadLocation();
     // A folder written by hand without the trailing separator still works.

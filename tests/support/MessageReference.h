@@ -1,13 +1,16 @@
 #pragma once
 
 // The messages dataset seen past the message store (a writer, a dump, the plain pass its recipient-index reads must
-// match), and the store's screen recorders.
+// match), screen recorders, and every record class on one simulated computer.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
 #include "records/MessageObj.h"
+#include "records/QelDepartmentObj.h"
 #include "records/QelFile.h"
+#include "records/QelStatusesObj.h"
 #include "records/UiPorts.h"
+#include "tests/support/Station.h"
 
 #include <algorithm>
 #include <functional>
@@ -116,6 +119,60 @@ struct TInBoxRecorder : IInBoxList, IStatusPanels {
     std::vector<TInBoxRow> Rows;
     std::vector<std::string> Panels = std::vector<std::string>(3);
     int UpdateDepth = 0, RowsOutsideUpdate = 0;
+};
+
+// The department tree as lines, children indented.
+struct TTreeRecorder : IDepartmentTree {
+    void Clear() override { Nodes.clear(); }
+    void AddRoot(const std::string& text) override { Nodes.push_back(text); }
+    void AddChild(const std::string& text) override { Nodes.push_back("  " + text); }
+    std::vector<std::string> Nodes{"stale"};
+};
+
+// The users dialog's edit boxes, one line per filled record.
+struct TDetailsRecorder : IUserDetailsView {
+    void SetTxtName(const std::string& text) override { Log.push_back(text); }
+    void SetTxtStatus(const std::string& text) override { Log.back() += "|" + text; }
+    void SetTxtComments(const std::string& text) override { Log.back() += "|" + text; }
+    void SetTxtExtension(const std::string& text) override { Log.back() += "|" + text; }
+    void SetTxtDepartment(const std::string& text) override { Log.back() += "|" + text; }
+    void SetTxtComputerName(const std::string& text) override { Log.back() += "|" + text; }
+    void SetChkboxAdministrator(bool checked) override { Log.back() += checked ? "|admin" : "|user"; }
+    std::vector<std::string> Log;
+};
+
+// A computer with every record class, the users object's folder already set (the message store shares it).
+struct TDesk : TStation {
+    TDesk(const std::string& computer, const std::string& folder, const std::string& user = "TESTER")
+        : TStation(computer, folder) {
+        Users.Location = folder;
+        Users.User.UserName = user;
+    }
+    // What start-up does: locate the folder, register, announce "Available".
+    void Start() {
+        Users.LoadLocation();
+        Users.RegisterComputer();
+        Context.CurrentUser.Status = "Available";
+        Users.SaveStatus();
+    }
+    std::vector<TBoardRow> Board() {
+        Users.ListUsers(Ui);
+        return Ui.Rows;
+    }
+    std::vector<TInBoxRow> InBox() {
+        Messages.LoadInBox(InBoxView, InBoxView);
+        return InBoxView.Rows;
+    }
+    TQelUser& Current() { return Context.CurrentUser; }
+    TQelFile Users{Context};
+    TQelStatus Statuses{Context};
+    TQelDepartment Departments{Context};
+    TQelMessage Messages{Context, Users.Location};
+    TNumberedItems List;
+    TTreeRecorder Tree;
+    TInBoxRecorder InBoxView;
+    TMessageWindowRecorder Windows;
+    TDetailsRecorder Details;
 };
 
 } // namespace qel::test
