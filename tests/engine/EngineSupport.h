@@ -3,12 +3,13 @@
 // std::string wrappers over the engine's C ABI for tests, and a scratch folder.
 
 #include "engine/qelisam.h"
+#include "tests/support/FileProbes.h"
+#include "util/StringUtils.h"
 
 #include <sqlite3.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <sys/stat.h>
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace qel::test {
+
+using qel::FormatKey;
 
 struct TStr {
     explicit TStr(const std::string& text)
@@ -65,11 +68,6 @@ inline int16_t Bof(uint32_t handle, int16_t index = 0) {
 
 inline int16_t Eof(uint32_t handle, int16_t index = 0) {
     return IsmEOF(&handle, &index);
-}
-
-inline std::string Key(long number) {
-    const std::string digits = std::to_string(number);
-    return std::string(10 - digits.size(), '0') + digits;
 }
 
 // The child's exit code, or 128 and the signal that killed it.
@@ -136,13 +134,6 @@ inline std::string IntegrityCheck(const std::string& file) {
     sqlite3_finalize(check);
     sqlite3_close(db);
     return text;
-}
-
-inline std::string FileBytes(const std::string& file) {
-    if (!std::filesystem::is_regular_file(file))
-        return "(no file)";
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace qel::test

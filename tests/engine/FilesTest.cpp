@@ -31,7 +31,7 @@ void Fill(const std::string& name, int count) {
     uint32_t handle = 0;
     ASSERT_EQ(Open(name, &handle), ISM_OK);
     for (int i = 1; i <= count; ++i)
-        ASSERT_EQ(Put(handle, Key(i), Record(i)), ISM_OK);
+        ASSERT_EQ(Put(handle, FormatKey(i), Record(i)), ISM_OK);
     ASSERT_EQ(Close(handle), ISM_OK);
 }
 
@@ -133,8 +133,9 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCodeAndHotJournalsIoCode) {
         uint32_t handle = 0, secret = 0, hot = 0;
         for (int16_t code :
              {Open(locked + "/users", &handle), static_cast<int16_t>(ScanKeys(handle, RecordSize).size()),
-              Put(handle, Key(9), Record(9)), Put(handle, Key(1), Record(9), ISM_PUT_REPLACE), Delete(handle, Key(1)),
-              Close(handle), Open(shared + "/secret", &secret), Create(shared + "/mine", Layout), Open(crashed, &hot)})
+              Put(handle, FormatKey(9), Record(9)), Put(handle, FormatKey(1), Record(9), ISM_PUT_REPLACE),
+              Delete(handle, FormatKey(1)), Close(handle), Open(shared + "/secret", &secret),
+              Create(shared + "/mine", Layout), Open(crashed, &hot)})
             out += std::to_string(code) + " ";
         return out;
     });
@@ -145,7 +146,7 @@ TEST(EngineFiles, ReadOnlyPlacesGiveFolderCodeAndHotJournalsIoCode) {
     ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
     uint32_t handle = 0;
     ASSERT_EQ(Open(crashed, &handle), ISM_OK);
-    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, Key(1)).Buffer, Record(1));
+    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, FormatKey(1)).Buffer, Record(1));
     EXPECT_EQ(ScanKeys(handle, RecordSize).size(), 40u);
     Close(handle);
     EXPECT_EQ(IntegrityCheck(crashed + ".isd"), "ok");

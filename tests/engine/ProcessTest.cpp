@@ -63,7 +63,7 @@ TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
         EXPECT_EQ(contents.count(key) ? contents.at(key)[0] : -1, writer) << key;
     ASSERT_GT(acks, Writers * PerWriter / 2);
     EXPECT_EQ(contents.size(), static_cast<size_t>(acks));
-    EXPECT_EQ(contents.rbegin()->first, Key(acks)) << "keys numbered without gaps";
+    EXPECT_EQ(contents.rbegin()->first, FormatKey(acks)) << "keys numbered without gaps";
     EXPECT_EQ(IntegrityCheck(name + ".isd"), "ok");
 }
 
@@ -81,12 +81,12 @@ TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
     uint32_t handle = 0;
     ASSERT_EQ(Open(name, &handle), ISM_OK) << "reading goes on beside a writer";
     EXPECT_EQ(Get(handle, 0, ISM_READ_NEXT, RecordSize).Code, ISM_NOT_FOUND);
-    EXPECT_EQ(Put(handle, Key(1), Record(1, "before")), ISM_BUSY);
+    EXPECT_EQ(Put(handle, FormatKey(1), Record(1, "before")), ISM_BUSY);
     kill(pid, SIGKILL);
     ExitCode(pid);
     ::close(fd);
-    EXPECT_EQ(Put(handle, Key(1), Record(1, "after")), ISM_OK);
-    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, Key(1)).Buffer, Record(1, "after"));
+    EXPECT_EQ(Put(handle, FormatKey(1), Record(1, "after")), ISM_OK);
+    EXPECT_EQ(Get(handle, 0, ISM_READ_EQUAL, RecordSize, FormatKey(1)).Buffer, Record(1, "after"));
     Close(handle);
 }
 
@@ -108,9 +108,9 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
         const auto [pid, fd] = Spawn([&](int fd) {
             uint32_t handle = 0;
             for (long number = next; Open(name, &handle) == ISM_OK; ++number) {
-                if (Put(handle, Key(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
+                if (Put(handle, FormatKey(number), Record(1, "r" + std::to_string(number))) != ISM_OK)
                     _exit(11);
-                Report(fd, "A " + Key(number) + "\n");
+                Report(fd, "A " + FormatKey(number) + "\n");
                 if (Put(handle, "counter", Record(2, std::to_string(number)), ISM_PUT_REPLACE) != ISM_OK)
                     _exit(12);
                 Report(fd, "C " + std::to_string(number) + "\n");

@@ -118,7 +118,7 @@ TEST(DamagedFileTest, TheWrapperEndsEachFileInItsCodeAndNoReadOverrunsTheRecord)
         if (crafted.Key) {
             // The odd key neither blocks numbering nor its own deletion, and sorts last.
             EXPECT_TRUE(isam.AddRecord(records[0].data(), "")) << isam.ErrorText();
-            EXPECT_EQ(isam.CurrentKey(), CraftedKey(static_cast<int>(records.size()) + 1));
+            EXPECT_EQ(isam.CurrentKey(), FormatKey(static_cast<int>(records.size()) + 1));
             std::string buffer(size, '\0');
             EXPECT_TRUE(isam.GoBottom(0) && isam.GetPriorRecord(buffer.data(), 0, "", 16));
             EXPECT_EQ(isam.CurrentKey(), crafted.Key);

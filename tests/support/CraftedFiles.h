@@ -4,6 +4,7 @@
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
+#include "util/StringUtils.h"
 
 #include <sqlite3.h>
 
@@ -47,11 +48,6 @@ inline const std::vector<TCraftedFile>& CraftedFiles() {
     return files;
 }
 
-inline std::string CraftedKey(int n) {
-    const std::string digits = std::to_string(n);
-    return std::string(10 - digits.size(), '0') + digits;
-}
-
 // Runs `sql`; with `value`, gives the first column of its first row. Returns "" or what went wrong.
 inline std::string CraftSql(const std::string& file, const std::string& sql, sqlite3_int64* value = nullptr) {
     sqlite3* db = nullptr;
@@ -68,7 +64,7 @@ inline std::string CraftSql(const std::string& file, const std::string& sql, sql
     return error;
 }
 
-// Makes `name` with `records` under CraftedKey(1), (2)..., then alters it as `craft` says: "" or what went wrong.
+// Makes `name` with `records` under FormatKey(1), (2)..., then alters it as `craft` says: "" or what went wrong.
 inline std::string Craft(const std::string& name, const std::string& layout, const std::vector<std::string>& records,
                          const TCraftedFile& craft) {
     namespace fs = std::filesystem;
@@ -88,7 +84,7 @@ inline std::string Craft(const std::string& name, const std::string& layout, con
     for (size_t i = 0; i < records.size() + (craft.Key ? 1 : 0); ++i) {
         std::string bytes = records[i % records.size()];
         bytes.resize(parsed->RecordSize(), '\0');
-        if (!isam.AddRecord(bytes.data(), i < records.size() ? CraftedKey(static_cast<int>(i) + 1) : craft.Key))
+        if (!isam.AddRecord(bytes.data(), i < records.size() ? FormatKey(static_cast<int>(i) + 1) : craft.Key))
             return "add: " + isam.ErrorText();
     }
     if (!isam.CloseDataset())
