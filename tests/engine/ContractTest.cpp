@@ -8,7 +8,6 @@ using namespace qel::test;
 
 namespace {
 
-// Fields: 1 "%", 2 "$*8", 3 "X$*6", 4 "X$*4": indexes 0, 3 and 4.
 const std::string Layout = "%,$*8,X$*6,X$*4";
 constexpr size_t RecordSize = 2 + 8 + 6 + 4;
 
@@ -138,7 +137,6 @@ TEST_F(EngineContract, PutsDeletesAndReadsOnThePrimaryIndex) {
     EXPECT_EQ(Moves(0, "pnp"), "1 k1 1");
     EXPECT_EQ(Get(Handle, 0, ISM_READ_EQUAL, RecordSize, "k2").Code, ISM_OK);
     EXPECT_EQ(Moves(0, "n"), "k3");
-    // The previous-key mode fills only the key: a four-byte scratch buffer is not written.
     ASSERT_EQ(Eof(Handle), ISM_OK);
     const TRead last = Get(Handle, 0, ISM_READ_PREV_KEY, 4);
     EXPECT_EQ(std::to_string(last.Code) + last.Key + last.Buffer, "0k3ZZZZ");

@@ -1,5 +1,4 @@
-// A VFS wrapping the default one fails the Nth write, sync or lock (once or from then on) or reports a full
-// disk; the dataset must pass the integrity check and hold exactly the writes that returned 0.
+// The Nth write, sync or lock fails (once or from then on), or the disk is full: only acknowledged writes stay.
 
 #include "EngineSupport.h"
 
@@ -76,7 +75,6 @@ std::string Record(int version, const std::string& key) {
     return record.replace(2, std::min<size_t>(text.size(), 9), text.substr(0, 9)).replace(12, text.size(), text);
 }
 
-// A fixed mix of writes, reads and opens with the fault armed, checked against the writes that returned 0.
 std::map<int, int> RunWithFault(TFault kind, int nth, bool persistent) {
     TTempDir dir;
     const std::string name = dir / "faulty";

@@ -15,7 +15,6 @@ using namespace qel::test;
 
 namespace {
 
-// Records of a few kilobytes, so that a small dataset spans many pages.
 const std::string Layout = "%,$*21,X$*21,$*3000";
 constexpr size_t RecordSize = 2 + 21 + 21 + 3000;
 
@@ -98,8 +97,7 @@ TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
     }
 }
 
-// Where permissions forbid writing: 13 for every write, reads go on and the wrapper's details say so; a hot journal
-// that may not be rolled back gives 14 until someone who may write rolls it back.
+// Unwritable places give 13 to writes and reads go on; a hot journal nobody may roll back gives 14.
 TEST(EngineFiles, ReadOnlyPlacesGiveFolderCodeAndHotJournalsIoCode) {
     TTempDir dir;
     const std::string locked = dir / "locked", shared = dir / "shared", crashed = locked + "/crashed";

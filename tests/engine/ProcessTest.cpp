@@ -22,7 +22,7 @@ std::string Record(int writer, const std::string& text) {
     return (std::string{static_cast<char>(writer), 0} + text.substr(0, 11)).append(12, '\0').substr(0, RecordSize);
 }
 
-// Writers in four processes add records numbered by TIsamFile, as the record classes do, and read them back.
+// Four processes add records numbered by TIsamFile and read them back.
 TEST(EngineProcesses, ConcurrentWritersLoseAndDuplicateNothing) {
     TTempDir dir;
     const std::string name = dir / "shared";
@@ -90,8 +90,7 @@ TEST(EngineProcesses, WriterThatCannotGetTheLockGivesBusy) {
     Close(handle);
 }
 
-// Writers that add records and rewrite a counter record after each, killed at random instants, leave every
-// acknowledged write and a whole file.
+// Writers adding records and rewriting a counter, killed at random instants, leave every acknowledged write.
 TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
     TTempDir dir;
     const std::string name = dir / "killed";
@@ -131,7 +130,6 @@ TEST(EngineProcesses, KilledWriterLeavesEveryAcknowledgedWrite) {
         int16_t code = -1;
         auto contents = Contents(name, RecordSize, &code);
         ASSERT_EQ(code, ISM_OK);
-        // At least the last acknowledged count; at most the last record's number (committed, maybe unreported).
         const long stored = std::stol(contents["counter"].substr(2));
         contents.erase("counter");
         next = contents.empty() ? 1 : std::stol(contents.rbegin()->first) + 1;

@@ -82,7 +82,6 @@ TEST_F(IsamFileFake, OpenAndCloseKeepTheEnginesHandleOnlyWhileTheEngineAgrees) {
     Fake().OpenHandle = 9001;
     ASSERT_TRUE(File.OpenDataset("/db/QelDBase", 3));
     EXPECT_EQ(State(), "open 9001 /db/QelDBase");
-    // Opening or creating on an open object fails with 23 and changes nothing.
     Fake().Calls.clear();
     EXPECT_FALSE(File.OpenDataset("/db/QelMesg", 3) || File.CreateDataset("/db/QelMesg", 10, "X$*21"));
     EXPECT_EQ(std::to_string(File.LastError()) + File.ErrorText() + State(),

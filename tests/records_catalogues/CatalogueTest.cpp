@@ -1,5 +1,4 @@
-// The status and department catalogues against a temporary database folder: the built-in statuses, keys and renames,
-// the department tree, the refusals' words, and what happens without the dataset or the folder.
+// The status and department catalogues against a temporary database folder.
 
 #include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
@@ -33,7 +32,6 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
     TScratchFolder database;
     const std::string file = database.Path() + "QelStats.isd";
     TDesk pc("PC1", database.Path()), other("PC2", database.Path());
-    // Without the dataset every call says so and the lists stay empty.
     pc.Statuses.AddStatus("Alpha");
     pc.Departments.RenameDepartment("Alpha", "Beta");
     pc.Statuses.DeleteStatus(1);
@@ -62,12 +60,10 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeys) {
               (std::vector<TShownBox>{{TBoxKind::Warning, "Status \"Alpha\" already exists", TBoxButtons::Ok},
                                       ErrorBox("Status \"" + longest + "x\" is too long: at most 30 characters"),
                                       ErrorBox("Status \"" + longest + "x\" is too long: at most 30 characters")}));
-    // The top key is taken again after a delete; a gap lower down stays.
     pc.Statuses.DeleteStatus(14);
     pc.Statuses.AddStatus("Gamma");
     other.Statuses.DeleteStatus(12);
     pc.Statuses.AddStatus("Delta");
-    // A rename keeps the key and may make two entries of one name.
     pc.Statuses.RenameStatus("Beta", "Gamma");
     EXPECT_EQ(pc.Statuses.GetStatusName(13), "Gamma");
     expected.insert(expected.end(), {"11 offline", "13 Gamma", "14 Gamma", "15 Delta"});
@@ -117,7 +113,6 @@ TEST(CatalogueTest, DepartmentsFillTheTreeAndAMissingFolderIsReported) {
     ASSERT_EQ(lost.Ui.Boxes.size(), 3u);
     EXPECT_EQ(lost.Ui.Boxes[0].Text.rfind(IsamErrorText(13) + "\r", 0), 0u);
     EXPECT_EQ(list.Items.size(), 1u);
-    // The open's own reason is reported, naming the folder.
     EXPECT_EQ(lost.Ui.Boxes[2],
               ErrorBox("DOS function call failure\rFolder not found: " + database.Path() + "missing"));
     EXPECT_FALSE(std::filesystem::exists(database.Path() + "missing"));

@@ -1,5 +1,4 @@
-// The message store on computers sharing one temporary folder: sending, the in-box, the start-up reader, marking and
-// deleting, and its reads through the recipient index against the plain pass over every record.
+// The message store on computers sharing one temporary folder.
 
 #include "tests/support/FileProbes.h"
 #include "tests/support/MessageReference.h"
@@ -53,7 +52,6 @@ TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
                                                     ErrorBox("Unable to locate User Object not found")}));
     EXPECT_TRUE(DumpMessages(database.Path()).empty());
 
-    // Subject and text are cut to their fields.
     pc2.Ui.Reset();
     const std::string subject(30, 's'), text(255, 't');
     pc2.Messages.Send("PC1", "PC2", subject + "X", text + "Y");
@@ -110,8 +108,7 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
     EXPECT_EQ(pc1.InBoxView.RowsOutsideUpdate + pc1.InBoxView.UpdateDepth, 0);
     const auto before = DumpMessages(folder);
 
-    // The window marks the first message old and deletes the second; meanwhile another copy deletes the third and reads
-    // the fourth, so neither comes up.
+    // The window marks one message old and deletes the next; another copy deletes and reads the two after.
     std::vector<int> openWhileShown;
     pc1.Windows.OnShow = [&](const TMessageWindowFields& fields) {
         openWhileShown.push_back(OpenDescriptors(file));

@@ -1,7 +1,6 @@
 #pragma once
 
-// The messages dataset seen past the message store (a writer, a dump, the plain pass its recipient-index reads must
-// match), screen recorders, and every record class on one simulated computer.
+// The messages dataset seen past the store, screen recorders, and every record class on one simulated computer.
 
 #include "isam/FieldLayout.h"
 #include "isam/IsamFile.h"
@@ -44,8 +43,7 @@ inline std::vector<TStoredMessage> DumpMessages(const std::string& folder) {
     return all;
 }
 
-// What the message store must show `own`: the in-box newest first with its counters, and the new messages in the order
-// the start-up reader shows them.
+// What the store must show `own`, by a plain pass: the in-box newest first, counters, new messages in order.
 struct TReferenceInBox {
     std::vector<TInBoxRow> Rows;
     std::vector<TMessageWindowFields> Shown;
@@ -75,12 +73,10 @@ struct TMessageDraft {
     int16_t Reserved = 0;
 };
 
-// Stores messages through one open handle, creating the dataset when needed; let it die before the code under test
-// runs.
+// Stores messages through one open handle, creating the dataset when needed.
 struct TDatasetWriter {
     explicit TDatasetWriter(const std::string& folder) : FFolder(folder) {}
 
-    // The new key, empty on failure.
     std::string AddMessage(const TMessageDraft& d) {
         TRecordBuffer record(MessagesLayout());
         WriteMessageRecord(record,
@@ -143,8 +139,9 @@ struct TDetailsRecorder : IUserDetailsView {
 
 // A computer with every record class, the users object's folder already set (the message store shares it).
 struct TDesk : TStation {
-    TDesk(const std::string& computer, const std::string& folder, const std::string& user = "TESTER")
-        : TStation(computer, folder) {
+    TDesk(const std::string& computer, const std::string& folder, const std::string& user = "TESTER",
+          const std::string& engineFolder = {})
+        : TStation(computer, folder, engineFolder) {
         Users.Location = folder;
         Users.User.UserName = user;
     }
