@@ -55,8 +55,8 @@ TEST(IsamFileLoading, FolderWithOrWithoutSeparatorAndAnIncompleteLibraryDoesNotR
     EXPECT_EQ(Calls(), Names{"IsmOpen /db/QelStats"});
 }
 
-// A closed object refuses without calling the engine; the result texts.
-TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngineAndResultsTurnIntoTexts) {
+// A closed object refuses without calling the engine; the handle is kept only while the engine agrees.
+TEST_F(IsamFileFake, ClosedObjectRefusesAndTheHandleLivesFromOpenToCloseAsTheEngineSays) {
     EXPECT_EQ(File.ErrorText() + "|" + File.ErrorDetail(), "No error|No error has occured");
     EXPECT_FALSE(File.CloseDataset() || File.AddRecord(Record, "") || File.AddRecord(Record, "0000000005") ||
                  File.UpdateRecord(Record, "0000000005") || File.DeleteRecord("0000000005") ||
@@ -73,9 +73,7 @@ TEST_F(IsamFileFake, ClosedObjectRefusesWithoutCallingTheEngineAndResultsTurnInt
     EXPECT_EQ(qel::IsamErrorText(24) + qel::IsamErrorText(-1), "Unknown errorUnknown error");
     EXPECT_EQ(qel::IsamErrorDetail(24) + "|" + qel::IsamErrorDetail(23),
               "There is no further information for this error|");
-}
 
-TEST_F(IsamFileFake, OpenAndCloseKeepTheEnginesHandleOnlyWhileTheEngineAgrees) {
     Fake().Codes["IsmOpen"] = {1};
     EXPECT_FALSE(File.OpenDataset("/db/Missing", 3));
     EXPECT_EQ(std::to_string(File.LastError()) + State(), "1closed 0 ");
