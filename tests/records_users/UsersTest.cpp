@@ -23,8 +23,8 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     }
     b.Current() = {};
     b.Users.LoadCurrentUser();
-    EXPECT_EQ(b.Current().UserName + b.Current().Department + b.Current().ComputerName, "BOBSalesPC-B");
-    EXPECT_EQ(b.Users.StoredStatus, "Available");
+    EXPECT_EQ(b.Current().UserName + b.Current().Department + b.Current().ComputerName + b.Users.StoredStatus,
+              "BOBSalesPC-BAvailable");
     EXPECT_EQ(b.Ui.PanelTexts, std::vector<std::string>{""});
 
     a.Current() = b.Current();
