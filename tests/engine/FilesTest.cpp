@@ -41,8 +41,8 @@ std::set<std::string> Entries(const std::string& folder) {
     return names;
 }
 
-// Of racing creates exactly one makes the dataset, and a later create does not touch it.
-TEST(EngineFiles, CreateIsExclusive) {
+// Of racing creates one makes the dataset; later creates and opens leave it and clear this computer's leftovers.
+TEST(EngineFiles, CreateIsExclusiveAndLeftoversOfKilledCreatesGo) {
     TTempDir dir;
     const std::string name = dir / "users";
     std::vector<pid_t> children;
@@ -56,45 +56,31 @@ TEST(EngineFiles, CreateIsExclusive) {
     for (pid_t pid : children)
         codes.insert(ExitCode(pid));
     EXPECT_EQ(codes, (std::multiset<int>{ISM_OK, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS, ISM_EXISTS}));
-    EXPECT_EQ(Entries(dir.Path), std::set<std::string>{"users.isd"});
-    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    struct stat info {};
-    ASSERT_EQ(utimensat(AT_FDCWD, (name + ".isd").c_str(), old, 0), 0);
-    EXPECT_EQ(Create(name, Layout), ISM_EXISTS);
-    ASSERT_EQ(::stat((name + ".isd").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtim.tv_sec, 1000000000) << "the existing file is not touched";
-    uint32_t handle = 0;
-    ASSERT_EQ(Open(name, &handle), ISM_OK);
-    EXPECT_EQ(ScanKeys(handle, RecordSize), std::vector<std::string>{});
-    Close(handle);
-}
-
-// The next create or open removes this computer's leftovers of killed creates, and nothing else.
-TEST(EngineFiles, LeftoversOfKilledCreatesGoAtTheNextCreateOrOpen) {
-    TTempDir dir;
-    char name[256] = {};
-    ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
-    std::string host = name;
+    char buffer[256] = {};
+    ASSERT_EQ(gethostname(buffer, sizeof buffer - 1), 0);
+    std::string host = buffer;
     host.erase(std::remove_if(host.begin(), host.end(), [](char c) { return !std::isalnum(c) && c != '.'; }),
                host.end());
-    const pid_t dead = fork();
-    if (dead == 0)
-        _exit(0);
-    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
-    const std::string mine = ".isd.new-" + host + "-", gone = std::to_string(dead), live = std::to_string(getpid());
-    std::set<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + live + "-2",
+    const std::string mine = ".isd.new-" + host + "-", gone = std::to_string(children[0]);
+    std::set<std::string> kept = {"stats" + mine + gone + "-1", "users" + mine + std::to_string(getpid()) + "-2",
                                   "users.isd.new-" + host + "x-" + gone + "-3", "users.isd.new-" + gone + "-4"};
     for (const std::string& file : kept)
         std::ofstream(dir / file) << "half made";
     kept.insert("users.isd");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (name + ".isd").c_str(), old, 0), 0);
     for (bool open : {false, true}) {
         for (const char* end : {"-5", "-5-journal"})
             std::ofstream(dir / "users" + mine + gone + end) << "half made";
         uint32_t handle = 0;
-        EXPECT_EQ(open ? Open(dir / "users", &handle) : Create(dir / "users", Layout), ISM_OK);
+        EXPECT_EQ(open ? Open(name, &handle) : Create(name, Layout), open ? ISM_OK : ISM_EXISTS);
+        EXPECT_TRUE(!open || ScanKeys(handle, RecordSize).empty());
         Close(handle);
         EXPECT_EQ(Entries(dir.Path), kept) << (open ? "open" : "create");
     }
+    struct stat info {};
+    ASSERT_EQ(::stat((name + ".isd").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1000000000) << "the existing file is not touched";
 }
 
 // Unwritable places give 13 to writes and reads go on; a hot journal nobody may roll back gives 14.
