@@ -56,11 +56,6 @@ ISMAPI void SysFreeString(IsmStr text) {
     }
 }
 
-ISMAPI int16_t IsmCreate(IsmStr* name, int16_t*, int32_t*, int16_t*, int16_t*, IsmStr* layout) {
-    Text(layout);
-    return Call("IsmCreate", nullptr, 0, name);
-}
-
 ISMAPI int16_t IsmOpen(IsmStr* name, int16_t*, int16_t* mode, uint32_t* handle) {
     const int16_t code = Call("IsmOpen", nullptr, *mode, name);
     *handle = code ? *handle : State.OpenHandle;
@@ -94,6 +89,7 @@ ISMAPI int16_t IsmInfo(uint32_t* handle, IsmInfoRec* info) {
     ISMAPI int16_t name parameters {                                                                                   \
         return Call(#name, __VA_ARGS__);                                                                               \
     }
+QEL_FAKE_ENTRY(IsmCreate, (IsmStr * name, int16_t*, int32_t*, int16_t*, int16_t*, IsmStr*), nullptr, 0, name)
 QEL_FAKE_ENTRY(IsmPut, (uint32_t * handle, IsmStr* key, void* buffer, int16_t* mode), handle, *mode, key, buffer)
 QEL_FAKE_ENTRY(IsmDelete, (uint32_t * handle, IsmStr* key), handle, 0, key)
 QEL_FAKE_ENTRY(IsmClose, (uint32_t * handle), handle)

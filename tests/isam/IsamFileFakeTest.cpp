@@ -72,8 +72,6 @@ TEST_F(IsamFileFake, ClosedObjectRefusesAndTheHandleLivesFromOpenToCloseAsTheEng
     EXPECT_FALSE(File.CreateDataset("/db/Users", 10, "X$*21"));
     EXPECT_EQ(File.ErrorText(), "Dataset name in use");
     EXPECT_EQ(qel::IsamErrorText(24) + qel::IsamErrorText(-1), "Unknown errorUnknown error");
-    EXPECT_EQ(qel::IsamErrorDetail(24) + "|" + qel::IsamErrorDetail(23),
-              "There is no further information for this error|");
 
     Fake().Codes["IsmOpen"] = {1};
     EXPECT_FALSE(File.OpenDataset("/db/Missing", 3));

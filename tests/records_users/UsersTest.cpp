@@ -10,8 +10,8 @@
 namespace qel::test {
 namespace {
 
-// A status change keeps the other fields; texts that do not fit or lack their NUL; a record deleted meanwhile.
-TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
+// Every view sees the register as stored, meanwhile changes included; start-up failures write nothing.
+TEST(UsersTest, EveryViewSeesTheRegisterAsStoredAndStartUpFailuresWriteNothing) {
     TScratchFolder database;
     TDesk a("PC-A", database.Path(), "ALICE"), b("PC-B", database.Path(), "BOB");
     TDesk c("PC-C", database.Path(), "CAROL"), d("PC-D", database.Path(), "DAVE");
@@ -106,32 +106,29 @@ TEST(UsersTest, EveryViewSeesTheRegisterAsStored) {
     EXPECT_EQ(a.Ui.Log, std::vector<std::string>{
                             "box Error: DOS function call failure\rFolder not found: " + database.Path() + "gone"});
     EXPECT_FALSE(a.Users.Isam.IsOpen() || b.Users.Isam.IsOpen());
-}
 
-// No engine (every record class), no folder, a foreign file, no folder set.
-TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
-    TScratchFolder database, noEngine, other;
-    TDesk station("PC-A", database.Path(), "ALICE", noEngine.Path());
+    // Start-up failures: no engine (every record class), no folder, a foreign file, no folder set.
+    TScratchFolder foreign, noEngine, other;
+    TDesk station("PC-A", foreign.Path(), "ALICE", noEngine.Path());
     std::vector<std::string> expected;
     for (int handle = 0; handle < 5; ++handle)
         expected.insert(expected.end(), {std::string("box Error: ") + EngineMissingText, "terminate"});
     EXPECT_EQ(station.Ui.Log, expected);
 
-    const std::string missing = database.Path() + "not-there/";
-    TDesk a("PC-A", missing, "ALICE");
-    a.Start();
-    const std::string notFound = "DOS function call failure\rFolder not found: " + database.Path() + "not-there";
-    EXPECT_EQ(a.Ui.Log, (std::vector<std::string>{"box Error: Unable to create QelDBase!\r" + notFound, "terminate",
+    const std::string missing = foreign.Path() + "not-there/";
+    TDesk e("PC-E", missing, "ALICE");
+    e.Start();
+    const std::string notFound = "DOS function call failure\rFolder not found: " + foreign.Path() + "not-there";
+    EXPECT_EQ(e.Ui.Log, (std::vector<std::string>{"box Error: Unable to create QelDBase!\r" + notFound, "terminate",
                                                   "box Error: " + notFound}));
     EXPECT_FALSE(std::filesystem::exists(missing));
 
-    TIsamFile isam;
-    ASSERT_TRUE(isam.CreateDataset(database.Path() + "QelDBase", 10, "X$*21"));
-    TDesk b("PC-B", database.Path(), "BOB");
-    b.Users.LoadLocation();
-    b.Users.RegisterComputer();
-    EXPECT_EQ(b.Ui.Log,
-              (std::vector<std::string>{"box Error: Invalid format string\r" + database.Path() +
+    ASSERT_TRUE(isam.CreateDataset(foreign.Path() + "QelDBase", 10, "X$*21"));
+    TDesk f("PC-F", foreign.Path(), "BOB");
+    f.Users.LoadLocation();
+    f.Users.RegisterComputer();
+    EXPECT_EQ(f.Ui.Log,
+              (std::vector<std::string>{"box Error: Invalid format string\r" + foreign.Path() +
                                             "QelDBase.isd does not hold records of the layout this program uses",
                                         "terminate"}));
 
@@ -139,15 +136,15 @@ TEST(UsersTest, StartUpFailuresAreReportedAndWriteNothing) {
         void Execute() override { ++Runs; }
         int Runs = 0;
     } wizard;
-    TDesk c("PC-C", "Not_Entered", "CAROL");
-    c.Context.Wizard = &wizard;
-    c.Users.LoadLocation();
+    TDesk g("PC-G", "Not_Entered", "CAROL");
+    g.Context.Wizard = &wizard;
+    g.Users.LoadLocation();
     // A folder written by hand without the trailing separator still works.
-    c.Settings.WriteString(keys::Locations, keys::DBaseLocation, other.Path().substr(0, other.Path().size() - 1));
-    c.Start();
+    g.Settings.WriteString(keys::Locations, keys::DBaseLocation, other.Path().substr(0, other.Path().size() - 1));
+    g.Start();
     EXPECT_EQ(wizard.Runs, 1);
-    EXPECT_EQ(c.Users.Location, other.Path());
-    EXPECT_EQ(c.Board().size(), 1u);
+    EXPECT_EQ(g.Users.Location, other.Path());
+    EXPECT_EQ(g.Board().size(), 1u);
 }
 
 } // namespace
