@@ -18,9 +18,9 @@ std::vector<std::string> Counters(int newCount, int oldCount) {
             "Total messages = " + std::to_string(newCount + oldCount)};
 }
 
-// Sending, the user-name lookup, and reads without a dataset or from junk.
-TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
-    TScratchFolder database, first;
+// Sending, lookups, reads without a dataset or from junk; each computer reads, marks and deletes its own messages.
+TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesAndEachComputerReadsItsOwnMessages) {
+    TScratchFolder database, first, inbox;
     const std::string junkFile = first.Path() + "QelMesg.isd";
     TDesk pc2("PC2", first.Path());
     pc2.Messages.ShowNewMessages(pc2.Windows);
@@ -81,12 +81,9 @@ TEST(MessageStoreTest, SendStoresWhatTheUsersDatasetNamesOrSaysWhyNot) {
     EXPECT_TRUE(pc2.Windows.Shown.empty());
     EXPECT_EQ(FileBytes(junkFile), "garbage");
     EXPECT_FALSE(std::filesystem::exists(first.Path() + "missing"));
-}
 
-// The in-box, the start-up reader with other copies at work, marking, stale keys.
-TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
-    TScratchFolder database;
-    const std::string folder = database.Path(), file = folder + "QelMesg.isd";
+    // The in-box, the start-up reader with other copies at work, marking, stale keys.
+    const std::string folder = inbox.Path(), file = folder + "QelMesg.isd";
     {
         TDatasetWriter writer(folder);
         writer.AddMessage({.To = "PC1", .State = "Old"});
@@ -96,8 +93,8 @@ TEST(MessageStoreTest, EachComputerReadsItsOwnMessagesAndMarksOrDeletesThem) {
         writer.AddMessage({.To = "PC1"});
         ASSERT_EQ(writer.AddMessage({.To = "PC1"}), "0000000006");
     }
-    TDesk pc1("PC1", folder), pc2("PC2", folder), other("PC1", folder);
-    EXPECT_TRUE(pc1.Messages.HasNewMessages() && !pc2.Messages.HasNewMessages());
+    TDesk pc1("PC1", folder), second("PC2", folder), other("PC1", folder);
+    EXPECT_TRUE(pc1.Messages.HasNewMessages() && !second.Messages.HasNewMessages());
     EXPECT_EQ(pc1.Ui.PanelTexts, std::vector<std::string>{""});
     pc1.InBox();
     EXPECT_EQ(pc1.InBox().size(), 5u);
