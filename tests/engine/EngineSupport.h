@@ -9,9 +9,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <filesystem>
 #include <map>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>

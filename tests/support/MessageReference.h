@@ -2,13 +2,10 @@
 
 // The messages dataset seen past the store, screen recorders, and every record class on one simulated computer.
 
-#include "isam/FieldLayout.h"
-#include "isam/IsamFile.h"
 #include "records/MessageObj.h"
 #include "records/QelDepartmentObj.h"
 #include "records/QelFile.h"
 #include "records/QelStatusesObj.h"
-#include "records/UiPorts.h"
 #include "tests/support/Station.h"
 
 #include <algorithm>
@@ -22,10 +19,8 @@ template <class F> void ForEachStoredMessage(const std::string& folder, F each) 
     if (!isam.OpenDataset(folder + MessagesDatasetName, 3))
         return;
     TRecordBuffer record(MessagesLayout());
-    isam.GoTop(0);
     while (isam.GetNextRecord(record.Data(), 0, {}, 16))
         each(static_cast<const TRecordBuffer&>(record), isam.CurrentKey());
-    isam.CloseDataset();
 }
 
 struct TStoredMessage : TMessageRecord {
