@@ -24,9 +24,6 @@ std::vector<std::string> Listed(TDesk& pc, bool departments = false, bool select
     return all;
 }
 
-const std::vector<std::string> BuiltIns{"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
-                                        "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
-
 // A whole life of the catalogues, with a second computer on the folder.
 TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeysDepartmentsFillTheTree) {
     TScratchFolder database;
@@ -36,16 +33,15 @@ TEST(CatalogueTest, StatusesStartWithTheBuiltInsAndKeepTheirKeysDepartmentsFillT
     pc.Departments.RenameDepartment("Alpha", "Beta");
     pc.Statuses.DeleteStatus(1);
     EXPECT_EQ(pc.Departments.GetDepartmentName(1), "");
-    EXPECT_TRUE(Listed(pc).empty());
-    EXPECT_TRUE(Listed(pc, true).empty());
+    EXPECT_TRUE(Listed(pc).empty() && Listed(pc, true).empty());
     EXPECT_EQ(pc.Ui.Boxes, std::vector<TShownBox>(4, ErrorBox("Object not found\r")));
     EXPECT_TRUE(std::filesystem::is_empty(database.Path()));
 
     pc.Ui.Reset();
     pc.Statuses.CreateStatusDataset();
-    std::vector<std::string> expected;
-    for (size_t i = 0; i < BuiltIns.size(); ++i)
-        expected.push_back(std::to_string(i + 1) + " " + BuiltIns[i]);
+    std::vector<std::string> expected{"1 At lunch",      "2 Available",  "3 Away from desk", "4 DND",
+                                      "5 Gone home",     "6 In meeting", "7 Offline",        "8 On holiday",
+                                      "9 Out of office", "10 Off sick"};
     EXPECT_EQ(Listed(pc), expected);
     EXPECT_TRUE(pc.Ui.Log.empty());
     for (const char* name : {"available", "Available ", " DND", "Off Sick", "", "Working from home"})

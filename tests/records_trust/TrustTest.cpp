@@ -144,14 +144,13 @@ TEST(BoxWhileOpenTest, NoBoxIsShownWhileADatasetIsOpen) {
         }
     };
     pc1.Ui.OnBox = ghost.Ui.OnBox = writeEverything;
-    TNumberedItems missing;
-    missing.Add("gone", 99);
-    missing.Selected = 0;
+    pc1.List.Add("gone", 99);
+    pc1.List.Selected = 0;
     const std::vector<std::pair<const char*, std::function<void()>>> actions = {
         {"SaveStatus", [&] { ghost.Users.SaveStatus(); }},
         {"SaveUser", [&] { ghost.Context.CurrentUser.ComputerName = "GHOST", ghost.Users.SaveUser(); }},
-        {"ShowUser", [&] { pc1.Users.ShowUser(missing, pc1.Details); }},
-        {"DeleteUser", [&] { pc1.Users.DeleteUser(missing); }},
+        {"ShowUser", [&] { pc1.Users.ShowUser(pc1.List, pc1.Details); }},
+        {"DeleteUser", [&] { pc1.Users.DeleteUser(pc1.List); }},
         {"AddStatus", [&] { pc1.Statuses.AddStatus("Available"); }},
         {"RenameStatus", [&] { pc1.Statuses.RenameStatus("Gone", "Back"); }},
         {"GetDepartmentName", [&] { pc1.Departments.GetDepartmentName(99); }},
