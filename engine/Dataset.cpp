@@ -460,23 +460,7 @@ int16_t TDataset::Verify() {
 
     FIndexStatements.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
     FPositions.resize(static_cast<size_t>(FLayout.FieldCount()) + 1);
-    std::string columns, values, updates;
-    int parameter = 3;
-    for (int position = 1; position <= FLayout.FieldCount(); ++position)
-        if (FLayout.IsIndex(position)) {
-            const std::string bind = "?" + std::to_string(parameter++);
-            columns += ", " + ColumnName(position);
-            values += ", " + bind;
-            updates += ", " + ColumnName(position) + "=" + bind;
-        }
-    code = Prepare("INSERT INTO records(key, data" + columns + ") VALUES(?1, ?2" + values + ")", &FInsert);
-    if (code == ISM_OK)
-        code = Prepare("UPDATE records SET data=?2" + updates + " WHERE key=?1", &FUpdate);
-    if (code == ISM_OK)
-        code = Prepare("DELETE FROM records WHERE key=?1", &FDelete);
-    if (code == ISM_OK)
-        code = Prepare("SELECT count(*) FROM records", &FCount);
-    return code;
+    return ISM_OK;
 }
 
 TDataset::~TDataset() {
@@ -504,42 +488,73 @@ int16_t TDataset::Prepare(const std::string& sql, sqlite3_stmt** statement) {
     return EngineCode(rc);
 }
 
-int16_t TDataset::Statements(int index, TIndexStatements** statements) {
+int16_t TDataset::IndexStatement(int index, TReadKind kind, sqlite3_stmt** statement) {
     TIndexStatements& cached = FIndexStatements[static_cast<size_t>(index)];
-    *statements = &cached;
-    if (cached.Equal)
+    sqlite3_stmt*& slot = kind == TReadKind::Equal   ? cached.Equal
+                          : kind == TReadKind::First ? cached.First
+                          : kind == TReadKind::Last  ? cached.Last
+                          : kind == TReadKind::After ? cached.After
+                                                     : cached.Before;
+    *statement = slot;
+    if (slot)
         return ISM_OK;
     const std::string column = ColumnName(index);
     // Columns: the key, the record, then every index value, so that each row
     // read can be checked whole.
-    std::string select = "SELECT key, data";
+    std::string sql = "SELECT key, data";
     for (int position = 1; position <= FLayout.FieldCount(); ++position)
         if (FLayout.IsIndex(position))
-            select += ", " + ColumnName(position);
-    select += " FROM records ";
-    const std::string ascending = index == 0 ? " ORDER BY key" : " ORDER BY " + column + ", key";
-    const std::string descending = index == 0 ? " ORDER BY key DESC" : " ORDER BY " + column + " DESC, key DESC";
+            sql += ", " + ColumnName(position);
+    sql += " FROM records ";
+    const bool ascending = kind != TReadKind::Last && kind != TReadKind::Before;
     // ?1 is the value in this index, ?2 the primary key. The sequential
     // statements have no LIMIT: a run of reads keeps stepping one of them.
-    const std::string after = index == 0 ? "WHERE key > ?2" : "WHERE (" + column + ", key) > (?1, ?2)";
-    const std::string before = index == 0 ? "WHERE key < ?2" : "WHERE (" + column + ", key) < (?1, ?2)";
-    TIndexStatements made;
-    int16_t code = Prepare(select + "WHERE " + column + " = ?1" + ascending + " LIMIT 1", &made.Equal);
-    if (code == ISM_OK)
-        code = Prepare(select + ascending, &made.First);
-    if (code == ISM_OK)
-        code = Prepare(select + descending, &made.Last);
-    if (code == ISM_OK)
-        code = Prepare(select + after + ascending, &made.After);
-    if (code == ISM_OK)
-        code = Prepare(select + before + descending, &made.Before);
-    if (code != ISM_OK) {
-        for (sqlite3_stmt* statement : {made.Equal, made.First, made.Last, made.After, made.Before})
-            sqlite3_finalize(statement);
-        return code;
+    if (kind == TReadKind::Equal)
+        sql += "WHERE " + column + " = ?1";
+    else if (kind == TReadKind::After)
+        sql += index == 0 ? "WHERE key > ?2" : "WHERE (" + column + ", key) > (?1, ?2)";
+    else if (kind == TReadKind::Before)
+        sql += index == 0 ? "WHERE key < ?2" : "WHERE (" + column + ", key) < (?1, ?2)";
+    if (ascending)
+        sql += index == 0 ? " ORDER BY key" : " ORDER BY " + column + ", key";
+    else
+        sql += index == 0 ? " ORDER BY key DESC" : " ORDER BY " + column + " DESC, key DESC";
+    if (kind == TReadKind::Equal)
+        sql += " LIMIT 1";
+    const int16_t code = Prepare(sql, &slot);
+    *statement = slot;
+    return code;
+}
+
+int16_t TDataset::RecordStatement(TRecordKind kind, sqlite3_stmt** statement) {
+    sqlite3_stmt*& slot = kind == TRecordKind::Insert   ? FInsert
+                          : kind == TRecordKind::Update ? FUpdate
+                          : kind == TRecordKind::Delete ? FDelete
+                                                        : FCount;
+    *statement = slot;
+    if (slot)
+        return ISM_OK;
+    std::string sql;
+    if (kind == TRecordKind::Delete) {
+        sql = "DELETE FROM records WHERE key=?1";
+    } else if (kind == TRecordKind::Count) {
+        sql = "SELECT count(*) FROM records";
+    } else {
+        std::string columns, values, updates;
+        int parameter = 3;
+        for (int position = 1; position <= FLayout.FieldCount(); ++position)
+            if (FLayout.IsIndex(position)) {
+                const std::string bind = "?" + std::to_string(parameter++);
+                columns += ", " + ColumnName(position);
+                values += ", " + bind;
+                updates += ", " + ColumnName(position) + "=" + bind;
+            }
+        sql = kind == TRecordKind::Insert ? "INSERT INTO records(key, data" + columns + ") VALUES(?1, ?2" + values + ")"
+                                          : "UPDATE records SET data=?2" + updates + " WHERE key=?1";
     }
-    cached = made;
-    return ISM_OK;
+    const int16_t code = Prepare(sql, &slot);
+    *statement = slot;
+    return code;
 }
 
 int16_t TDataset::Exec(sqlite3_stmt* statement) {
@@ -563,8 +578,8 @@ int16_t TDataset::BeginRead() {
 
 int16_t TDataset::StartRead(int index, TIndexStatements** statements) {
     FOpenRun = false;
-    const int16_t code = Statements(index, statements);
-    return code == ISM_OK ? BeginRead() : code;
+    *statements = &FIndexStatements[static_cast<size_t>(index)];
+    return BeginRead();
 }
 
 void TDataset::DropCursor(TIndexStatements& statements) {
@@ -671,10 +686,16 @@ int16_t TDataset::ReadEqual(int index, const std::string& text, TRecord* record)
     if (code != ISM_OK)
         return code;
     DropCursor(*statements);
-    BindValue(statements->Equal, 1, index, value);
-    code = Fetch(statements->Equal, index, record);
-    sqlite3_reset(statements->Equal);
-    sqlite3_clear_bindings(statements->Equal);
+    sqlite3_stmt* equal = nullptr;
+    code = IndexStatement(index, TReadKind::Equal, &equal);
+    if (code != ISM_OK) {
+        EndRead();
+        return code;
+    }
+    BindValue(equal, 1, index, value);
+    code = Fetch(equal, index, record);
+    sqlite3_reset(equal);
+    sqlite3_clear_bindings(equal);
     if (code != ISM_OK && code != ISM_NOT_FOUND)
         EndRead();
     if (code == ISM_OK)
@@ -707,10 +728,17 @@ int16_t TDataset::ReadStep(int index, TRecord* record, bool forward) {
     sqlite3_stmt* statement = statements->Cursor;
     if (!statement || statements->CursorForward != forward || position.Where != TPosition::TWhere::On) {
         DropCursor(*statements);
-        if (position.Where == start) {
-            statement = forward ? statements->First : statements->Last;
-        } else {
-            statement = forward ? statements->After : statements->Before;
+        const bool fromEnd = position.Where == start;
+        code = IndexStatement(index,
+                              fromEnd   ? (forward ? TReadKind::First : TReadKind::Last)
+                              : forward ? TReadKind::After
+                                        : TReadKind::Before,
+                              &statement);
+        if (code != ISM_OK) {
+            EndRead();
+            return code;
+        }
+        if (!fromEnd) {
             BindValue(statement, 1, index, position.Value);
             BindValue(statement, 2, 0, position.Key);
         }
@@ -795,7 +823,10 @@ int16_t TDataset::Write(sqlite3_stmt* statement, bool mustChange) {
 }
 
 int16_t TDataset::Put(const std::string& key, const unsigned char* data, bool replace) {
-    sqlite3_stmt* statement = replace ? FUpdate : FInsert;
+    sqlite3_stmt* statement = nullptr;
+    const int16_t code = RecordStatement(replace ? TRecordKind::Update : TRecordKind::Insert, &statement);
+    if (code != ISM_OK)
+        return code;
     sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
     sqlite3_bind_blob(statement, 2, data, static_cast<int>(FLayout.RecordSize()), SQLITE_TRANSIENT);
     int parameter = 3;
@@ -808,23 +839,30 @@ int16_t TDataset::Put(const std::string& key, const unsigned char* data, bool re
 }
 
 int16_t TDataset::Delete(const std::string& key) {
-    sqlite3_bind_text(FDelete, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-    return Write(FDelete, true);
+    sqlite3_stmt* statement = nullptr;
+    const int16_t code = RecordStatement(TRecordKind::Delete, &statement);
+    if (code != ISM_OK)
+        return code;
+    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    return Write(statement, true);
 }
 
 int16_t TDataset::Count(int32_t* count) {
     FOpenRun = false;
-    int16_t code = BeginRead();
+    sqlite3_stmt* statement = nullptr;
+    int16_t code = RecordStatement(TRecordKind::Count, &statement);
+    if (code == ISM_OK)
+        code = BeginRead();
     if (code != ISM_OK)
         return code;
-    const int rc = sqlite3_step(FCount);
+    const int rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW) {
-        const sqlite3_int64 rows = sqlite3_column_int64(FCount, 0);
+        const sqlite3_int64 rows = sqlite3_column_int64(statement, 0);
         *count = rows > INT32_MAX ? INT32_MAX : static_cast<int32_t>(rows);
     } else {
         code = EngineCode(rc);
     }
-    sqlite3_reset(FCount);
+    sqlite3_reset(statement);
     if (code != ISM_OK)
         EndRead();
     return code;

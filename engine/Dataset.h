@@ -106,9 +106,14 @@ private:
     TDataset(sqlite3* db, std::string path, TFieldLayout layout, int keyLength);
     int16_t Verify();
     int16_t Prepare(const std::string& sql, sqlite3_stmt** statement);
-    int16_t Statements(int index, TIndexStatements** statements);
+    // The statements are prepared on first use: an open that only reads by
+    // one index prepares just what it steps.
+    enum class TReadKind { Equal, First, Last, After, Before };
+    enum class TRecordKind { Insert, Update, Delete, Count };
+    int16_t IndexStatement(int index, TReadKind kind, sqlite3_stmt** statement);
+    int16_t RecordStatement(TRecordKind kind, sqlite3_stmt** statement);
     int16_t BeginRead();
-    // The statements of `index`, inside the handle's read transaction.
+    // The statement cache of `index`, inside the handle's read transaction.
     int16_t StartRead(int index, TIndexStatements** statements);
     int16_t Exec(sqlite3_stmt* statement);
     void Rollback();
