@@ -121,6 +121,15 @@ inline std::map<std::string, std::string> Contents(const std::string& name, size
     return contents;
 }
 
+// `sql` run by another program on `file`, which waits for no lock: SQLite's code.
+inline int RawExec(const std::string& file, const char* sql) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    rc = rc == SQLITE_OK ? sqlite3_exec(db, sql, nullptr, nullptr, nullptr) : rc;
+    sqlite3_close(db);
+    return rc;
+}
+
 // SQLite's verdict: "ok" or the first complaint.
 inline std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
