@@ -63,8 +63,7 @@ TEST(CommandLine, HelpVersionOptionsAndUsageErrors) {
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::ostringstream out, err;
         TCliEnvironment environment{platform, out, err, {}, nullptr};
-        SCOPED_TRACE(arguments[0]);
-        EXPECT_EQ(RunQelCtl(args, environment), code);
+        EXPECT_EQ(RunQelCtl(args, environment), code) << arguments[0];
         EXPECT_TRUE(out.str().starts_with(output) && err.str().starts_with(error)) << out.str() << err.str();
         EXPECT_TRUE(code != ExitUsage || err.str().find('\n') + 1 == err.str().size()) << err.str();
     }

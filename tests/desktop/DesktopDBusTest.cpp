@@ -55,11 +55,10 @@ TEST_F(DesktopBus, NoticesAndTheLockStateComeFromTheirServices) {
         {{"screensaver", "login", "locked"}, true},
     };
     for (const auto& [services, locked] : cases) {
-        SCOPED_TRACE(services.join(",").toStdString());
         Fake.kill();
         Fake.waitForFinished();
         Start(services);
-        EXPECT_EQ(TDBusDesktop().ScreenLocked(), locked);
+        EXPECT_EQ(TDBusDesktop().ScreenLocked(), locked) << services.join(",").toStdString();
     }
 }
 

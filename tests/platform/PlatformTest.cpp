@@ -140,6 +140,7 @@ TEST(InstanceLock, SecondCopyIsRefusedUntilTheHolderReleasesAndLinksAreNotFollow
     EXPECT_NE(platform.AcquireInstanceLock("Another program"), nullptr);
     {
         TEnvironmentOverride otherTmp{"TMPDIR", (scratch.Path() + "other").c_str()};
+        EXPECT_EQ(platform.TempFolder(), scratch.Path() + "other/");
         EXPECT_EQ(platform.AcquireInstanceLock(name), nullptr);
     }
     char sleepPath[] = "/bin/sleep", seconds[] = "30";
@@ -166,18 +167,19 @@ TEST(InstanceLock, SecondCopyIsRefusedUntilTheHolderReleasesAndLinksAreNotFollow
     EXPECT_NE(platform.AcquireInstanceLock(name), nullptr);
 }
 
-// The entry lands in the configuration folder's autostart folder; a name that would leave it is refused.
+// The entry lands in the autostart folder of ~/.config/ (from $HOME); a name that would leave it is refused.
 TEST(LinuxPlatform, AutostartEntryStartsThisProgramFromTheConfigurationFolder) {
     TLinuxPlatform platform;
     const std::string program = platform.ProgramPath();
     EXPECT_TRUE(program.ends_with("/test_platform")) << program;
+    EXPECT_EQ(platform.UserName(), UpperAscii(platform.UserName()));
     TScratchFolder scratch;
-    TEnvironmentOverride config("XDG_CONFIG_HOME", (scratch.Path() + "cfg").c_str());
+    TEnvironmentOverride config("XDG_CONFIG_HOME", nullptr), home("HOME", scratch.Path().c_str());
     std::string error;
     EXPECT_FALSE(platform.CreateAutostartEntry("../Qel", program, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(platform.CreateAutostartEntry("Qel", program, &error)) << error;
-    EXPECT_TRUE(platform.FileExists(scratch.Path() + "cfg/autostart/Qel.desktop"));
+    EXPECT_TRUE(platform.FileExists(scratch.Path() + ".config/autostart/Qel.desktop"));
 }
 
 // The program in a private PATH folder where scripts stand in for the players and opener, noting their arguments.
@@ -225,8 +227,7 @@ TEST_F(LinuxLaunch, SoundAndHelpGoThroughTheFirstProgramFound) {
     Spit(Bin + "qel-message.wav", "RIFF");
     Platform.Beep();
     EXPECT_EQ(WaitForLog(2), "aplay " + sound + "\npaplay " + Bin + "qel-message.wav\n");
-    int status = 0;
-    EXPECT_TRUE(::waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD);
+    EXPECT_TRUE(::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD);
     ::unlink(Log.c_str());
     AddRecorder("xdg-open");
     const std::string installed = Platform.HelpFile();

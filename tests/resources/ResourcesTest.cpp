@@ -12,11 +12,12 @@
 
 namespace {
 
-// A plain drawing (nothing embedded or linked) that shows a symbol: a fifth of the square at least, not all.
+// A plain 16-unit drawing (nothing embedded or linked), unlike every other, covering a fifth of the square, not all.
 TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
     QStringList paths{":/icons/mail-0.svg", ":/icons/mail-1.svg", ":/icons/qel.svg"};
     for (int i = 0; i < 23; ++i)
         paths << QString(":/icons/small-%1.svg").arg(i, 2, 10, QLatin1Char('0'));
+    QList<QImage> drawn;
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
         QFile file(path);
@@ -26,19 +27,18 @@ TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
             EXPECT_FALSE(source.contains(banned)) << "uses " << banned;
         QSvgRenderer renderer(source);
         ASSERT_TRUE(renderer.isValid());
-        QImage image(16, 16, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        painter.end();
+        EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 16, 16));
+        const QImage image(path);
         int visible = 0;
         for (int i = 0; i < 256; ++i)
             visible += qAlpha(image.pixel(i % 16, i / 16)) > 128;
         EXPECT_TRUE(visible >= 256 / 5 && visible < 256) << visible;
+        EXPECT_FALSE(drawn.contains(image)) << "drawn exactly as another image";
+        drawn << image;
     }
 }
 
-// Every topic the windows open is anchored once, and every link inside the file leads to an anchor.
+// Every topic the windows open is anchored once, every link inside the file leads to an anchor; nothing is loaded.
 TEST(HelpFile, AnchorsEveryTopicOnceAndEveryLink) {
     std::string help = qel::test::FileBytes(QEL_HELP_FILE);
     ASSERT_FALSE(help.empty()) << QEL_HELP_FILE;
@@ -52,6 +52,9 @@ TEST(HelpFile, AnchorsEveryTopicOnceAndEveryLink) {
         EXPECT_EQ(ids.count(topic), 1u) << topic;
     for (auto it = std::sregex_iterator(help.begin(), help.end(), link); it != std::sregex_iterator(); ++it)
         EXPECT_TRUE(ids.count((*it)[1])) << "link to missing #" << (*it)[1];
+    const std::regex loads(R"re(<script|<link|<iframe|<object|src=|url\(|@import|javascript:|<[^>]*\son[a-z]+\s*=)re",
+                           std::regex::icase);
+    EXPECT_FALSE(std::regex_search(help, loads)) << "loads a script or another file";
 }
 
 } // namespace
