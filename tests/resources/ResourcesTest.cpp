@@ -12,11 +12,13 @@
 
 namespace {
 
-// A plain 16-unit drawing (nothing embedded or linked), unlike every other, covering a fifth of the square, not all.
+// A plain 16-unit drawing (nothing linked, no warning), unlike every other, covering a fifth of the square, not all.
 TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
     QStringList paths{":/icons/mail-0.svg", ":/icons/mail-1.svg", ":/icons/qel.svg"};
     for (int i = 0; i < 23; ++i)
         paths << QString(":/icons/small-%1.svg").arg(i, 2, 10, QLatin1Char('0'));
+    qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { ADD_FAILURE() << text.toStdString(); });
     QList<QImage> drawn;
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
@@ -25,9 +27,7 @@ TEST(Icons, EachImageIsAPlainDrawingShowingASymbol) {
         const QByteArray source = file.readAll();
         for (const char* banned : {"<image", "<text", "<style", "<filter", "<mask", "href", "url(", "data:"})
             EXPECT_FALSE(source.contains(banned)) << "uses " << banned;
-        QSvgRenderer renderer(source);
-        ASSERT_TRUE(renderer.isValid());
-        EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 16, 16));
+        EXPECT_EQ(QSvgRenderer(source).viewBox(), QRect(0, 0, 16, 16));
         const QImage image(path);
         int visible = 0;
         for (int i = 0; i < 256; ++i)
