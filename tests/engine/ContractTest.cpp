@@ -60,7 +60,6 @@ TEST(EngineArguments, AreCheckedBeforeAnythingIsMadeOrRead) {
                   std::string("\7\0\0\0", 4) + (bytes ? std::string(bytes, 7) : std::string(7, '\0')) + '\0');
         SysFreeString(copy);
     }
-    SysFreeString(nullptr);
     TTempDir dir;
     uint32_t handle = 77, bad = 999;
     int16_t index = 0, mode = ISM_PUT_ADD;
@@ -138,6 +137,7 @@ TEST_F(EngineContract, PutsDeletesAndReadsOnThePrimaryIndex) {
     ASSERT_EQ(Bof(Handle), ISM_OK);
     EXPECT_EQ(Moves(0, "pnp"), "1 k1 1");
     EXPECT_EQ(Get(Handle, 0, ISM_READ_EQUAL, RecordSize, "k2").Code, ISM_OK);
+    EXPECT_EQ(RawExec(Name + ".isd", "BEGIN IMMEDIATE; DELETE FROM records; COMMIT"), SQLITE_BUSY) << "a run's lock";
     EXPECT_EQ(Moves(0, "n"), "k3");
     ASSERT_EQ(Eof(Handle), ISM_OK);
     const TRead last = Get(Handle, 0, ISM_READ_PREV_KEY, 4);
