@@ -140,6 +140,7 @@ TEST_F(MainWindowTest, TrayCloseBoxExitAndTheNextStart) {
         EXPECT_TRUE(SamePicture(window.TrayIcon->icon(), images::SmallPic(4)));
         window.hide();
         emit window.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+        EXPECT_TRUE(window.isVisible());
         ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
         EXPECT_FALSE(window.close());
         EXPECT_TRUE(window.isVisible() && window.RefreshTimerEnabled() && window.MessageTimerEnabled());
