@@ -422,11 +422,7 @@ int16_t TDataset::Verify() {
 
     if (code == ISM_OK) {
         // Every column the layout needs must be there.
-        std::string sql = "SELECT key, data";
-        for (int position = 1; position <= FLayout.FieldCount(); ++position)
-            if (FLayout.IsIndex(position))
-                sql += ", " + ColumnName(position);
-        sql += " FROM records LIMIT 0";
+        const std::string sql = SelectAll() + "LIMIT 0";
         rc = sqlite3_prepare_v2(FDb, sql.c_str(), -1, &statement, nullptr);
         if (rc == SQLITE_OK)
             rc = sqlite3_step(statement);
@@ -466,10 +462,11 @@ int16_t TDataset::Verify() {
 TDataset::~TDataset() {
     EndRead();
     for (TIndexStatements& statements : FIndexStatements)
-        for (sqlite3_stmt* statement :
-             {statements.Equal, statements.First, statements.Last, statements.After, statements.Before})
+        for (sqlite3_stmt* statement : statements.Reads)
             sqlite3_finalize(statement);
-    for (sqlite3_stmt* statement : {FBegin, FBeginWrite, FCommit, FRollback, FInsert, FUpdate, FDelete, FCount})
+    for (sqlite3_stmt* statement : FRecordStatements)
+        sqlite3_finalize(statement);
+    for (sqlite3_stmt* statement : {FBegin, FBeginWrite, FCommit, FRollback})
         sqlite3_finalize(statement);
     sqlite3_close_v2(FDb);
 }
@@ -482,6 +479,14 @@ std::string TDataset::ColumnName(int index) const {
     return index == 0 ? "key" : "f" + std::to_string(index);
 }
 
+std::string TDataset::SelectAll() const {
+    std::string sql = "SELECT key, data";
+    for (int position = 1; position <= FLayout.FieldCount(); ++position)
+        if (FLayout.IsIndex(position))
+            sql += ", " + ColumnName(position);
+    return sql + " FROM records ";
+}
+
 int16_t TDataset::Prepare(const std::string& sql, sqlite3_stmt** statement) {
     const int rc = sqlite3_prepare_v3(FDb, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
                                       statement, nullptr);
@@ -489,23 +494,14 @@ int16_t TDataset::Prepare(const std::string& sql, sqlite3_stmt** statement) {
 }
 
 int16_t TDataset::IndexStatement(int index, TReadKind kind, sqlite3_stmt** statement) {
-    TIndexStatements& cached = FIndexStatements[static_cast<size_t>(index)];
-    sqlite3_stmt*& slot = kind == TReadKind::Equal   ? cached.Equal
-                          : kind == TReadKind::First ? cached.First
-                          : kind == TReadKind::Last  ? cached.Last
-                          : kind == TReadKind::After ? cached.After
-                                                     : cached.Before;
+    sqlite3_stmt*& slot = FIndexStatements[static_cast<size_t>(index)].Reads[static_cast<size_t>(kind)];
     *statement = slot;
     if (slot)
         return ISM_OK;
     const std::string column = ColumnName(index);
     // Columns: the key, the record, then every index value, so that each row
     // read can be checked whole.
-    std::string sql = "SELECT key, data";
-    for (int position = 1; position <= FLayout.FieldCount(); ++position)
-        if (FLayout.IsIndex(position))
-            sql += ", " + ColumnName(position);
-    sql += " FROM records ";
+    std::string sql = SelectAll();
     const bool ascending = kind != TReadKind::Last && kind != TReadKind::Before;
     // ?1 is the value in this index, ?2 the primary key. The sequential
     // statements have no LIMIT: a run of reads keeps stepping one of them.
@@ -527,10 +523,7 @@ int16_t TDataset::IndexStatement(int index, TReadKind kind, sqlite3_stmt** state
 }
 
 int16_t TDataset::RecordStatement(TRecordKind kind, sqlite3_stmt** statement) {
-    sqlite3_stmt*& slot = kind == TRecordKind::Insert   ? FInsert
-                          : kind == TRecordKind::Update ? FUpdate
-                          : kind == TRecordKind::Delete ? FDelete
-                                                        : FCount;
+    sqlite3_stmt*& slot = FRecordStatements[static_cast<size_t>(kind)];
     *statement = slot;
     if (slot)
         return ISM_OK;

@@ -17,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -78,13 +79,13 @@ public:
     void EndRead();
 
 private:
-    // Statements of one index; prepared on first use.
+    // The statements are prepared on first use: an open that only reads by
+    // one index prepares just what it steps.
+    enum class TReadKind { Equal, First, Last, After, Before, Kinds };
+    enum class TRecordKind { Insert, Update, Delete, Count, Kinds };
+    // Statements of one index, by TReadKind.
     struct TIndexStatements {
-        sqlite3_stmt* Equal = nullptr;
-        sqlite3_stmt* First = nullptr;
-        sqlite3_stmt* Last = nullptr;
-        sqlite3_stmt* After = nullptr;
-        sqlite3_stmt* Before = nullptr;
+        std::array<sqlite3_stmt*, static_cast<size_t>(TReadKind::Kinds)> Reads{};
         // The sequential statement a run of reads is stepping, if any.
         sqlite3_stmt* Cursor = nullptr;
         bool CursorForward = true;
@@ -106,10 +107,6 @@ private:
     TDataset(sqlite3* db, std::string path, TFieldLayout layout, int keyLength);
     int16_t Verify();
     int16_t Prepare(const std::string& sql, sqlite3_stmt** statement);
-    // The statements are prepared on first use: an open that only reads by
-    // one index prepares just what it steps.
-    enum class TReadKind { Equal, First, Last, After, Before };
-    enum class TRecordKind { Insert, Update, Delete, Count };
     int16_t IndexStatement(int index, TReadKind kind, sqlite3_stmt** statement);
     int16_t RecordStatement(TRecordKind kind, sqlite3_stmt** statement);
     int16_t BeginRead();
@@ -129,6 +126,8 @@ private:
     // statement that touched no row gives 1 and is rolled back.
     int16_t Write(sqlite3_stmt* statement, bool mustChange);
     std::string ColumnName(int index) const;
+    // "SELECT key, data" and every index column, then " FROM records ".
+    std::string SelectAll() const;
     static void BindValue(sqlite3_stmt* statement, int parameter, int index, const std::string& value);
     // The bytes a record stores in index column `position`.
     std::string IndexValueOf(int position, const unsigned char* data) const;
@@ -149,10 +148,7 @@ private:
     sqlite3_stmt* FBeginWrite = nullptr;
     sqlite3_stmt* FCommit = nullptr;
     sqlite3_stmt* FRollback = nullptr;
-    sqlite3_stmt* FInsert = nullptr;
-    sqlite3_stmt* FUpdate = nullptr;
-    sqlite3_stmt* FDelete = nullptr;
-    sqlite3_stmt* FCount = nullptr;
+    std::array<sqlite3_stmt*, static_cast<size_t>(TRecordKind::Kinds)> FRecordStatements{};
 };
 
 } // namespace qel::engine
